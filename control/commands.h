@@ -1,0 +1,24 @@
+#pragma once
+// What the user's commands do to the conversion state. The window procedure
+// hands every WM_COMMAND and WM_CLOSE here; the command line drives the same calls.
+
+#include <cstdint>
+
+#include "control/platform.h"
+#include "engine/strategies.h"
+
+// Command and control ids.
+constexpr int id_go1 = 3, id_go2 = 4, id_go3 = 5, id_go4 = 6;
+constexpr int id_about = 9069, id_open = 9070, id_exit = 9071;
+
+// Dispatches on the low 16 bits of wparam; always 0 (handled).
+int handle_command(WindowHandle main_window, std::uintptr_t wparam);
+
+// Closes an open OBJ file and destroys the main window; always 0.
+int handle_close(WindowHandle main_window);
+
+// Asks for a model and opens its OBJ file beside it: 1 when ready to convert.
+int choose_model(WindowHandle main_window, char* source_path, char* output_path);
+
+// Runs one strategy on the chosen model with the retry protocol after doubtful output.
+void run_conversion(WindowHandle main_window, int button_id, Strategy strategy);

@@ -1,0 +1,3 @@
+#include "control/conversion_state.h"
+
+ConversionState conversion_state;

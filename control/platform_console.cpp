@@ -1,0 +1,36 @@
+// The console platform: the command line has no windows, so a box is one line
+// on stderr, "vorlund-obj: " and the text, each line break in it a blank.
+#include <cstdio>
+
+#include "control/platform.h"
+
+#if defined(__linux__)
+#include <unistd.h>
+#endif
+
+namespace {
+
+void console_message_box(WindowHandle, const char* text, const char*) {
+    std::fputs("vorlund-obj: ", stderr);
+    for (const char* c = text; *c; ++c) std::fputc(*c == '\n' ? ' ' : *c, stderr);
+    std::fputc('\n', stderr);
+}
+
+WindowHandle console_active_window() { return nullptr; }
+
+void console_module_path(char* path, unsigned capacity) {
+    if (capacity == 0) return;
+    path[0] = '\0';
+#if defined(__linux__)
+    ssize_t n = readlink("/proc/self/exe", path, capacity - 1);
+    path[n > 0 ? n : 0] = '\0';
+#endif
+}
+
+}  // namespace
+
+const Platform console_platform = {
+    console_message_box,
+    console_active_window,
+    console_module_path,
+};

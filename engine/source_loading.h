@@ -1,0 +1,16 @@
+#pragma once
+// Brings a whole model file into the source buffer.
+
+// Writes the header line, reads the file whole into the source buffer and
+// returns its size; 0 when nothing usable was loaded (failures are reported in
+// the OBJ text or, for an oversized file, in a box).
+int load_source(const char* path);
+
+// The opening step of every strategy: loads the model, sets the source length
+// and checks the type mark. 1 to go on, 0 to return at once.
+int prepare_source(const char* path);
+
+// Places bytes as the current model without a file, leaving the source buffer
+// and length as a successful load of a file with these bytes would (tests and
+// fuzzing use it). size must not exceed the largest accepted model.
+void place_source(const unsigned char* bytes, unsigned size);

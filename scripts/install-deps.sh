@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, only those missing.
+# Usage: scripts/install-deps.sh [core|windows|fuzz|all]   (default: all)
+set -euo pipefail
+what=${1:-all}
+
+core=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev time)
+windows=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64 fonts-wine
+         xvfb x11-utils x11-apps imagemagick)
+fuzz=(clang libclang-rt-14-dev)
+
+case $what in
+  core) want=("${core[@]}") ;;
+  windows) want=("${windows[@]}") ;;
+  fuzz) want=("${fuzz[@]}") ;;
+  all) want=("${core[@]}" "${windows[@]}" "${fuzz[@]}") ;;
+  *) echo "usage: $0 [core|windows|fuzz|all]" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "missing packages: ${missing[*]} (run as root to install them)" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"
