@@ -13,11 +13,21 @@ struct Platform {
     WindowHandle (*active_window)();
     // The program's own executable path, cut to capacity - 1 characters and terminated.
     void (*module_path)(char* path, unsigned capacity);
+    // The Open dialog for a model file, owned by owner. On OK it writes the full
+    // path of an existing file into path (capacity bytes with the terminator) and
+    // leaves that file's folder as the current directory; on cancel it writes nothing.
+    void (*open_dialog)(WindowHandle owner, char* path, unsigned capacity);
+    // Enables (1) or disables (0) the control with this id in the main window.
+    void (*enable_button)(WindowHandle main_window, int id, int enable);
+    // Queues a close request to the main window, handled after the current command.
+    void (*post_close)(WindowHandle main_window);
+    // Destroys the main window, which ends the program's message loop.
+    void (*destroy_window)(WindowHandle main_window);
 };
 
 // The platform in use; the console platform until a program installs another.
 const Platform& platform();
 void set_platform(const Platform* p);
 
-// The console platform: boxes become lines on stderr.
+// The console platform: boxes become lines on stderr; it has no dialog and no window.
 extern const Platform console_platform;

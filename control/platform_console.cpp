@@ -27,10 +27,15 @@ void console_module_path(char* path, unsigned capacity) {
 #endif
 }
 
+// No dialog on a console: the caller names the model itself.
+void console_open_dialog(WindowHandle, char*, unsigned) {}
+void console_enable_button(WindowHandle, int, int) {}
+void console_post_close(WindowHandle) {}
+void console_destroy_window(WindowHandle) {}
+
 }  // namespace
 
 const Platform console_platform = {
-    console_message_box,
-    console_active_window,
-    console_module_path,
+    console_message_box,  console_active_window, console_module_path,    console_open_dialog,
+    console_enable_button, console_post_close,   console_destroy_window,
 };

@@ -20,7 +20,24 @@ void fake_module_path(char* path, unsigned capacity) {
     path[capacity - 1] = '\0';
 }
 
-const Platform fake = {fake_message_box, fake_active_window, fake_module_path};
+void fake_open_dialog(WindowHandle owner, char* path, unsigned capacity) {
+    ++current->open_dialogs;
+    current->dialog_owner = owner;
+    if (current->dialog_choice.empty()) return;
+    std::strncpy(path, current->dialog_choice.c_str(), capacity - 1);
+    path[capacity - 1] = '\0';
+}
+
+void fake_enable_button(WindowHandle, int id, int enable) {
+    current->window_calls.push_back("enable " + std::to_string(id) + " " + std::to_string(enable));
+    if (id >= 3 && id <= 6) current->enabled[id] = enable;
+}
+
+void fake_post_close(WindowHandle) { current->window_calls.push_back("post_close"); }
+void fake_destroy_window(WindowHandle) { current->window_calls.push_back("destroy"); }
+
+const Platform fake = {fake_message_box,   fake_active_window, fake_module_path,   fake_open_dialog,
+                       fake_enable_button, fake_post_close,    fake_destroy_window};
 
 }  // namespace
 

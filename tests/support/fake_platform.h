@@ -20,6 +20,15 @@ struct FakePlatform {
     // Runs while a box is up, as the box's own message loop would run commands.
     std::function<void(const MessageBoxCall&)> while_box_up;
 
+    // What the Open dialog "chooses": empty for cancel. Counted in open_dialogs.
+    std::string dialog_choice;
+    int open_dialogs = 0;
+    WindowHandle dialog_owner = nullptr;
+    // Every platform call that changes the window, in order:
+    // "enable 3 1", "post_close", "destroy".
+    std::vector<std::string> window_calls;
+    int enabled[7] = {};  // buttons 3 to 6 by id; disabled at start
+
     FakePlatform();   // installs itself as the platform
     ~FakePlatform();  // restores the console platform
 
