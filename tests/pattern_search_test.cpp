@@ -171,19 +171,20 @@ TEST_F(PatternSearch, PaintNameTextIsFound) {
     EXPECT_EQ(find_pattern(1, 400, paint_name, 10), 215u);
 }
 
-// Many small random sources with few distinct bytes, so partial matches abound.
+// Many small random sources with few distinct bytes, so that partial matches
+// abound, and lengths, starts and windows across several screening steps.
 TEST_F(PatternSearch, AgreesWithThePositionByPositionSearch) {
     std::mt19937 rng(20240611);
     for (int round = 0; round < 3000; ++round) {
-        std::vector<std::uint8_t> bytes(1 + rng() % 120);
+        std::vector<std::uint8_t> bytes(1 + rng() % 300);
         for (auto& b : bytes) b = static_cast<std::uint8_t>(rng() % 3);
         place_source(bytes.data(), static_cast<unsigned>(bytes.size()));
         if (rng() % 4 == 0) conversion_state.source_length = static_cast<int>(rng() % (bytes.size() + 1));
         int pattern[8];
         int length = 1 + static_cast<int>(rng() % 8);
         for (int k = 0; k < length; ++k) pattern[k] = static_cast<int>(rng() % 3);
-        unsigned start = rng() % 130;
-        unsigned window = rng() % 4 == 0 ? 0xFFFFFFFFu : rng() % 130;
+        unsigned start = rng() % 310;
+        unsigned window = rng() % 4 == 0 ? 0xFFFFFFFFu : rng() % 310;
         SCOPED_TRACE(round);
         ASSERT_EQ(find_pattern(start, window, pattern, length), reference_find(start, window, pattern, length));
     }
