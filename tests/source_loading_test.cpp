@@ -144,6 +144,7 @@ TEST_F(SourceLoading, FailureTable) {
     };
     const Row rows[] = {
         {"no such file", missing, folder.path, lookup_failure(ENOENT), {}, 0, 0},
+        // The header is then "#" and a blank.
         {"empty path", "", folder.path, lookup_failure(ENOENT), {}, 0, 0},
         {"path through a file", through_file, folder.path, lookup_failure(ENOTDIR), {}, 0, 0},
         {"found name absent from the current directory", model.string(), folder.path / "other",
@@ -162,11 +163,6 @@ TEST_F(SourceLoading, FailureTable) {
         EXPECT_EQ(r.result, row.result);
         EXPECT_EQ(r.source_length, row.source_length);
     }
-}
-
-TEST_F(SourceLoading, EmptyPathGivesHashAndBlankAsHeader) {
-    Prepared r = prepare("");
-    EXPECT_EQ(r.text.substr(0, 3), "# \n");
 }
 
 TEST_F(SourceLoading, TypeMarkIsTheFirstByteAlone) {
