@@ -13,6 +13,7 @@
 #include "engine/anchor_pass.h"
 #include "engine/pattern_search.h"
 #include "engine/strategies.h"
+#include "support/current_folder.h"
 #include "support/engine_runs.h"
 #include "support/fake_platform.h"
 #include "support/model_builder.h"
@@ -221,6 +222,7 @@ TEST(StrategyRandom, SameTextTwiceAndNothingOutsideTheBuffer) {
     const Strategy strategies[] = {go1, go2, go3, go4};
     Rng rng(20240611);
     TempFolder folder;
+    CurrentFolder here(folder.path);
     FakePlatform fake;
     OutputCapture capture;
     int models = 0, skipped = 0;

@@ -84,6 +84,9 @@ void run(benchmark::State& state, Strategy strategy, const ModelFile& model) {
     std::FILE* sink = std::fopen("/dev/null", "w");
     conversion_state.output = sink;
     conversion_state.output_open = 1;
+    // The model is opened by its name in the current folder.
+    std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(model.path.parent_path());
     std::string path = model.path.string();
     for (auto _ : state) {
         conversion_state.had_errors = 0;
@@ -93,6 +96,7 @@ void run(benchmark::State& state, Strategy strategy, const ModelFile& model) {
     conversion_state.output = nullptr;
     conversion_state.output_open = 0;
     std::fclose(sink);
+    std::filesystem::current_path(previous);
 }
 
 void BM_Go1LargeModel(benchmark::State& state) { run(state, go1, block_model()); }

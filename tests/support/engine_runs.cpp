@@ -6,6 +6,7 @@
 #include "control/conversion_state.h"
 #include "engine/geometry_block.h"
 #include "engine/source_loading.h"
+#include "support/current_folder.h"
 #include "support/fake_platform.h"
 #include "support/model_builder.h"
 #include "support/output_capture.h"
@@ -17,6 +18,7 @@ void load_model(const std::vector<std::uint8_t>& bytes) {
 StrategyRun run_strategy(Strategy strategy, const std::vector<std::uint8_t>& model) {
     TempFolder folder;
     std::string path = folder.write("model.dff", model).string();
+    CurrentFolder here(folder.path);  // as the Open dialog leaves it
     FakePlatform fake;
     OutputCapture capture;
     strategy(path.c_str());

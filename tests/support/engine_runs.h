@@ -17,8 +17,9 @@ struct StrategyRun {
     std::vector<std::string> boxes;
 };
 
-// Writes the model into a temporary folder and runs the strategy on its path with
-// a fresh output, had_errors 0 and a recording platform. The model stays loaded.
+// Writes the model into a temporary folder, makes it the current folder and runs
+// the strategy on the model's path with a fresh output, had_errors 0 and a
+// recording platform. The model stays loaded.
 StrategyRun run_strategy(Strategy strategy, const std::vector<std::uint8_t>& model);
 
 struct DecodedBlock {
