@@ -10,6 +10,7 @@
 #include "engine/strategies.h"
 #include "support/engine_runs.h"
 #include "support/model_builder.h"
+#include "support/model_pieces.h"
 
 namespace {
 
@@ -32,10 +33,6 @@ BlockSpec fan_block(std::uint32_t n, int variant) {
     return spec;
 }
 
-void noise(ModelBuilder& m, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) m.u8(static_cast<std::uint8_t>(0x21 + (i * 37 + 11) % 90));
-}
-
 void marker(ModelBuilder& m) { m.raw({1, 0, 0, 0, 1, 0, 0, 0}); }
 
 const std::uint32_t sizes[] = {3, 5, 8};
@@ -45,10 +42,10 @@ std::vector<std::uint8_t> mid_marker_model(int variant) {
     ModelBuilder m;
     m.u8(16);
     for (std::uint32_t n : sizes) {
-        noise(m, 100);
+        append_noise(m, 100);
         append_block(m, fan_block(n, variant));
     }
-    noise(m, 10);
+    append_noise(m, 10);
     marker(m);
     return m.bytes;
 }
@@ -60,11 +57,11 @@ std::vector<std::uint8_t> pair_model() {
     int k = 0;
     for (std::uint32_t n : sizes) {
         bool wide = k++ == 1;
-        noise(m, 30);
+        append_noise(m, 30);
         marker(m);
-        noise(m, wide ? 44 : 21);
+        append_noise(m, wide ? 44 : 21);
         marker(m);
-        noise(m, wide ? 36 : 32);
+        append_noise(m, wide ? 36 : 32);
         append_block(m, fan_block(n, 2));
     }
     return m.bytes;
@@ -78,15 +75,15 @@ std::vector<std::uint8_t> paint_name_model() {
     int k = 0;
     for (std::uint32_t n : sizes) {
         bool layout4 = k++ == 1;
-        noise(m, 25);
+        append_noise(m, 25);
         m.text("paint name");
-        noise(m, 15);
+        append_noise(m, 15);
         marker(m);
         if (layout4) {
-            noise(m, 10);
+            append_noise(m, 10);
             marker(m);
         }
-        noise(m, 32);
+        append_noise(m, 32);
         append_block(m, fan_block(n, layout4 ? 4 : 1));
     }
     return m.bytes;

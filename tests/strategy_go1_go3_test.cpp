@@ -6,13 +6,9 @@
 #include "engine/strategies.h"
 #include "support/engine_runs.h"
 #include "support/model_builder.h"
+#include "support/model_pieces.h"
 
 namespace {
-
-// Printable bytes: they hold neither 0 nor 1, so no marker can form in them.
-void noise(ModelBuilder& m, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) m.u8(static_cast<std::uint8_t>(0x21 + (i * 37 + 11) % 90));
-}
 
 // A block that passes the byte tests: its first u is 0.75 (00 00 40 3f).
 BlockSpec accepted_block(int variant, std::uint32_t vertex_count = 3) {
@@ -27,13 +23,13 @@ BlockSpec accepted_block(int variant, std::uint32_t vertex_count = 3) {
 // marker two bytes in, which fails the tests but moves the second pass on by
 // 100 bytes, so it goes behind everything else or 100 bytes before it.
 void presence_marker_at_end(ModelBuilder& m) {
-    noise(m, 10);
+    append_noise(m, 10);
     m.raw({1, 0, 0, 0, 1, 0, 0, 0});
 }
 void presence_marker_in_front(ModelBuilder& m) {
-    noise(m, 10);
+    append_noise(m, 10);
     m.raw({1, 0, 0, 0, 1, 0, 0, 0});
-    noise(m, 100);
+    append_noise(m, 100);
 }
 
 // A hit of the mid marker that fails the byte tests (the face count's upper
@@ -76,11 +72,11 @@ TEST(StrategyGo1Go3, DecodesEveryAcceptedBlockWithRunningNumbers) {
         presence_marker_in_front(m);
         std::vector<std::size_t> starts;
         starts.push_back(append_block(m, accepted_block(v.block_variant)));
-        noise(m, 30);  // the second pass resumes inside this gap
+        append_noise(m, 30);  // the second pass resumes inside this gap
         failing_hit(m);
-        noise(m, 120);
+        append_noise(m, 120);
         starts.push_back(append_block(m, accepted_block(v.block_variant, 5)));
-        noise(m, 100);
+        append_noise(m, 100);
         starts.push_back(append_block(m, accepted_block(v.block_variant, 2)));
         presence_marker_at_end(m);
 
@@ -97,19 +93,19 @@ TEST(StrategyGo1Go3, DecodesEveryAcceptedBlockWithRunningNumbers) {
 TEST(StrategyGo1Go3, RunsThatFindNothing) {
     ModelBuilder block_only;
     block_only.u8(16);
-    noise(block_only, 50);
+    append_noise(block_only, 50);
     append_block(block_only, accepted_block(1));
-    noise(block_only, 50);
+    append_noise(block_only, 50);
 
     ModelBuilder presence_only;
     presence_only.u8(16);
-    noise(presence_only, 50);
+    append_noise(presence_only, 50);
     presence_only.raw({1, 0, 0, 0, 1, 0, 0, 0});
-    noise(presence_only, 50);
+    append_noise(presence_only, 50);
 
     ModelBuilder failing_only = presence_only;
     failing_hit(failing_only);
-    noise(failing_only, 150);
+    append_noise(failing_only, 150);
     failing_hit(failing_only);
 
     struct Case {
@@ -157,7 +153,7 @@ TEST(StrategyGo1Go3, AcceptanceTest) {
                                         << int(c.b13) << " " << int(c.b14) << " " << int(c.b15));
         ModelBuilder m;
         m.u8(16);
-        noise(m, 40);
+        append_noise(m, 40);
         std::size_t start = append_block(m, accepted_block(1));
         presence_marker_at_end(m);
         m.bytes[start + 2] = c.b2;
@@ -180,7 +176,7 @@ TEST(StrategyGo1Go3, AnchorsInsideTheLastBlockAreSkipped) {
         SCOPED_TRACE(overlap);
         ModelBuilder m;
         m.u8(16);
-        noise(m, 30);
+        append_noise(m, 30);
         BlockSpec first = accepted_block(1);
         first.normal[0] = 1.0f;
         first.normal[2] = 0.0f;
@@ -189,7 +185,7 @@ TEST(StrategyGo1Go3, AnchorsInsideTheLastBlockAreSkipped) {
         m.bytes[first_end - 8] = 0x55;  // keeps a hit from forming just before the next one
         m.bytes.resize(first_end - overlap);
         std::size_t second_start = append_block(m, accepted_block(1));
-        noise(m, 100);
+        append_noise(m, 100);
         std::size_t third_start = append_block(m, accepted_block(1));
         presence_marker_at_end(m);
 
@@ -206,11 +202,11 @@ TEST(StrategyGo1Go3, AnchorsInsideTheLastBlockAreSkipped) {
 TEST(StrategyGo1Go3, RejectedBlockKeepsItsGroupAndTheWalkGoesOn) {
     ModelBuilder m;
     m.u8(16);
-    noise(m, 30);
+    append_noise(m, 30);
     BlockSpec empty = accepted_block(1);
     empty.face_count = 0;
     std::size_t first = append_block(m, empty);
-    noise(m, 10);
+    append_noise(m, 10);
     std::size_t second = append_block(m, accepted_block(1));
     presence_marker_at_end(m);
     StrategyRun run = run_strategy(go1, m.bytes);
@@ -230,12 +226,12 @@ TEST(StrategyGo1Go3, SecondPassResumeRule) {
         SCOPED_TRACE(distance);
         ModelBuilder m;
         m.u8(16);
-        noise(m, 30);
+        append_noise(m, 30);
         std::size_t h = m.size() + 6;
         failing_hit(m);
-        noise(m, h + distance - 6 - m.size());
+        append_noise(m, h + distance - 6 - m.size());
         std::size_t second = append_block(m, accepted_block(1));
-        noise(m, 100);
+        append_noise(m, 100);
         std::size_t third = append_block(m, accepted_block(1));
         presence_marker_at_end(m);
         StrategyRun run = run_strategy(go1, m.bytes);
@@ -257,7 +253,7 @@ TEST(StrategyGo1Go3, The999thHitIsNotWalked) {
         m.u8(16);
         for (int i = 0; i < failing; ++i) {
             failing_hit(m);
-            noise(m, 88);
+            append_noise(m, 88);
         }
         std::size_t start = append_block(m, accepted_block(1));
         presence_marker_at_end(m);
@@ -273,7 +269,7 @@ TEST(StrategyGo1Go3, AnchorsBelowSixAreSkipped) {
     // A hit at 5 passes the byte tests but its block would start before the model.
     ModelBuilder low;
     low.raw({16, 0, 0, 7, 7, 0, 0, 1, 0, 0, 0, 0, 0, 0x40, 0x3f});
-    noise(low, 120);
+    append_noise(low, 120);
     std::size_t later = append_block(low, accepted_block(1));
     presence_marker_at_end(low);
     StrategyRun run = run_strategy(go1, low.bytes);

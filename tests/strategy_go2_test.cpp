@@ -6,28 +6,9 @@
 #include "engine/strategies.h"
 #include "support/engine_runs.h"
 #include "support/model_builder.h"
+#include "support/model_pieces.h"
 
 namespace {
-
-// Printable bytes: they hold neither 0 nor 1, so no marker can form in them.
-std::vector<std::uint8_t> noise_model(std::size_t size) {
-    std::vector<std::uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(0x21 + (i * 37 + 11) % 90);
-    bytes[0] = 16;
-    return bytes;
-}
-
-void put(std::vector<std::uint8_t>& bytes, std::size_t at, const std::vector<std::uint8_t>& what) {
-    for (std::size_t k = 0; k < what.size(); ++k) bytes.at(at + k) = what[k];
-}
-
-void put_marker(std::vector<std::uint8_t>& bytes, std::size_t at) { put(bytes, at, {1, 0, 0, 0, 1, 0, 0, 0}); }
-
-void put_block(std::vector<std::uint8_t>& bytes, std::size_t at, const BlockSpec& spec = BlockSpec()) {
-    ModelBuilder m;
-    append_block(m, spec);
-    put(bytes, at, m.bytes);
-}
 
 struct Expected {
     std::string body;
@@ -73,7 +54,7 @@ TEST(StrategyGo2, PairsOfAnchors) {
         SCOPED_TRACE(testing::PrintToString(c.anchors));
         std::vector<std::uint8_t> bytes = noise_model(2000);
         for (const Pair& p : c.pairs) put_block(bytes, p.block);
-        for (unsigned a : c.anchors) put_marker(bytes, a);
+        for (unsigned a : c.anchors) put_double_marker(bytes, a);
         StrategyRun run = run_strategy(go2, bytes);
         Expected expected(static_cast<int>(c.anchors.size()));
         for (const Pair& p : c.pairs) expected.decoded(p.ending, p.block);
@@ -90,7 +71,7 @@ TEST(StrategyGo2, RunningNumbersAcrossPairs) {
     four.indices = {0, 1, 2, 3, 3, 2, 1, 0};
     put_block(bytes, 569, four);
     put_block(bytes, 1296);
-    for (unsigned a : {500u, 529u, 1200u, 1252u}) put_marker(bytes, a);
+    for (unsigned a : {500u, 529u, 1200u, 1252u}) put_double_marker(bytes, a);
     StrategyRun run = run_strategy(go2, bytes);
     Expected expected(4);
     expected.decoded("\n", 569);
@@ -119,14 +100,14 @@ TEST(StrategyGo2, WidePairMark) {
         unsigned end = first + static_cast<unsigned>(block_size(big));
         put_block(bytes, first, big);
         put_block(bytes, end);
-        put_marker(bytes, 400);
-        put_marker(bytes, 452);
+        put_double_marker(bytes, 400);
+        put_double_marker(bytes, 452);
         if (with_middle_pair) {
-            put_marker(bytes, end - 176);
-            put_marker(bytes, end - 124);
+            put_double_marker(bytes, end - 176);
+            put_double_marker(bytes, end - 124);
         }
-        put_marker(bytes, end - 96);
-        put_marker(bytes, end - 44);
+        put_double_marker(bytes, end - 96);
+        put_double_marker(bytes, end - 44);
 
         StrategyRun run = run_strategy(go2, bytes);
         Expected expected(with_middle_pair ? 6 : 4);
@@ -151,10 +132,10 @@ TEST(StrategyGo2, NearPairsIgnoreTheWidePairMark) {
     unsigned end = first + static_cast<unsigned>(block_size(big));
     put_block(bytes, first, big);
     put_block(bytes, end - 81);  // over the last positions of the big block
-    put_marker(bytes, 400);
-    put_marker(bytes, 452);
-    put_marker(bytes, end - 150);
-    put_marker(bytes, end - 121);
+    put_double_marker(bytes, 400);
+    put_double_marker(bytes, 452);
+    put_double_marker(bytes, end - 150);
+    put_double_marker(bytes, end - 121);
     StrategyRun run = run_strategy(go2, bytes);
     Expected expected(4);
     unsigned big_end = expected.decoded("_\n", first);
@@ -182,7 +163,7 @@ TEST(StrategyGo2, AnchorCap) {
         std::vector<std::uint8_t> bytes = noise_model(20 * 1000 + 400);
         unsigned at = 50, block = 0;
         for (int k = 1; k <= c.markers; ++k) {
-            put_marker(bytes, at);
+            put_double_marker(bytes, at);
             if (k == c.gap + 1) block = at + 40;
             at += k == c.gap ? 29 : 20;
         }

@@ -7,32 +7,14 @@
 #include "support/engine_runs.h"
 #include "support/fake_platform.h"
 #include "support/model_builder.h"
+#include "support/model_pieces.h"
 
 namespace {
 
-// Printable bytes without the blank: no marker and no "paint name" can form.
-std::vector<std::uint8_t> noise_model(std::size_t size) {
-    std::vector<std::uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(0x21 + (i * 37 + 11) % 90);
-    bytes[0] = 16;
-    return bytes;
-}
-
-void put(std::vector<std::uint8_t>& bytes, std::size_t at, const std::vector<std::uint8_t>& what) {
-    for (std::size_t k = 0; k < what.size(); ++k) bytes.at(at + k) = what[k];
-}
-
-void put_marker(std::vector<std::uint8_t>& bytes, std::size_t at) { put(bytes, at, {1, 0, 0, 0, 1, 0, 0, 0}); }
-void put_paint_name(std::vector<std::uint8_t>& bytes, std::size_t at) {
-    put(bytes, at, {'p', 'a', 'i', 'n', 't', ' ', 'n', 'a', 'm', 'e'});
-}
-
-void put_block(std::vector<std::uint8_t>& bytes, std::size_t at, int variant) {
+BlockSpec layout(int variant) {
     BlockSpec spec;
     spec.variant = variant;
-    ModelBuilder m;
-    append_block(m, spec);
-    put(bytes, at, m.bytes);
+    return spec;
 }
 
 struct Expected {
@@ -57,12 +39,12 @@ struct Expected {
 TEST(StrategyGo4, EachAnchorLeadsToTheNextMarker) {
     std::vector<std::uint8_t> bytes = noise_model(1200);
     put_paint_name(bytes, 100);
-    put_marker(bytes, 200);
-    put_block(bytes, 240, 1);
+    put_double_marker(bytes, 200);
+    put_block(bytes, 240, layout(1));
     put_paint_name(bytes, 500);
-    put_marker(bytes, 600);
-    put_marker(bytes, 620);  // within the look-ahead: layout 4 after this one
-    put_block(bytes, 660, 4);
+    put_double_marker(bytes, 600);
+    put_double_marker(bytes, 620);  // within the look-ahead: layout 4 after this one
+    put_block(bytes, 660, layout(4));
     StrategyRun run = run_strategy(go4, bytes);
     Expected expected;
     expected.block(240, 1);
@@ -94,10 +76,10 @@ TEST(StrategyGo4, LookAheadWindow) {
         SCOPED_TRACE(c.d);
         std::vector<std::uint8_t> bytes = noise_model(1000);
         put_paint_name(bytes, 100);
-        put_block(bytes, m + 40, 1);
-        put_block(bytes, m + c.d + 40, 4);
-        put_marker(bytes, m);
-        put_marker(bytes, m + c.d);
+        put_block(bytes, m + 40, layout(1));
+        put_block(bytes, m + c.d + 40, layout(4));
+        put_double_marker(bytes, m);
+        put_double_marker(bytes, m + c.d);
         StrategyRun run = run_strategy(go4, bytes);
         FakePlatform quiet;  // the expected decoding shows the same box
         Expected expected;
@@ -113,11 +95,11 @@ TEST(StrategyGo4, AnchorsBeforeOneMarkerDecodeItsBlockEachTime) {
     put_paint_name(bytes, 100);
     put_paint_name(bytes, 150);
     put_paint_name(bytes, 250);
-    put_marker(bytes, 300);
-    put_block(bytes, 340, 1);
+    put_double_marker(bytes, 300);
+    put_block(bytes, 340, layout(1));
     put_paint_name(bytes, 400);  // after the first marker: goes on to the next
-    put_marker(bytes, 700);
-    put_block(bytes, 740, 1);
+    put_double_marker(bytes, 700);
+    put_block(bytes, 740, layout(1));
     StrategyRun run = run_strategy(go4, bytes);
     Expected expected;
     for (int i = 0; i < 3; ++i) expected.block(340, 1);
@@ -131,8 +113,8 @@ TEST(StrategyGo4, AnchorsBeforeOneMarkerDecodeItsBlockEachTime) {
 TEST(StrategyGo4, AnchorsWithoutAMarkerAfterThem) {
     std::vector<std::uint8_t> bytes = noise_model(1200);
     put_paint_name(bytes, 100);
-    put_marker(bytes, 200);
-    put_block(bytes, 240, 1);
+    put_double_marker(bytes, 200);
+    put_block(bytes, 240, layout(1));
     put_paint_name(bytes, 600);
     put_paint_name(bytes, 1000);
     StrategyRun run = run_strategy(go4, bytes);
@@ -145,7 +127,7 @@ TEST(StrategyGo4, AnchorsWithoutAMarkerAfterThem) {
 
     // A marker only before the anchors: nothing is found at all.
     bytes = noise_model(800);
-    put_marker(bytes, 50);
+    put_double_marker(bytes, 50);
     put_paint_name(bytes, 300);
     put_paint_name(bytes, 700);
     run = run_strategy(go4, bytes);
@@ -155,8 +137,8 @@ TEST(StrategyGo4, AnchorsWithoutAMarkerAfterThem) {
 
 TEST(StrategyGo4, NoPaintName) {
     std::vector<std::uint8_t> bytes = noise_model(800);
-    put_marker(bytes, 50);
-    put_block(bytes, 90, 1);
+    put_double_marker(bytes, 50);
+    put_block(bytes, 90, layout(1));
     StrategyRun run = run_strategy(go4, bytes);
     EXPECT_EQ(run.body, "# button go4\n");
     EXPECT_EQ(run.had_errors, 1);
@@ -168,8 +150,8 @@ TEST(StrategyGo4, AnchorsCloserThanTwentyBytes) {
         std::vector<std::uint8_t> bytes = noise_model(800);
         put_paint_name(bytes, 100);
         put_paint_name(bytes, 100 + gap);
-        put_marker(bytes, 300);
-        put_block(bytes, 340, 1);
+        put_double_marker(bytes, 300);
+        put_block(bytes, 340, layout(1));
         StrategyRun run = run_strategy(go4, bytes);
         Expected expected;
         expected.block(340, 1);
@@ -181,7 +163,7 @@ TEST(StrategyGo4, AnchorsCloserThanTwentyBytes) {
 TEST(StrategyGo4, MarkerAtTheEndOfTheSource) {
     std::vector<std::uint8_t> bytes = noise_model(400);
     put_paint_name(bytes, 100);
-    put_marker(bytes, 392);  // ends with the last byte
+    put_double_marker(bytes, 392);  // ends with the last byte
     StrategyRun run = run_strategy(go4, bytes);
     // Its block lies past the source length, where the buffer reads zero.
     EXPECT_EQ(run.body, "# button go4\n\ng submesh_1_1\n# faces count is zero.\n");
