@@ -28,9 +28,9 @@ double take_float(unsigned& read_pos, unsigned& consumed_bytes) {
 // Its single-precision roundings are done on exact integers: a sum first
 // rounded to double and then to float can land on a float midpoint and round
 // the wrong way (a square such as 4097^2 * 2^-24 lies exactly halfway between
-// two floats, and a tiny addend decides the direction). Likewise t must be the
-// double sum, not the x87's wider one, or a vector near the bounds would pass
-// on one build and fail on another.
+// two floats, and a tiny addend decides the direction). The sum in t is rounded
+// to double the same way, so that the x87's wider registers of the 32-bit
+// Windows build cannot give another result than every other build.
 
 // m * 2^e, with sticky set when nonzero bits below m were dropped.
 struct ExactValue {
