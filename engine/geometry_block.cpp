@@ -1,7 +1,6 @@
 #include "engine/geometry_block.h"
 
 #include "control/conversion_state.h"
-#include "control/error_box.h"
 #include "engine/line_text.h"
 #include "engine/number_output.h"
 #include "engine/number_text.h"
@@ -17,6 +16,8 @@ constexpr unsigned face_record_size = 8;
 constexpr unsigned face_tail_size = 24;  // unread bytes between the faces and the positions
 constexpr unsigned vertex_record_size = 12;
 constexpr unsigned normal_size = 12;
+// "f ", three "%d/%d " of at most 11 characters a number, the newline.
+constexpr unsigned face_line_room = 2 + 3 * (11 + 1 + 11 + 1) + 1;
 
 // How many of count records of size bytes, the first at offset, lie wholly
 // inside the source buffer. Counts come from the model and may be anything;
@@ -107,7 +108,7 @@ int decode_geometry_block(unsigned& block_offset, unsigned source_length, int bl
     unsigned vertex_count = buffer_u32(block_offset + 4ull);
 
     if (vertex_count > largest_vertex_count) {
-        show_error_box("vertex count is way to large. Try other button.");
+        show_error_box_after_text("vertex count is way to large. Try other button.");
         return 0;
     }
     if (face_count == 0) {
@@ -127,12 +128,7 @@ int decode_geometry_block(unsigned& block_offset, unsigned source_length, int bl
     put_offset_line("# uvs at 0x", block_offset);
 
     unsigned uvs_inside = records_inside(read_pos, uv_record_size, vertex_count);
-    for (unsigned i = 0; i < uvs_inside; ++i) {
-        put_bytes("vt ", 3);
-        write_float(read_pos, consumed_bytes);
-        write_float(read_pos, consumed_bytes);
-        put_bytes("\n", 1);
-    }
+    for (unsigned i = 0; i < uvs_inside; ++i) write_uv_line(read_pos, consumed_bytes);
     if (uvs_inside < vertex_count) return stop_at_buffer_end(block_offset, read_pos);
     put_text("\n");
 
@@ -152,7 +148,7 @@ int decode_geometry_block(unsigned& block_offset, unsigned source_length, int bl
         unsigned b = read_face_index(read_pos, consumed_bytes, lowest_index, highest_index, base);
         read_face_index(read_pos, consumed_bytes, lowest_index, highest_index, base);
         unsigned d = read_face_index(read_pos, consumed_bytes, lowest_index, highest_index, base);
-        char line[80];
+        char* line = reserve_output(face_line_room);
         line[0] = 'f';
         line[1] = ' ';
         unsigned n = 2;
@@ -160,7 +156,7 @@ int decode_geometry_block(unsigned& block_offset, unsigned source_length, int bl
         n += format_index_pair(b, line + n);
         n += format_index_pair(d, line + n);
         line[n++] = '\n';
-        put_bytes(line, n);
+        commit_output(n);
     }
     if (faces_inside < face_count) return stop_at_buffer_end(block_offset, read_pos);
 

@@ -168,26 +168,41 @@ int is_unit_length(double x, double y, double z) {
 
 void write_float(unsigned& read_pos, unsigned& consumed_bytes) {
     const double value = take_float(read_pos, consumed_bytes);
-    char text[fixed_text_capacity + 1];
+    char* text = reserve_output(fixed_text_capacity + 1);
     unsigned n = format_fixed(value, text);
     text[n++] = ' ';
-    put_bytes(text, n);
+    commit_output(n);
+}
+
+void write_uv_line(unsigned& read_pos, unsigned& consumed_bytes) {
+    const double u = take_float(read_pos, consumed_bytes);
+    const double v = take_float(read_pos, consumed_bytes);
+    char* line = reserve_output(3 + 2 * (fixed_text_capacity + 1) + 1);
+    line[0] = 'v';
+    line[1] = 't';
+    line[2] = ' ';
+    unsigned n = 3;
+    n += format_fixed(u, line + n);
+    line[n++] = ' ';
+    n += format_fixed(v, line + n);
+    line[n++] = ' ';
+    line[n++] = '\n';
+    commit_output(n);
 }
 
 namespace {
 
-// Longest prefix that shares the line's one write; a longer one goes first on its own.
+// Longest prefix that shares the line's room; a longer one goes first on its own.
 constexpr unsigned prefix_room = 64;
 
 void put_vector_line(const char* prefix, double x, double y, double z) {
-    char line[prefix_room + 3 * (fixed_text_capacity + 1) + 1];
-    unsigned n = 0;
     const std::size_t prefix_length = std::strlen(prefix);
+    if (prefix_length > prefix_room) put_bytes(prefix, static_cast<unsigned>(prefix_length));
+    char* line = reserve_output(prefix_room + 3 * (fixed_text_capacity + 1) + 1);
+    unsigned n = 0;
     if (prefix_length <= prefix_room) {
         std::memcpy(line, prefix, prefix_length);
         n = static_cast<unsigned>(prefix_length);
-    } else {
-        put_bytes(prefix, static_cast<unsigned>(prefix_length));
     }
     line[n++] = ' ';
     n += format_fixed(x, line + n);
@@ -196,7 +211,7 @@ void put_vector_line(const char* prefix, double x, double y, double z) {
     line[n++] = ' ';
     n += format_fixed(z, line + n);
     line[n++] = '\n';
-    put_bytes(line, n);
+    commit_output(n);
 }
 
 }  // namespace

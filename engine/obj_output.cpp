@@ -1,11 +1,42 @@
 #include "engine/obj_output.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "control/conversion_state.h"
+#include "control/error_box.h"
+
+ObjOutputBuffer obj_output_buffer;
+
+void flush_output() {
+    if (obj_output_buffer.used == 0) return;
+    std::fwrite(obj_output_buffer.bytes, 1, obj_output_buffer.used, conversion_state.output);
+    obj_output_buffer.used = 0;
+}
 
 void put_bytes(const char* bytes, unsigned count) {
-    std::fwrite(bytes, 1, count, conversion_state.output);
+    if (count > obj_output_capacity) {
+        flush_output();
+        std::fwrite(bytes, 1, count, conversion_state.output);
+        return;
+    }
+    std::memcpy(reserve_output(count), bytes, count);
+    commit_output(count);
 }
 
 void put_text(const char* text) { put_bytes(text, static_cast<unsigned>(std::strlen(text))); }
+
+void run_with_gathered_output(void (*strategy_run)(const char*), const char* source_path) {
+    // A box's own message loop may run commands while a strategy runs; whatever
+    // it starts, the text is gathered until the outermost run ends.
+    const int was_holding = obj_output_buffer.holding;
+    obj_output_buffer.holding = 1;
+    strategy_run(source_path);
+    flush_output();
+    obj_output_buffer.holding = was_holding;
+}
+
+void show_error_box_after_text(const char* text) {
+    flush_output();
+    show_error_box(text);
+}

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "control/conversion_state.h"
-#include "control/error_box.h"
 #include "engine/obj_output.h"
 #include "engine/source_file.h"
 
@@ -47,7 +46,7 @@ int load_source(const char* path) {
         return 0;
     }
     if (info.size > max_model_size) {
-        show_error_box("error: dff file > 124 MB. Nicht akzeptiert...");
+        show_error_box_after_text("error: dff file > 124 MB. Nicht akzeptiert...");
         return 0;
     }
 
@@ -76,7 +75,7 @@ int prepare_source(const char* path) {
     conversion_state.source_length = size;
     if (size == 0) return 0;
     if (conversion_state.source_buffer[0] != 16) {
-        show_error_box("This doesn't seem to be a dff file!");
+        show_error_box_after_text("This doesn't seem to be a dff file!");
         return 0;
     }
     return 1;

@@ -62,8 +62,12 @@ void run_mid_marker_strategy(const char* source_path, const char* banner, int bl
     if (group == 0) conversion_state.had_errors = 1;
 }
 
+void run_go1(const char* source_path) { run_mid_marker_strategy(source_path, "# button go1\n", 1); }
+
+void run_go3(const char* source_path) { run_mid_marker_strategy(source_path, "# button go3\n", 3); }
+
 }  // namespace
 
-void go1(const char* source_path) { run_mid_marker_strategy(source_path, "# button go1\n", 1); }
+void go1(const char* source_path) { run_with_gathered_output(run_go1, source_path); }
 
-void go3(const char* source_path) { run_mid_marker_strategy(source_path, "# button go3\n", 3); }
+void go3(const char* source_path) { run_with_gathered_output(run_go3, source_path); }

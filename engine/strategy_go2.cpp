@@ -26,9 +26,7 @@ void put_submesh_count_line(int hits) {
     put_bytes(line, n);
 }
 
-}  // namespace
-
-void go2(const char* source_path) {
+void run_go2(const char* source_path) {
     if (!prepare_source(source_path)) return;
     put_text("# button go2\n");
     int vertex_base = 0;
@@ -73,3 +71,7 @@ void go2(const char* source_path) {
     }
     if (group == 0) conversion_state.had_errors = 1;
 }
+
+}  // namespace
+
+void go2(const char* source_path) { run_with_gathered_output(run_go2, source_path); }

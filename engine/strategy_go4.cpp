@@ -25,9 +25,7 @@ void put_no_find_line(unsigned anchor) {
     put_bytes(line, n);
 }
 
-}  // namespace
-
-void go4(const char* source_path) {
+void run_go4(const char* source_path) {
     if (!prepare_source(source_path)) return;
     put_text("# button go4\n");
     int vertex_base = 0;
@@ -82,3 +80,7 @@ void go4(const char* source_path) {
     }
     if (group == 0) conversion_state.had_errors = 1;
 }
+
+}  // namespace
+
+void go4(const char* source_path) { run_with_gathered_output(run_go4, source_path); }
