@@ -23,6 +23,14 @@ double take_float(unsigned& read_pos, unsigned& consumed_bytes) {
     return decode_float(b[0], b[1], b[2], b[3]);
 }
 
+// The four bytes as one word, b0 least significant, for format_float_word.
+u32 take_word(unsigned& read_pos, unsigned& consumed_bytes) {
+    const unsigned char* b = conversion_state.source_buffer + read_pos;
+    read_pos += 4;
+    consumed_bytes += 4;
+    return u32{b[0]} | u32{b[1]} << 8 | u32{b[2]} << 16 | u32{b[3]} << 24;
+}
+
 // ---- The unit-length check ------------------------------------------------
 //
 // Its single-precision roundings are done on exact integers: a sum first
@@ -167,24 +175,24 @@ int is_unit_length(double x, double y, double z) {
 }
 
 void write_float(unsigned& read_pos, unsigned& consumed_bytes) {
-    const double value = take_float(read_pos, consumed_bytes);
+    const u32 value = take_word(read_pos, consumed_bytes);
     char* text = reserve_output(fixed_text_capacity + 1);
-    unsigned n = format_fixed(value, text);
+    unsigned n = format_float_word(value, text);
     text[n++] = ' ';
     commit_output(n);
 }
 
 void write_uv_line(unsigned& read_pos, unsigned& consumed_bytes) {
-    const double u = take_float(read_pos, consumed_bytes);
-    const double v = take_float(read_pos, consumed_bytes);
+    const u32 u = take_word(read_pos, consumed_bytes);
+    const u32 v = take_word(read_pos, consumed_bytes);
     char* line = reserve_output(3 + 2 * (fixed_text_capacity + 1) + 1);
     line[0] = 'v';
     line[1] = 't';
     line[2] = ' ';
     unsigned n = 3;
-    n += format_fixed(u, line + n);
+    n += format_float_word(u, line + n);
     line[n++] = ' ';
-    n += format_fixed(v, line + n);
+    n += format_float_word(v, line + n);
     line[n++] = ' ';
     line[n++] = '\n';
     commit_output(n);
@@ -195,7 +203,7 @@ namespace {
 // Longest prefix that shares the line's room; a longer one goes first on its own.
 constexpr unsigned prefix_room = 64;
 
-void put_vector_line(const char* prefix, double x, double y, double z) {
+void put_vector_line(const char* prefix, u32 x, u32 y, u32 z) {
     const std::size_t prefix_length = std::strlen(prefix);
     if (prefix_length > prefix_room) put_bytes(prefix, static_cast<unsigned>(prefix_length));
     char* line = reserve_output(prefix_room + 3 * (fixed_text_capacity + 1) + 1);
@@ -205,11 +213,11 @@ void put_vector_line(const char* prefix, double x, double y, double z) {
         n = static_cast<unsigned>(prefix_length);
     }
     line[n++] = ' ';
-    n += format_fixed(x, line + n);
+    n += format_float_word(x, line + n);
     line[n++] = ' ';
-    n += format_fixed(y, line + n);
+    n += format_float_word(y, line + n);
     line[n++] = ' ';
-    n += format_fixed(z, line + n);
+    n += format_float_word(z, line + n);
     line[n++] = '\n';
     commit_output(n);
 }
@@ -217,17 +225,21 @@ void put_vector_line(const char* prefix, double x, double y, double z) {
 }  // namespace
 
 void write_vector(unsigned& read_pos, unsigned& consumed_bytes, const char* prefix) {
-    const double x = take_float(read_pos, consumed_bytes);
-    const double y = take_float(read_pos, consumed_bytes);
-    const double z = take_float(read_pos, consumed_bytes);
+    const u32 x = take_word(read_pos, consumed_bytes);
+    const u32 y = take_word(read_pos, consumed_bytes);
+    const u32 z = take_word(read_pos, consumed_bytes);
     put_vector_line(prefix, x, y, z);
 }
 
 void write_normal(unsigned& read_pos, unsigned& consumed_bytes, const char* prefix) {
-    const double x = take_float(read_pos, consumed_bytes);
-    const double y = take_float(read_pos, consumed_bytes);
-    const double z = take_float(read_pos, consumed_bytes);
-    put_vector_line(prefix, x, y, z);
+    unsigned at = read_pos, counted = consumed_bytes;
+    const double x = take_float(at, counted);
+    const double y = take_float(at, counted);
+    const double z = take_float(at, counted);
+    const u32 xw = take_word(read_pos, consumed_bytes);
+    const u32 yw = take_word(read_pos, consumed_bytes);
+    const u32 zw = take_word(read_pos, consumed_bytes);
+    put_vector_line(prefix, xw, yw, zw);
     if (!is_unit_length(x, y, z)) {
         put_text("ERROR with normals\n");
         conversion_state.had_errors = 1;

@@ -1,5 +1,7 @@
 #include "engine/number_text.h"
 
+#include "engine/float_decoding.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -29,30 +31,49 @@ constexpr DigitPairs digit_pairs;
 
 void put_pair(char* out, u32 two_digits) { std::memcpy(out, digit_pairs.text + 2 * two_digits, 2); }
 
-unsigned decimal_length(u32 v) {
-    unsigned n = 1;
-    while (v >= 10000) { v /= 10000; n += 4; }
-    while (v >= 10) { v /= 10; ++n; }
-    return n;
+// One or two digits, v below 100; returns the end.
+char* put_below_hundred(char* out, u32 v) {
+    if (v < 10) {
+        *out = static_cast<char>('0' + v);
+        return out + 1;
+    }
+    put_pair(out, v);
+    return out + 2;
 }
 
-// Decimal digits of v without leading zeros; returns the end.
+// Exactly four digits, leading zeros kept.
+void put_four_digits(char* out, u32 v) {
+    const u32 high = v / 100;
+    put_pair(out, high);
+    put_pair(out + 2, v - high * 100);
+}
+
+// Up to four digits without leading zeros, v below 10000; returns the end.
+char* put_below_ten_thousand(char* out, u32 v) {
+    if (v < 100) return put_below_hundred(out, v);
+    const u32 high = v / 100;
+    out = put_below_hundred(out, high);
+    put_pair(out, v - high * 100);
+    return out + 2;
+}
+
+// Decimal digits of v without leading zeros; returns the end. The value is
+// split into groups of four digits whose digits do not wait on one another.
 char* put_u32(char* out, u32 v) {
-    const unsigned n = decimal_length(v);
-    char* p = out + n;
-    while (v >= 100) {
-        const u32 q = v / 100;
-        p -= 2;
-        put_pair(p, v - q * 100);
-        v = q;
+    if (v < 10000) return put_below_ten_thousand(out, v);
+    if (v < 100000000) {
+        const u32 high = v / 10000;
+        out = put_below_ten_thousand(out, high);
+        put_four_digits(out, v - high * 10000);
+        return out + 4;
     }
-    if (v >= 10) {
-        p -= 2;
-        put_pair(p, v);
-    } else {
-        *--p = static_cast<char>('0' + v);
-    }
-    return out + n;
+    const u32 top = v / 100000000;
+    const u32 rest = v - top * 100000000;
+    out = put_below_hundred(out, top);
+    const u32 high = rest / 10000;
+    put_four_digits(out, high);
+    put_four_digits(out + 4, rest - high * 10000);
+    return out + 8;
 }
 
 // Exactly nine digits, leading zeros kept.
@@ -229,6 +250,41 @@ unsigned format_fixed(double value, char* out) {
     put_pair(p + 5, rest - second * 100);
     p += 7;
     return static_cast<unsigned>(p - out);
+}
+
+unsigned format_float_word(std::uint32_t word, char* out) {
+    const unsigned exponent_field = (word >> 23) & 0xFF;
+    // Magnitudes from 2^-54 up to below 2^23, where nearly every coordinate
+    // lies: value = m / 2^s with a 24-bit m and s from 1 to 54, so value * 10^6
+    // is m * 10^6 / 2^s, whose product fits 44 bits. Rounded to an integer
+    // with ties to even it holds the integer part and the six decimals at once,
+    // a carry from the decimals included.
+    if (exponent_field >= 96 && exponent_field < 150) {
+        char* p = out;
+        if (word >> 31) *p++ = '-';
+        const unsigned s = 150 - exponent_field;
+        const u64 product = static_cast<u64>((word & 0x7FFFFFu) | 0x800000u) * one_million;
+        u64 scaled = product >> s;
+        const u64 rest = product & ((u64{1} << s) - 1);
+        const u64 half = u64{1} << (s - 1);
+        // Which way it goes is data, not a pattern a branch predictor could learn.
+        scaled += static_cast<u64>(rest > half) | (static_cast<u64>(rest == half) & scaled);
+        const u32 integer_part = static_cast<u32>(scaled / one_million);
+        const u32 millionths = static_cast<u32>(scaled - u64{integer_part} * one_million);
+        p = put_u32(p, integer_part);
+        *p = '.';
+        const u32 first = millionths / 10000;
+        const u32 rest_digits = millionths - first * 10000;
+        const u32 second = rest_digits / 100;
+        put_pair(p + 1, first);
+        put_pair(p + 3, second);
+        put_pair(p + 5, rest_digits - second * 100);
+        return static_cast<unsigned>(p + 7 - out);
+    }
+    return format_fixed(decode_float(static_cast<unsigned char>(word), static_cast<unsigned char>(word >> 8),
+                                     static_cast<unsigned char>(word >> 16),
+                                     static_cast<unsigned char>(word >> 24)),
+                        out);
 }
 
 unsigned format_unsigned(unsigned value, char* out) {

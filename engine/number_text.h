@@ -2,6 +2,8 @@
 // Number text of the OBJ output, produced without the C runtime's printf so the
 // Windows build writes exactly what the Linux build writes.
 
+#include <cstdint>
+
 // Room enough for any value decode_float yields in fixed notation, and the terminator.
 constexpr unsigned fixed_text_capacity = 64;
 
@@ -11,6 +13,11 @@ constexpr unsigned fixed_text_capacity = 64;
 // larger finite doubles are out of range and write as an infinity. Writes no
 // terminator; returns the length.
 unsigned format_fixed(double value, char* out);
+
+// The text format_fixed(decode_float(b0, b1, b2, b3)) gives, taken straight from
+// the four bytes read as one 32-bit word (b0 least significant): the writers'
+// path, without the detour through a double for the common magnitudes.
+unsigned format_float_word(std::uint32_t word, char* out);
 
 // "%d", "%u" and "%x" (lower case, no leading zeros); no terminator; the length.
 unsigned format_int(int value, char* out);

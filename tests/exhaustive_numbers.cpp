@@ -1,7 +1,7 @@
 // Every one of the 2^32 four-byte patterns: decode_float must give the
 // single-precision value (or the flushed zero, the infinity, the NaN with its
 // sign), and format_fixed must write what the C library's printf("%f") writes
-// for the decoded value. Run on glibc; long, so it has a ctest label of its own.
+// for the decoded value, and so must format_float_word straight from the bytes. Run on glibc; long, so it has a ctest label of its own.
 
 #include <atomic>
 #include <bit>
@@ -44,6 +44,7 @@ bool decoded_as_expected(std::uint32_t word, double decoded) {
 void check_chunks() {
     char ours[fixed_text_capacity + 1];
     char library[fixed_text_capacity + 1];
+    char direct[fixed_text_capacity + 1];
     for (;;) {
         const std::uint64_t chunk = next_chunk.fetch_add(1);
         if (chunk * chunk_size >= pattern_count) return;
@@ -59,6 +60,11 @@ void check_chunks() {
             if (!decoded_as_expected(word, decoded)) report("decode", word, ours, library);
             if (m < 0 || static_cast<unsigned>(m) != n || std::memcmp(ours, library, n) != 0)
                 report("text", word, ours, library);
+            // The writers' direct path from the four bytes.
+            const unsigned w = format_float_word(word, direct);
+            direct[w] = '\0';
+            if (m < 0 || static_cast<unsigned>(m) != w || std::memcmp(direct, library, w) != 0)
+                report("word text", word, direct, library);
         }
     }
 }

@@ -32,12 +32,25 @@ std::string library_fixed(double value) {
 
 double float_value(std::uint32_t word) { return std::bit_cast<float>(word); }
 
-// The decoder's value as the writers format it, against the library's text
-// of the same four bytes taken as a float.
+// The writers' path straight from the four bytes; like fixed(), it must not
+// write past its text.
+std::string word_text(std::uint32_t word) {
+    char out[fixed_text_capacity + 8];
+    std::memset(out, '#', sizeof out);
+    const unsigned n = format_float_word(word, out);
+    EXPECT_LT(n, fixed_text_capacity);
+    for (unsigned i = n; i < sizeof out; ++i) EXPECT_EQ(out[i], '#') << "written past the text at " << i;
+    return std::string(out, n);
+}
+
+// The decoder's value formatted, and the four bytes formatted directly, both
+// against the library's text of the same four bytes taken as a float.
 void expect_same_as_library(std::uint32_t word) {
     const double decoded = decode_float(static_cast<unsigned char>(word), static_cast<unsigned char>(word >> 8),
                                         static_cast<unsigned char>(word >> 16), static_cast<unsigned char>(word >> 24));
-    ASSERT_EQ(fixed(decoded), library_fixed(float_value(word))) << std::hex << "word " << word;
+    const std::string library = library_fixed(float_value(word));
+    ASSERT_EQ(fixed(decoded), library) << std::hex << "word " << word;
+    ASSERT_EQ(word_text(word), library) << std::hex << "word " << word;
 }
 
 struct TextCase {
@@ -87,8 +100,11 @@ TEST(NumberText, ExactTiesRoundToEvenAsTheLibraryDoes) {
 
     auto check_tie = [](std::uint32_t numerator) {
         const float tie = static_cast<float>(numerator) / 128.0f;
-        for (float v : {tie, -tie, std::nextafter(tie, 0.0f), std::nextafter(tie, INFINITY)})
+        for (float v : {tie, -tie, std::nextafter(tie, 0.0f), std::nextafter(tie, INFINITY)}) {
             ASSERT_EQ(fixed(v), library_fixed(v)) << "numerator " << numerator << std::hexfloat << ' ' << v;
+            ASSERT_EQ(word_text(std::bit_cast<std::uint32_t>(v)), library_fixed(v))
+                << "numerator " << numerator << std::hexfloat << ' ' << v;
+        }
     };
     // Every tie below 1024, then a spread over each longer numerator length up to 24 bits.
     for (std::uint32_t n = 1; n < (1u << 17); n += 2) check_tie(n);
@@ -139,7 +155,9 @@ TEST(NumberText, IntegersAsPrintfWritesThem) {
         int value;
         const char* text;
     } signed_cases[] = {{0, "0"}, {7, "7"}, {-7, "-7"}, {10, "10"}, {99, "99"}, {100, "100"}, {123456789, "123456789"},
-                        {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"}, {-1000000, "-1000000"}};
+                        {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"}, {-1000000, "-1000000"},
+                        {9999, "9999"}, {10000, "10000"}, {99999999, "99999999"}, {100000000, "100000000"},
+                        {999999999, "999999999"}, {1000000000, "1000000000"}, {100000001, "100000001"}};
     for (const auto& c : signed_cases) EXPECT_EQ(std::string(out, format_int(c.value, out)), c.text) << c.value;
 
     EXPECT_EQ(integer_text(format_unsigned, 0), "0");

@@ -45,6 +45,34 @@ void BM_format_fixed(benchmark::State& state) {
 }
 BENCHMARK(BM_format_fixed);
 
+void BM_format_float_word(benchmark::State& state) {
+    const std::vector<std::uint32_t> words = coordinate_words();
+    char out[fixed_text_capacity];
+    std::size_t i = 0, bytes = 0;
+    for (auto _ : state) {
+        bytes += format_float_word(words[i++ & 0xFFFF], out);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_format_float_word);
+
+void BM_format_int_index(benchmark::State& state) {
+    char out[16];
+    std::uint32_t v = 1234567;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        bytes += format_int(static_cast<int>(v), out);
+        v = v * 1664525u + 1013904223u;
+        v = 1000000 + v % 3000000;  // OBJ numbers of a large model
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_format_int_index);
+
 void BM_snprintf_f(benchmark::State& state) {
     const std::vector<std::uint32_t> words = coordinate_words();
     char out[400];
