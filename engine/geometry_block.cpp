@@ -1,6 +1,9 @@
 #include "engine/geometry_block.h"
 
+#include <cstring>
+
 #include "control/conversion_state.h"
+#include "engine/decimal_digits.h"
 #include "engine/line_text.h"
 #include "engine/number_output.h"
 #include "engine/number_text.h"
@@ -16,8 +19,9 @@ constexpr unsigned face_record_size = 8;
 constexpr unsigned face_tail_size = 24;  // unread bytes between the faces and the positions
 constexpr unsigned vertex_record_size = 12;
 constexpr unsigned normal_size = 12;
-// "f ", three "%d/%d " of at most 11 characters a number, the newline.
-constexpr unsigned face_line_room = 2 + 3 * (11 + 1 + 11 + 1) + 1;
+// "f ", three "%d/%d " of at most 11 characters a number, the newline, and
+// the 16 bytes that format_index_pair may write past its text.
+constexpr unsigned face_line_room = 2 + 3 * (11 + 1 + 11 + 1) + 1 + 16;
 
 // How many of count records of size bytes, the first at offset, lie wholly
 // inside the source buffer. Counts come from the model and may be anything;
@@ -47,11 +51,16 @@ void put_offset_line(const char* text, unsigned offset) {
     put_bytes(line, n);
 }
 
-// "%d/%d " with the same OBJ number twice.
+// "%d/%d " with the same OBJ number twice. Writes up to 16 bytes past its
+// text, which the face line's room takes in.
 unsigned format_index_pair(unsigned index, char* out) {
-    unsigned n = format_int(static_cast<int>(index), out);
+    const unsigned n = index <= 2147483647u ? static_cast<unsigned>(put_u32(out, index) - out)
+                                            : format_int(static_cast<int>(index), out);
+    // The number is copied whole as 16 bytes, whatever its length.
+    char copy[16];
+    std::memcpy(copy, out, sizeof copy);
     out[n] = '/';
-    for (unsigned k = 0; k < n; ++k) out[n + 1 + k] = out[k];
+    std::memcpy(out + n + 1, copy, sizeof copy);
     out[2 * n + 1] = ' ';
     return 2 * n + 2;
 }

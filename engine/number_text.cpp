@@ -1,10 +1,11 @@
 #include "engine/number_text.h"
 
-#include "engine/float_decoding.h"
-
 #include <bit>
 #include <cstdint>
 #include <cstring>
+
+#include "engine/decimal_digits.h"
+#include "engine/float_decoding.h"
 
 // The double is taken apart into an integer significand m and a power of two,
 // value = m * 2^e, and everything after that is integer arithmetic: the text
@@ -16,65 +17,6 @@ using u32 = std::uint32_t;
 using u64 = std::uint64_t;
 
 constexpr u32 one_million = 1000000;
-
-// "00".."99", two characters each.
-struct DigitPairs {
-    char text[200];
-    constexpr DigitPairs() : text() {
-        for (int i = 0; i < 100; ++i) {
-            text[2 * i] = static_cast<char>('0' + i / 10);
-            text[2 * i + 1] = static_cast<char>('0' + i % 10);
-        }
-    }
-};
-constexpr DigitPairs digit_pairs;
-
-void put_pair(char* out, u32 two_digits) { std::memcpy(out, digit_pairs.text + 2 * two_digits, 2); }
-
-// One or two digits, v below 100; returns the end.
-char* put_below_hundred(char* out, u32 v) {
-    if (v < 10) {
-        *out = static_cast<char>('0' + v);
-        return out + 1;
-    }
-    put_pair(out, v);
-    return out + 2;
-}
-
-// Exactly four digits, leading zeros kept.
-void put_four_digits(char* out, u32 v) {
-    const u32 high = v / 100;
-    put_pair(out, high);
-    put_pair(out + 2, v - high * 100);
-}
-
-// Up to four digits without leading zeros, v below 10000; returns the end.
-char* put_below_ten_thousand(char* out, u32 v) {
-    if (v < 100) return put_below_hundred(out, v);
-    const u32 high = v / 100;
-    out = put_below_hundred(out, high);
-    put_pair(out, v - high * 100);
-    return out + 2;
-}
-
-// Decimal digits of v without leading zeros; returns the end. The value is
-// split into groups of four digits whose digits do not wait on one another.
-char* put_u32(char* out, u32 v) {
-    if (v < 10000) return put_below_ten_thousand(out, v);
-    if (v < 100000000) {
-        const u32 high = v / 10000;
-        out = put_below_ten_thousand(out, high);
-        put_four_digits(out, v - high * 10000);
-        return out + 4;
-    }
-    const u32 top = v / 100000000;
-    const u32 rest = v - top * 100000000;
-    out = put_below_hundred(out, top);
-    const u32 high = rest / 10000;
-    put_four_digits(out, high);
-    put_four_digits(out + 4, rest - high * 10000);
-    return out + 8;
-}
 
 // Exactly nine digits, leading zeros kept.
 void put_nine_digits(char* out, u32 v) {
@@ -260,8 +202,11 @@ unsigned format_float_word(std::uint32_t word, char* out) {
     // with ties to even it holds the integer part and the six decimals at once,
     // a carry from the decimals included.
     if (exponent_field >= 96 && exponent_field < 150) {
+        // Signs and lengths of coordinates follow no pattern a branch predictor
+        // could learn: the sign and integer parts below 10000 are written without branches.
         char* p = out;
-        if (word >> 31) *p++ = '-';
+        *p = '-';
+        p += word >> 31;
         const unsigned s = 150 - exponent_field;
         const u64 product = static_cast<u64>((word & 0x7FFFFFu) | 0x800000u) * one_million;
         u64 scaled = product >> s;
@@ -271,7 +216,17 @@ unsigned format_float_word(std::uint32_t word, char* out) {
         scaled += static_cast<u64>(rest > half) | (static_cast<u64>(rest == half) & scaled);
         const u32 integer_part = static_cast<u32>(scaled / one_million);
         const u32 millionths = static_cast<u32>(scaled - u64{integer_part} * one_million);
-        p = put_u32(p, integer_part);
+        if (integer_part < 10000) {
+            // Four digits with leading zeros, of which the last length are kept;
+            // the bytes written past them are overwritten by the point and the decimals.
+            const unsigned length = 1u + (integer_part >= 10) + (integer_part >= 100) + (integer_part >= 1000);
+            char digits[8] = {};
+            put_four_digits(digits, integer_part);
+            std::memcpy(p, digits + 4 - length, 4);
+            p += length;
+        } else {
+            p = put_u32(p, integer_part);
+        }
         *p = '.';
         const u32 first = millionths / 10000;
         const u32 rest_digits = millionths - first * 10000;
