@@ -3,6 +3,7 @@
 // the face lines, which write millions of numbers. Inline, so that the writers
 // of whole lines need no call per number.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -65,4 +66,40 @@ inline char* put_u32(char* out, std::uint32_t v) {
     put_four_digits(out, high);
     put_four_digits(out + 4, rest - high * 10000);
     return out + 8;
+}
+
+// Digits gathered in a register and stored whole: storing digits piecewise and
+// reading them back as one piece stalls the processor's store forwarding.
+// The fast forms below compose characters in memory order, which the byte
+// order of little-endian machines gives by shifting; others take the plain forms.
+inline constexpr bool digits_in_registers = std::endian::native == std::endian::little;
+
+inline std::uint32_t pair_bits(std::uint32_t two_digits) {
+    std::uint16_t bits;
+    std::memcpy(&bits, digit_pairs.text + 2 * two_digits, 2);
+    return bits;
+}
+
+// Four digits of v below 10000, leading zeros kept, first digit in the lowest byte.
+inline std::uint32_t four_digit_bits(std::uint32_t v) {
+    const std::uint32_t high = v / 100;
+    return pair_bits(high) | pair_bits(v - high * 100) << 16;
+}
+
+// Six digits of v below 1000000, leading zeros kept, first digit in the lowest byte.
+inline std::uint64_t six_digit_bits(std::uint32_t v) {
+    const std::uint32_t high = v / 10000;
+    return pair_bits(high) | std::uint64_t{four_digit_bits(v - high * 10000)} << 16;
+}
+
+// Eight digits of v below 100000000, leading zeros kept, first digit in the lowest byte.
+inline std::uint64_t eight_digit_bits(std::uint32_t v) {
+    const std::uint32_t high = v / 10000;
+    return four_digit_bits(high) | std::uint64_t{four_digit_bits(v - high * 10000)} << 32;
+}
+
+// The number of decimal digits of v below 100000000, without a branch.
+inline unsigned digits_below_hundred_million(std::uint32_t v) {
+    return 1u + (v >= 10) + (v >= 100) + (v >= 1000) + (v >= 10000) + (v >= 100000) + (v >= 1000000) +
+           (v >= 10000000);
 }

@@ -20,8 +20,8 @@ constexpr unsigned face_tail_size = 24;  // unread bytes between the faces and t
 constexpr unsigned vertex_record_size = 12;
 constexpr unsigned normal_size = 12;
 // "f ", three "%d/%d " of at most 11 characters a number, the newline, and
-// the 16 bytes that format_index_pair may write past its text.
-constexpr unsigned face_line_room = 2 + 3 * (11 + 1 + 11 + 1) + 1 + 16;
+// the 8 bytes that format_index_pair may write past its text.
+constexpr unsigned face_line_room = 2 + 3 * (11 + 1 + 11 + 1) + 1 + 8;
 
 // How many of count records of size bytes, the first at offset, lie wholly
 // inside the source buffer. Counts come from the model and may be anything;
@@ -51,16 +51,22 @@ void put_offset_line(const char* text, unsigned offset) {
     put_bytes(line, n);
 }
 
-// "%d/%d " with the same OBJ number twice. Writes up to 16 bytes past its
+// "%d/%d " with the same OBJ number twice. Writes up to 8 bytes past its
 // text, which the face line's room takes in.
 unsigned format_index_pair(unsigned index, char* out) {
-    const unsigned n = index <= 2147483647u ? static_cast<unsigned>(put_u32(out, index) - out)
-                                            : format_int(static_cast<int>(index), out);
-    // The number is copied whole as 16 bytes, whatever its length.
-    char copy[16];
-    std::memcpy(copy, out, sizeof copy);
+    if (digits_in_registers && index < 100000000) {
+        // All digits in one register, stored twice.
+        const unsigned n = digits_below_hundred_million(index);
+        const std::uint64_t digits = eight_digit_bits(index) >> (8 * (8 - n));
+        std::memcpy(out, &digits, 8);
+        out[n] = '/';
+        std::memcpy(out + n + 1, &digits, 8);
+        out[2 * n + 1] = ' ';
+        return 2 * n + 2;
+    }
+    unsigned n = format_int(static_cast<int>(index), out);
     out[n] = '/';
-    std::memcpy(out + n + 1, copy, sizeof copy);
+    for (unsigned k = 0; k < n; ++k) out[n + 1 + k] = out[k];
     out[2 * n + 1] = ' ';
     return 2 * n + 2;
 }

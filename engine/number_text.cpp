@@ -194,48 +194,7 @@ unsigned format_fixed(double value, char* out) {
     return static_cast<unsigned>(p - out);
 }
 
-unsigned format_float_word(std::uint32_t word, char* out) {
-    const unsigned exponent_field = (word >> 23) & 0xFF;
-    // Magnitudes from 2^-54 up to below 2^23, where nearly every coordinate
-    // lies: value = m / 2^s with a 24-bit m and s from 1 to 54, so value * 10^6
-    // is m * 10^6 / 2^s, whose product fits 44 bits. Rounded to an integer
-    // with ties to even it holds the integer part and the six decimals at once,
-    // a carry from the decimals included.
-    if (exponent_field >= 96 && exponent_field < 150) {
-        // Signs and lengths of coordinates follow no pattern a branch predictor
-        // could learn: the sign and integer parts below 10000 are written without branches.
-        char* p = out;
-        *p = '-';
-        p += word >> 31;
-        const unsigned s = 150 - exponent_field;
-        const u64 product = static_cast<u64>((word & 0x7FFFFFu) | 0x800000u) * one_million;
-        u64 scaled = product >> s;
-        const u64 rest = product & ((u64{1} << s) - 1);
-        const u64 half = u64{1} << (s - 1);
-        // Which way it goes is data, not a pattern a branch predictor could learn.
-        scaled += static_cast<u64>(rest > half) | (static_cast<u64>(rest == half) & scaled);
-        const u32 integer_part = static_cast<u32>(scaled / one_million);
-        const u32 millionths = static_cast<u32>(scaled - u64{integer_part} * one_million);
-        if (integer_part < 10000) {
-            // Four digits with leading zeros, of which the last length are kept;
-            // the bytes written past them are overwritten by the point and the decimals.
-            const unsigned length = 1u + (integer_part >= 10) + (integer_part >= 100) + (integer_part >= 1000);
-            char digits[8] = {};
-            put_four_digits(digits, integer_part);
-            std::memcpy(p, digits + 4 - length, 4);
-            p += length;
-        } else {
-            p = put_u32(p, integer_part);
-        }
-        *p = '.';
-        const u32 first = millionths / 10000;
-        const u32 rest_digits = millionths - first * 10000;
-        const u32 second = rest_digits / 100;
-        put_pair(p + 1, first);
-        put_pair(p + 3, second);
-        put_pair(p + 5, rest_digits - second * 100);
-        return static_cast<unsigned>(p + 7 - out);
-    }
+unsigned format_float_word_rest(std::uint32_t word, char* out) {
     return format_fixed(decode_float(static_cast<unsigned char>(word), static_cast<unsigned char>(word >> 8),
                                      static_cast<unsigned char>(word >> 16),
                                      static_cast<unsigned char>(word >> 24)),
