@@ -182,7 +182,7 @@ int decode_geometry_block(unsigned& block_offset, unsigned source_length, int bl
     consumed_bytes += face_tail_size;
     put_offset_line("# verts at 0x", block_offset + consumed_bytes);
     unsigned vertices_inside = records_inside(read_pos, vertex_record_size, vertex_count);
-    for (unsigned i = 0; i < vertices_inside; ++i) write_vector(read_pos, consumed_bytes, "v ");
+    for (unsigned i = 0; i < vertices_inside; ++i) write_position_line(read_pos, consumed_bytes);
     if (vertices_inside < vertex_count || records_inside(read_pos, normal_size, 1) == 0)
         return stop_at_buffer_end(block_offset, read_pos);
     put_text("\n");

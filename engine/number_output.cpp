@@ -224,6 +224,24 @@ void put_vector_line(const char* prefix, u32 x, u32 y, u32 z) {
 
 }  // namespace
 
+void write_position_line(unsigned& read_pos, unsigned& consumed_bytes) {
+    const u32 x = take_word(read_pos, consumed_bytes);
+    const u32 y = take_word(read_pos, consumed_bytes);
+    const u32 z = take_word(read_pos, consumed_bytes);
+    char* line = reserve_output(3 + 3 * (fixed_text_capacity + 1));
+    line[0] = 'v';
+    line[1] = ' ';
+    line[2] = ' ';
+    unsigned n = 3;
+    n += format_float_word(x, line + n);
+    line[n++] = ' ';
+    n += format_float_word(y, line + n);
+    line[n++] = ' ';
+    n += format_float_word(z, line + n);
+    line[n++] = '\n';
+    commit_output(n);
+}
+
 void write_vector(unsigned& read_pos, unsigned& consumed_bytes, const char* prefix) {
     const u32 x = take_word(read_pos, consumed_bytes);
     const u32 y = take_word(read_pos, consumed_bytes);

@@ -9,6 +9,9 @@ void write_float(unsigned& read_pos, unsigned& consumed_bytes);
 // "vt u v \n" from two floats: "vt ", then write_float twice, then the newline.
 void write_uv_line(unsigned& read_pos, unsigned& consumed_bytes);
 
+// "v  x y z\n": write_vector with the prefix "v ", for the millions of vertex lines.
+void write_position_line(unsigned& read_pos, unsigned& consumed_bytes);
+
 // "<prefix> x y z\n" from three floats.
 void write_vector(unsigned& read_pos, unsigned& consumed_bytes, const char* prefix);
 

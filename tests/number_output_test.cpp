@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "control/conversion_state.h"
 #include "engine/number_output.h"
+#include "engine/obj_output.h"
 #include "support/output_capture.h"
 
 namespace {
@@ -71,6 +74,35 @@ TEST_F(NumberOutput, SpecialValuesWriteAsTheLibraryOnLinuxWritesThem) {
     unsigned read_pos = start, consumed = 0;
     for (int i = 0; i < 4; ++i) write_float(read_pos, consumed);
     EXPECT_EQ(capture.text(), "inf -inf nan -nan ");
+}
+
+// The decoder's whole-line writers give what the piecewise writers give.
+TEST_F(NumberOutput, LineWritersMatchThePiecewiseWriters) {
+    std::vector<std::uint32_t> words = {0x00000000u, 0x80000000u, 0x3F800000u, 0xBF7FFFFFu, 0x461C3FFFu,
+                                        0x461C4000u, 0x46FFFFFFu, 0x4B7FFFFFu, 0x4F800000u, 0x7F800000u,
+                                        0xFFC00001u, 0x2F800000u, 0x30000000u, 0x3C000000u, 0x38D1B717u};
+    std::mt19937 rng(41);
+    while (words.size() % 6 != 0 || words.size() < 6000) words.push_back(rng());
+    for (std::size_t i = 0; i < words.size(); i += 6) {
+        placed = 0;
+        for (std::size_t k = 0; k < 6; ++k) place_words({words[i + k]});
+        unsigned read_pos = start, consumed = 0;
+        const std::string before = capture.text();
+        put_text("vt ");
+        write_float(read_pos, consumed);
+        write_float(read_pos, consumed);
+        put_text("\n");
+        write_vector(read_pos, consumed, "v ");
+        const std::string piecewise = capture.text().substr(before.size());
+
+        unsigned line_pos = start, line_consumed = 0;
+        write_uv_line(line_pos, line_consumed);
+        write_position_line(line_pos, line_consumed);
+        const std::string whole = capture.text().substr(before.size() + piecewise.size());
+        ASSERT_EQ(whole, piecewise) << "words from " << std::hex << words[i];
+        EXPECT_EQ(line_pos, read_pos);
+        EXPECT_EQ(line_consumed, consumed);
+    }
 }
 
 struct NormalCase {
