@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,8 +52,28 @@ int open_source_file(const SourceFileInfo& info, SourceFileHandle& file) {
     return 1;
 }
 
+namespace {
+
+// Asks for huge pages under the bytes about to be read, where the system has
+// them: a 127 MB model otherwise first touches some 31,000 small pages, which
+// costs more than reading it. Advice only; its failure changes nothing.
+void advise_huge_pages(unsigned char* bytes, unsigned size) {
+#if defined(MADV_HUGEPAGE)
+    const std::uintptr_t huge_page = std::uintptr_t{1} << 21;
+    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(bytes) + huge_page - 1) & ~(huge_page - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(bytes) + size) & ~(huge_page - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)bytes;
+    (void)size;
+#endif
+}
+
+}  // namespace
+
 int read_source_file(SourceFileHandle file, unsigned char* bytes, unsigned size, unsigned& error) {
     int fd = static_cast<int>(file);
+    advise_huge_pages(bytes, size);
     unsigned done = 0;
     while (done < size) {
         ssize_t got = read(fd, bytes + done, size - done);
