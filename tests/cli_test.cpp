@@ -318,6 +318,34 @@ TEST_F(Cli, FolderWithoutModelsFails) {
                                         summary(1, 0, 0, 1)}));
 }
 
+// The public corpus, reached through links: the OBJ files go beside the links.
+TEST_F(Cli, PublicCorpusThroughLinksConvertsEveryModel) {
+    const fs::path corpus = VORLUND_CORPUS_DIR;
+    if (!fs::exists(corpus / "cube.dff")) GTEST_SKIP() << "no public corpus at " << corpus;
+    int models = 0;
+    for (const auto& e : fs::directory_iterator(corpus)) {
+        if (e.path().extension() != ".dff") continue;
+        fs::create_symlink(e.path(), folder.path / e.path().filename());
+        ++models;
+    }
+    ProgramRun run = cli({"."});
+    ASSERT_FALSE(run.err.empty());
+    EXPECT_NE(run.exit_status, 2);
+    EXPECT_NE(run.err.find("vorlund-obj: " + at("cube.dff") + ": go1 converted it clean into " +
+                           at("cube.dff.obj")),
+              std::string::npos)
+        << run.err;
+    // Clean or doubtful, but none fails.
+    const std::string last = lines_of(run.err).back();
+    EXPECT_EQ(last.rfind("vorlund-obj: " + std::to_string(models) + " models: ", 0), 0u) << last;
+    EXPECT_TRUE(last.size() > 10 && last.substr(last.size() - 10) == ", 0 failed") << last;
+    for (const auto& e : fs::directory_iterator(corpus)) {
+        if (e.path().extension() != ".dff") continue;
+        EXPECT_TRUE(fs::exists(folder.path / (e.path().filename().string() + ".obj")))
+            << e.path().filename();
+    }
+}
+
 // --- where the OBJ file goes ---------------------------------------------------
 
 TEST_F(Cli, ObjFileIsBesideTheModelNamedAfterItsWholeNameAndLinksAreKept) {
