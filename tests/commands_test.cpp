@@ -496,6 +496,41 @@ TEST_F(Commands, KeptDoubtfulOutputStaysInTheClosedFile) {
     EXPECT_EQ(all_ids_enabled(fake), "1011");
 }
 
+// The real strategies behind the ids, on a bundled sample.
+TEST_F(Commands, EachButtonIdRunsItsOwnStrategy) {
+    fs::copy_file(fs::path(VORLUND_SOURCE_DIR) / "samples" / "house.dff", folder.path / "house.dff");
+    std::string text;
+    fake.while_box_up = [&](const MessageBoxCall&) { text = obj("house.dff.obj"); };
+    for (int id = id_go1; id <= id_go4; ++id) {
+        open("house.dff");
+        text.clear();
+        handle_command(main_window, static_cast<std::uintptr_t>(id));
+        if (text.empty()) text = obj("house.dff.obj");
+        EXPECT_EQ(text.substr(0, text.find("\n", text.find('\n') + 1) + 1),
+                  "# " + model("house.dff") + "\n# button go" + std::to_string(id - id_go1 + 1) + "\n");
+        EXPECT_EQ(fake.enabled[id], 0);
+    }
+}
+
+TEST_F(Commands, WrongModelTypeEndsCleanWithOnlyTheHeaderLine) {
+    folder.write("odd.dff", std::vector<std::uint8_t>{17, 1, 0, 0, 0, 1, 0, 0, 0});
+    open("odd.dff");
+    handle_command(main_window, id_go3);
+    EXPECT_EQ(fake.box_texts(), std::vector<std::string>{"This doesn't seem to be a dff file!"});
+    expect_idle();
+    EXPECT_EQ(obj("odd.dff.obj"), "# " + model("odd.dff") + "\n");
+    EXPECT_EQ(all_ids_enabled(fake), "1101");
+}
+
+TEST_F(Commands, ButtonAfterCancelledOpenConvertsTheEmptyPathAndEndsClean) {
+    open("house.dff");
+    cancel_open();
+    handle_command(main_window, id_go1);
+    expect_idle();
+    EXPECT_TRUE(fake.boxes.empty());
+    EXPECT_EQ(obj("house.dff.obj").rfind("# \n Invalid file handle. Error is ", 0), 0u) << obj("house.dff.obj");
+}
+
 // A full disk: the OBJ file's name leads to a device that refuses every write.
 class FullDisk : public Commands {
 protected:
