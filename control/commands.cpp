@@ -1,7 +1,6 @@
 #include "control/commands.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "control/conversion_state.h"
 #include "control/error_box.h"
