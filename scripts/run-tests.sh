@@ -11,3 +11,6 @@ for preset in release asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "=== fuzzing"
+bash scripts/run-fuzz.sh 60

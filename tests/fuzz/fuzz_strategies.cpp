@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "control/conversion_state.h"
@@ -33,7 +34,7 @@ const char* const model_name = "fuzz-model.dff";
 void set_up() {
     char pattern[] = "/tmp/vorlund-fuzz-XXXXXX";
     const char* folder = mkdtemp(pattern);
-    if (!folder || chdir(folder) != 0) std::abort();
+    if (!folder) std::abort();
     model_folder = folder;
     set_platform(&silent);
     conversion_state.output = std::fopen("/dev/null", "w");
@@ -42,7 +43,7 @@ void set_up() {
 }
 
 void write_model(const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(model_name, "wb");
+    std::FILE* f = std::fopen((model_folder + "/" + model_name).c_str(), "wb");
     if (!f) std::abort();
     if (size && std::fwrite(data, 1, size, f) != size) std::abort();
     std::fclose(f);
@@ -55,9 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ready;
     write_model(data, size);
     std::string path = model_folder + "/" + model_name;
+    // libFuzzer reads its corpus by relative paths: leave the model's folder after each run.
+    int here = open(".", O_RDONLY | O_DIRECTORY);
+    if (here < 0 || chdir(model_folder.c_str()) != 0) std::abort();
     for (Strategy go : {go1, go2, go3, go4}) {
         conversion_state.had_errors = 0;
         go(path.c_str());
     }
+    if (fchdir(here) != 0) std::abort();
+    close(here);
     return 0;
 }
