@@ -9,7 +9,7 @@
 #include "control/conversion_state.h"
 #include "engine/obj_output.h"
 #include "engine/strategies.h"
-#include "support/current_folder.h"
+#include "support/process_guards.h"
 #include "support/fake_platform.h"
 #include "support/model_builder.h"
 #include "support/model_pieces.h"
