@@ -6,10 +6,11 @@
 //        bench_conversion --once MODEL go1|go2|go3|go4
 //          one conversion and nothing else (for measuring peak memory)
 //
-// A conversion is timed as the command that runs it: the OBJ file opened with
-// "w" beside the model and given the same stream buffer, had_errors cleared,
-// the strategy called with the model's path from the model's own folder, the
-// file closed. The floor is what no conversion can beat: the model read whole
+// A conversion is timed through the window's own commands: choose_model, as
+// File/Open with the model chosen (the OBJ file opened with "w" beside the
+// model, with the commands' stream buffer), then run_conversion, as the
+// button (had_errors cleared, the strategy called with the model's path from
+// the model's own folder, the OBJ file closed). The floor is what no conversion can beat: the model read whole
 // into memory, and as many bytes of text as the conversion wrote put into a
 // file of the same folder with large fwrite calls, the file closed. Each is
 // measured REPEATS times (default 3), alternately, and the median is shown.
@@ -27,7 +28,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "control/commands.h"
 #include "control/conversion_state.h"
+#include "control/platform.h"
 #include "engine/strategies.h"
 
 namespace fs = std::filesystem;
@@ -36,10 +39,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The command's stream buffer: a full-buffered 1 MiB one.
+// The floor's stream gets what the commands give the OBJ file: a full-buffered 1 MiB buffer.
 char stream_buffer[1 << 20];
 
-std::FILE* open_like_the_command(const char* name) {
+std::FILE* open_for_the_floor(const char* name) {
     std::FILE* f = std::fopen(name, "w");
     if (!f) {
         std::fprintf(stderr, "bench_conversion: cannot create %s\n", name);
@@ -57,6 +60,24 @@ Strategy strategy_named(const std::string& name) {
     return nullptr;
 }
 
+int button_of(Strategy strategy) {
+    return strategy == go1 ? id_go1 : strategy == go2 ? id_go2 : strategy == go3 ? id_go3 : id_go4;
+}
+
+// The Open dialog "chooses" this model, and leaves its folder current.
+std::string chosen_model;
+
+void choose_the_model(WindowHandle, char* path, unsigned capacity) {
+    std::snprintf(path, capacity, "%s", chosen_model.c_str());
+    fs::current_path(fs::path(chosen_model).parent_path());
+}
+
+Platform bench_platform() {
+    Platform p = console_platform;
+    p.open_dialog = choose_the_model;
+    return p;
+}
+
 struct Conversion {
     double seconds;
     unsigned long long obj_bytes;
@@ -68,15 +89,15 @@ Conversion convert(const fs::path& model, Strategy strategy) {
     const std::string path = model.string();
     const std::string obj_name = model.filename().string() + ".obj";
     fs::remove(obj_name);
+    chosen_model = path;
     const Clock::time_point start = Clock::now();
-    conversion_state.output = open_like_the_command(obj_name.c_str());
-    conversion_state.output_open = 1;
-    conversion_state.had_errors = 0;
-    strategy(path.c_str());
-    std::fclose(conversion_state.output);
+    if (!choose_model(nullptr, conversion_state.source_path, conversion_state.output_path)) {
+        std::fprintf(stderr, "bench_conversion: cannot create %s\n", obj_name.c_str());
+        std::exit(1);
+    }
+    run_conversion(nullptr, button_of(strategy), strategy);
     const Clock::time_point end = Clock::now();
-    conversion_state.output = nullptr;
-    conversion_state.output_open = 0;
+    if (conversion_state.output_open) handle_close(nullptr);  // doubtful output reopened for another button
     Conversion c;
     c.seconds = std::chrono::duration<double>(end - start).count();
     c.obj_bytes = fs::file_size(obj_name);
@@ -109,7 +130,7 @@ double floor_seconds(const fs::path& model, unsigned long long obj_bytes) {
         done += static_cast<std::size_t>(got);
     }
     close(fd);
-    std::FILE* f = open_like_the_command("floor.txt");
+    std::FILE* f = open_for_the_floor("floor.txt");
     for (unsigned long long left = obj_bytes; left > 0;) {
         std::size_t n = left < sizeof floor_text ? static_cast<std::size_t>(left) : sizeof floor_text;
         std::fwrite(floor_text, 1, n, f);
@@ -183,6 +204,10 @@ int run_once(const fs::path& model, const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    static const Platform platform_for_benchmarks = bench_platform();
+    set_platform(&platform_for_benchmarks);
+    // Doubtful output stays to be counted, as the command line's single button keeps it.
+    set_keep_doubtful_output(1);
     if (argc == 4 && std::strcmp(argv[1], "--once") == 0) return run_once(argv[2], argv[3]);
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: bench_conversion FOLDER [REPEATS]\n"
