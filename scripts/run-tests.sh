@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the optimized build, the sanitizer build.
+# Builds and runs every test: the optimized build, the sanitizer build, then the
+# Windows program (cross-built, checked, and tested under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,3 +12,5 @@ for preset in release asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+bash scripts/run-windows-tests.sh

@@ -8,6 +8,8 @@ wine_session_prefix() { echo "$PWD/build/wineprefix"; }
 
 wine_session_start() {
   local state=$PWD/build/wine-session
+  # Wine keeps a little in the home folder; CI may start without HOME.
+  export HOME=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
   mkdir -p "$state"
   rm -f "$state/display"
   # Xvfb picks a free display itself and writes its number to fd 5.

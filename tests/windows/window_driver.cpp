@@ -340,7 +340,8 @@ void check_resize_moves_nothing(const Program& program) {
 
 void take_picture(const Program& program, const char* picture) {
     if (!picture) return;
-    // Give the window a moment to paint after it became visible.
+    // A moment to paint. (Without a window manager on the display, Wine draws
+    // the title bar in its inactive colours.)
     Sleep(1000);
     check(save_bmp(capture_window(program.window), picture), std::string("picture ") + picture);
 }
