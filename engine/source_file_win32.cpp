@@ -1,0 +1,50 @@
+// Model file access through the Win32 file services.
+#ifdef _WIN32
+
+#include "engine/source_file.h"
+
+#include <cstring>
+
+#include <windows.h>
+
+int look_up_source_file(const char* path, SourceFileInfo& info, unsigned& error) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return 0;
+    }
+    info.size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    info.attributes = found.dwFileAttributes;
+    std::memcpy(info.found_name, found.cFileName, found_name_capacity - 1);
+    info.found_name[found_name_capacity - 1] = '\0';
+    FindClose(search);
+    return 1;
+}
+
+int open_source_file(const SourceFileInfo& info, SourceFileHandle& file) {
+    // Share mode 0: the open fails while any other program holds the file.
+    HANDLE handle = CreateFileA(info.found_name, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                info.attributes, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return 0;
+    file = reinterpret_cast<SourceFileHandle>(handle);
+    return 1;
+}
+
+int read_source_file(SourceFileHandle file, unsigned char* bytes, unsigned size, unsigned& error) {
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(file), bytes, size, &got, nullptr)) {
+        error = GetLastError();
+        return 0;
+    }
+    // A file that shrank since the lookup gives a successful but short read.
+    if (got != size) {
+        error = ERROR_HANDLE_EOF;
+        return 0;
+    }
+    return 1;
+}
+
+void close_source_file(SourceFileHandle file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
+#endif
