@@ -44,7 +44,17 @@ void win32_open_dialog(WindowHandle owner, char* path, unsigned capacity) {
     request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST;
     static_assert((OFN_EXPLORER | OFN_FILEMUSTEXIST) == 0x81000);
     // Cancel or failure leaves path as it was, and the caller sees nothing chosen.
-    GetOpenFileNameA(&request);
+    if (!GetOpenFileNameA(&request)) return;
+    // Not every dialog moves the current directory when a full path is typed
+    // into its file-name box (Wine's stays in the folder it showed), so the
+    // chosen file's folder is made current here as well.
+    const unsigned folder_length = request.nFileOffset;
+    if (folder_length == 0 || folder_length >= capacity) return;
+    char folder[MAX_PATH + 1];
+    if (folder_length >= sizeof folder) return;
+    for (unsigned i = 0; i < folder_length; ++i) folder[i] = path[i];
+    folder[folder_length] = '\0';
+    SetCurrentDirectoryA(folder);
 }
 
 void win32_enable_button(WindowHandle main_window, int id, int enable) {
