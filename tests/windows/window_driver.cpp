@@ -470,12 +470,14 @@ int run_convert(const char* exe, const std::string& model, const std::string& re
     if (!start_program(program, exe, "", -1)) return 1;
     const std::string obj = model + ".obj";
     bool ready = false, pressed_refused = false;
+    int chosen_before = 1;  // the first button pressed since the model was last chosen
     for (int n = 1; n <= 4; ++n) {
         Reference reference;
         if (!load_reference(references, n, reference)) break;
         const std::string what = "go" + std::to_string(n);
         if (!ready) {
             if (!choose_model(program, model)) break;
+            chosen_before = n;
             std::string text = "?";
             read_whole_file(obj, text);
             check(text.empty(), what + ": the OBJ file is there and empty once the model is chosen");
@@ -539,9 +541,11 @@ int run_convert(const char* exe, const std::string& model, const std::string& re
                       "go" + std::to_string(m) + " stays enabled after the refusal");
             }
         }
-        for (int m = 1; m <= n; ++m)
-            check(!IsWindowEnabled(button(program, m)), what + ": go" + std::to_string(m) +
-                                                            " is disabled once used");
+        // Each button used since the model was chosen is disabled, the others not.
+        for (int m = 1; m <= 4; ++m)
+            check(!IsWindowEnabled(button(program, m)) == (m >= chosen_before && m <= n),
+                  what + ": go" + std::to_string(m) + " is " +
+                      (m >= chosen_before && m <= n ? "disabled once used" : "still enabled"));
     }
     exit_by_menu(program);
     if (ready) {
