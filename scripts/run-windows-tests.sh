@@ -13,6 +13,13 @@ bash scripts/install-deps.sh core
 bash scripts/install-deps.sh windows
 jobs=$(nproc)
 
+# The Windows build's OBJ text is compared with the Linux command line's.
+if [ -f cli/CMakeLists.txt ]; then
+  echo "=== the Linux command line, for reference"
+  cmake --preset release >/dev/null
+  cmake --build --preset release -j "$jobs" --target vorlund-obj
+fi
+
 for preset in win32 win64; do
   echo "=== $preset build"
   cmake --preset "$preset" >/dev/null
