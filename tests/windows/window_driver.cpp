@@ -265,11 +265,18 @@ bool pick_menu_item(const Program& program, char popup, char item) {
     return true;
 }
 
-void check_focus(const Program& program) {
+void check_focus(const Program& program, const std::string& when) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    GetGUIThreadInfo(program.process.dwThreadId, &info);
-    check(info.hwndFocus == GetDlgItem(program.window, 1001), "the focus is in the focus edit");
+    // The focus may take a moment to come back when a box or dialog has just closed.
+    wait_until(
+        [&] {
+            GetGUIThreadInfo(program.process.dwThreadId, &info);
+            return info.hwndFocus == GetDlgItem(program.window, 1001);
+        },
+        2000);
+    check(info.hwndFocus == GetDlgItem(program.window, 1001),
+          "the focus is in the focus edit " + when);
 }
 
 // The class background and the class icon as the screen shows them.
@@ -360,7 +367,7 @@ int run_startup(const char* exe, const char* picture) {
     check_help_lines(program);
     check(GetMenu(program.window) != nullptr, "the window has the class menu");
     check_resources(exe);
-    check_focus(program);
+    check_focus(program, "at start");
     check_painted(program);
     take_picture(program, picture);
     check_menu_by_keyboard(program);
@@ -481,6 +488,7 @@ int run_convert(const char* exe, const std::string& model, const std::string& re
             std::string text = "?";
             read_whole_file(obj, text);
             check(text.empty(), what + ": the OBJ file is there and empty once the model is chosen");
+            check_focus(program, "after the Open dialog");
             ready = true;
         }
         post_command(program, 2 + n);
@@ -508,6 +516,7 @@ int run_convert(const char* exe, const std::string& model, const std::string& re
             60000);
         check(done, what + ": the conversion ends with the button disabled");
         if (!done) break;
+        if (error_boxes) check_focus(program, "after the message box");
         if (reference.doubtful) {
             check_equal(error_boxes, 1, what + ": \"There were errors!\" boxes");
             std::string text = "?";
