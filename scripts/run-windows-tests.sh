@@ -39,7 +39,7 @@ ctest --preset win64
 
 for bmp in build/win64/pictures/*.bmp; do
   [ -e "$bmp" ] || continue
-  /usr/bin/convert "$bmp" "${bmp%.bmp}.png"
+  /usr/bin/convert "$bmp" -strip "${bmp%.bmp}.png"
   if [ $update_pictures = 1 ]; then
     cp "${bmp%.bmp}.png" docs/
     echo "updated docs/$(basename "${bmp%.bmp}.png")"
