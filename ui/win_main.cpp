@@ -14,6 +14,7 @@ namespace {
 
 // Warnings that stay in front of everything, as no window of ours exists yet.
 constexpr UINT start_failure_box = MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL;
+static_assert(start_failure_box == 0x1030);
 
 ATOM register_main_window_class() {
     WNDCLASSEXA window_class = {};
