@@ -16,3 +16,6 @@ int collect_anchors(AnchorList& anchors, const int* pattern, int length, unsigne
 extern const int double_one_marker[8];
 extern const int mid_one_marker[6];
 extern const int paint_name_marker[10];
+
+// The number of recorded anchors for a hit count: the 999th hit is not recorded.
+inline int recorded_anchors(int hits) { return hits < max_anchors ? hits : max_anchors; }

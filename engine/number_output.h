@@ -13,5 +13,10 @@ void write_vector(unsigned& read_pos, unsigned& consumed_bytes, const char* pref
 // "ERROR with normals\n" and sets had_errors.
 void write_normal(unsigned& read_pos, unsigned& consumed_bytes, const char* prefix);
 
-// The unit-length check alone: 1 when (x, y, z) passes.
+// The unit-length check alone: 1 when (x, y, z) passes. Each component is
+// first rounded to single precision.
 int is_unit_length(double x, double y, double z);
+
+// Its last step: 1 when t, the squared length minus one, lies from -0.1 to 0.1
+// (both bounds included) or is a NaN.
+int is_within_unit_tolerance(double t);

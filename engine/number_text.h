@@ -6,8 +6,10 @@
 constexpr unsigned fixed_text_capacity = 64;
 
 // The text printf("%f") gives for value on glibc: six decimals, ties to even,
-// "-" for negative zero, "inf", "-inf", "nan", "-nan". Writes no terminator;
-// returns the length.
+// "-" for negative zero, "inf", "-inf", "nan", "-nan". Exact for every double
+// below 2^128 in magnitude, which takes in every value decode_float yields;
+// larger finite doubles are out of range and write as an infinity. Writes no
+// terminator; returns the length.
 unsigned format_fixed(double value, char* out);
 
 // "%d", "%u" and "%x" (lower case, no leading zeros); no terminator; the length.

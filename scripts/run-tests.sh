@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the optimized build, the sanitizer build, then the
-# Windows program (cross-built, checked, and tested under Wine).
+# Builds and runs every test: the optimized build, the sanitizer build, fuzzing,
+# then the Windows program (cross-built, checked, and tested under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -12,5 +12,8 @@ for preset in release asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "=== fuzzing"
+bash scripts/run-fuzz.sh 60
 
 bash scripts/run-windows-tests.sh

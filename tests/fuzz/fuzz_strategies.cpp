@@ -1,0 +1,69 @@
+// libFuzzer target: arbitrary bytes as the model file, converted by each of the
+// four strategies into a null stream. Any crash, sanitizer report or leak is a
+// finding.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "control/conversion_state.h"
+#include "control/platform.h"
+#include "engine/strategies.h"
+
+namespace {
+
+void silent_box(WindowHandle, const char*, const char*) {}
+WindowHandle no_window() { return nullptr; }
+void no_path(char* path, unsigned capacity) {
+    if (capacity) path[0] = '\0';
+}
+void no_dialog(WindowHandle, char*, unsigned) {}
+void no_button(WindowHandle, int, int) {}
+void no_window_call(WindowHandle) {}
+
+const Platform silent = {silent_box, no_window,      no_path,       no_dialog,
+                         no_button,  no_window_call, no_window_call};
+
+// The model is read by file name from the current folder, as the Open dialog leaves it.
+std::string model_folder;
+const char* const model_name = "fuzz-model.dff";
+
+void set_up() {
+    char pattern[] = "/tmp/vorlund-fuzz-XXXXXX";
+    const char* folder = mkdtemp(pattern);
+    if (!folder) std::abort();
+    model_folder = folder;
+    set_platform(&silent);
+    conversion_state.output = std::fopen("/dev/null", "w");
+    if (!conversion_state.output) std::abort();
+    conversion_state.output_open = 1;
+}
+
+void write_model(const std::uint8_t* data, std::size_t size) {
+    std::FILE* f = std::fopen((model_folder + "/" + model_name).c_str(), "wb");
+    if (!f) std::abort();
+    if (size && std::fwrite(data, 1, size, f) != size) std::abort();
+    std::fclose(f);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static bool ready = (set_up(), true);
+    (void)ready;
+    write_model(data, size);
+    std::string path = model_folder + "/" + model_name;
+    // libFuzzer reads its corpus by relative paths: leave the model's folder after each run.
+    int here = open(".", O_RDONLY | O_DIRECTORY);
+    if (here < 0 || chdir(model_folder.c_str()) != 0) std::abort();
+    for (Strategy go : {go1, go2, go3, go4}) {
+        conversion_state.had_errors = 0;
+        go(path.c_str());
+    }
+    if (fchdir(here) != 0) std::abort();
+    close(here);
+    return 0;
+}
