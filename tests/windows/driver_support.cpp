@@ -279,3 +279,42 @@ bool save_bmp(const ScreenPicture& picture, const std::string& path) {
     std::fwrite(picture.bgr.data(), 1, picture.bgr.size(), file);
     return std::fclose(file) == 0;
 }
+
+std::string lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+void post_command(const Program& program, int id) {
+    PostMessageA(program.window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+HWND button(const Program& program, int n) { return GetDlgItem(program.window, 2 + n); }
+
+void check_focus(const Program& program, const std::string& when) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    // The focus may take a moment to come back when a box or dialog has just closed.
+    wait_until(
+        [&] {
+            GetGUIThreadInfo(program.process.dwThreadId, &info);
+            return info.hwndFocus == GetDlgItem(program.window, 1001);
+        },
+        2000);
+    check(info.hwndFocus == GetDlgItem(program.window, 1001),
+          "the focus is in the focus edit " + when);
+}
+
+void take_picture(const Program& program, const char* picture) {
+    if (!picture) return;
+    // A moment to paint. (Without a window manager on the display, Wine draws
+    // the title bar in its inactive colours.)
+    Sleep(1000);
+    check(save_bmp(capture_window(program.window), picture), std::string("picture ") + picture);
+}
+
+void exit_by_menu(Program& program) {
+    post_command(program, id_exit);
+    check_equal(wait_for_exit(program, 10000), 0, "exit code after File/Exit");
+}

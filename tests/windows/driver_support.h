@@ -62,6 +62,18 @@ struct BoxSeen {
 // Reads the box and presses OK.
 BoxSeen dismiss_box(HWND box);
 
+// ---- steps of every scenario.
+constexpr int id_about = 9069, id_open = 9070, id_exit = 9071;  // the menu's commands
+std::string lower(std::string text);
+void post_command(const Program& program, int id);  // WM_COMMAND, posted: it may open a box
+HWND button(const Program& program, int n);         // go1 to go4
+// The keyboard focus is in the invisible focus edit (waits briefly for it).
+void check_focus(const Program& program, const std::string& when);
+// The window with its title bar as a BMP file; nothing without a path.
+void take_picture(const Program& program, const char* picture);
+// File/Exit, and the process ends with code 0.
+void exit_by_menu(Program& program);
+
 // ---- files.
 bool read_whole_file(const std::string& path, std::string& text);
 // True when the file exists and another handle keeps it from exclusive opening.
