@@ -22,3 +22,13 @@ int choose_model(WindowHandle main_window, char* source_path, char* output_path)
 
 // Runs one strategy on the chosen model with the retry protocol after doubtful output.
 void run_conversion(WindowHandle main_window, int button_id, Strategy strategy);
+
+// With 1, doubtful output stays in the OBJ file, which is closed for good (output_open
+// 0) instead of being emptied for another button. The window never sets it.
+void set_keep_doubtful_output(int keep);
+
+// The messages of the commands, for those who must tell them apart.
+extern const char text_choose_model[];  // a button pressed with no OBJ file open
+extern const char text_doubtful[];      // the strategy judged its output doubtful
+extern const char text_open_error[];    // the OBJ file could not be opened
+extern const char text_write_error[];   // the OBJ file could not be written completely

@@ -14,7 +14,7 @@
 #include "control/conversion_state.h"
 #include "engine/source_file.h"
 #include "engine/source_loading.h"
-#include "support/current_folder.h"
+#include "support/process_guards.h"
 #include "support/fake_platform.h"
 #include "support/model_builder.h"
 #include "support/output_capture.h"

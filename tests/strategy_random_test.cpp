@@ -13,7 +13,7 @@
 #include "engine/anchor_pass.h"
 #include "engine/pattern_search.h"
 #include "engine/strategies.h"
-#include "support/current_folder.h"
+#include "support/process_guards.h"
 #include "support/engine_runs.h"
 #include "support/fake_platform.h"
 #include "support/model_builder.h"

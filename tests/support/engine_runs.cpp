@@ -6,7 +6,7 @@
 #include "control/conversion_state.h"
 #include "engine/geometry_block.h"
 #include "engine/source_loading.h"
-#include "support/current_folder.h"
+#include "support/process_guards.h"
 #include "support/fake_platform.h"
 #include "support/model_builder.h"
 #include "support/output_capture.h"

@@ -101,9 +101,12 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
     std::error_code ec;
     // Tests may leave read-only entries behind; make them removable first.
-    for (auto& e : std::filesystem::recursive_directory_iterator(path, ec))
+    // Links are skipped: changing their target's mode would reach outside the folder.
+    for (auto& e : std::filesystem::recursive_directory_iterator(path, ec)) {
+        if (e.is_symlink(ec)) continue;
         std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
+    }
     std::filesystem::permissions(path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path, ec);

@@ -1,0 +1,80 @@
+#include "cli/convert_model.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "cli/console_session.h"
+#include "control/commands.h"
+#include "control/conversion_state.h"
+
+namespace {
+
+const char* button_name(int id) {
+    static const char* const names[] = {"go1", "go2", "go3", "go4"};
+    return names[id - id_go1];
+}
+
+bool shown(const std::vector<std::string>& boxes, const char* text) {
+    return std::find(boxes.begin(), boxes.end(), text) != boxes.end();
+}
+
+void press(int button_id) { handle_command(nullptr, static_cast<std::uintptr_t>(button_id)); }
+
+ModelOutcome failed(const std::string& model, const std::string& why) {
+    say(model + ": not converted: " + why);
+    return ModelOutcome::failed;
+}
+
+// The window ends a model it could not load as a clean conversion; here it is a failure.
+const char* load_failure() {
+    if (conversion_state.source_length == 0) return "the model could not be loaded";
+    if (conversion_state.source_buffer[0] != 16) return "not a model file";
+    return nullptr;
+}
+
+}  // namespace
+
+ModelOutcome convert_model(const std::string& model, int button_id) {
+    if (model.size() >= source_path_capacity)
+        return failed(model, "its path is longer than " +
+                                 std::to_string(source_path_capacity - 1) + " characters");
+
+    take_box_texts();
+    choose_next(model);
+    handle_command(nullptr, id_open);
+    std::vector<std::string> boxes = take_box_texts();
+    std::string obj = (std::filesystem::path(model).parent_path() / conversion_state.output_path).string();
+    if (!conversion_state.output_open) {
+        if (shown(boxes, text_open_error)) return failed(model, "cannot create " + obj);
+        return failed(model, "cannot enter its folder");
+    }
+
+    set_keep_doubtful_output(button_id != 0);
+    int first = button_id ? button_id : id_go1, last = button_id ? button_id : id_go4;
+    int used = first;
+    for (; used <= last; ++used) {
+        press(used);
+        boxes = take_box_texts();
+        if (shown(boxes, text_write_error)) return failed(model, "could not write " + obj);
+        if (!conversion_state.output_open) break;
+    }
+    set_keep_doubtful_output(0);
+
+    if (used > last) {
+        // Every button was doubtful: the OBJ file is open and empty, as the window leaves it.
+        handle_close(nullptr);
+        say(model + ": no button converts it clean; " + obj +
+            " is left empty (--button go1 to go4 keep each one's doubtful output)");
+        return ModelOutcome::doubtful;
+    }
+    if (conversion_state.had_errors) {
+        if (button_id == 0)
+            return failed(model, "could not empty " + obj + " for the next button");
+        say(model + ": " + button_name(used) + " found doubtful output, kept in " + obj);
+        return ModelOutcome::doubtful;
+    }
+    if (const char* why = load_failure()) return failed(model, why);
+    say(model + ": " + button_name(used) + " converted it clean into " + obj);
+    return ModelOutcome::clean;
+}

@@ -1,0 +1,10 @@
+# End-to-end runs of the programs from the test suite: vorlund-obj for the
+# command-line tests, make_samples for the check of the bundled samples.
+if(TARGET vorlund-obj)
+  target_compile_definitions(vorlund_tests PRIVATE VORLUND_OBJ_PROGRAM="$<TARGET_FILE:vorlund-obj>")
+  add_dependencies(vorlund_tests vorlund-obj)
+endif()
+if(TARGET make_samples)
+  target_compile_definitions(vorlund_tests PRIVATE MAKE_SAMPLES_PROGRAM="$<TARGET_FILE:make_samples>")
+  add_dependencies(vorlund_tests make_samples)
+endif()

@@ -1,0 +1,462 @@
+// vorlund-obj end to end: the real program on the bundled samples and on
+// models made here, against what the window's commands write for the same model.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "control/commands.h"
+#include "control/conversion_state.h"
+#include "support/fake_platform.h"
+#include "support/model_builder.h"
+#include "support/process_guards.h"
+#include "support/run_program.h"
+
+#ifdef VORLUND_OBJ_PROGRAM
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path samples_folder = fs::path(VORLUND_SOURCE_DIR) / "samples";
+const std::string doubtful_line = "vorlund-obj: There were errors!  Choose another button.";
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+int count_lines_starting(const std::string& text, const std::string& start) {
+    int n = 0;
+    for (const auto& line : lines_of(text)) n += line.rfind(start, 0) == 0;
+    return n;
+}
+
+// What the window leaves for a model and one button: the OBJ text when the
+// conversion is clean, the text on disk while "There were errors!" is up when not.
+struct WindowResult {
+    std::string text;
+    bool doubtful = false;
+};
+
+WindowResult window_output(const fs::path& model, int button_id) {
+    FakePlatform fake;
+    CurrentFolder in_folder(model.parent_path());
+    const fs::path obj = model.string() + ".obj";
+    WindowResult result;
+    fake.while_box_up = [&](const MessageBoxCall& box) {
+        if (box.text == text_doubtful) {
+            result.text = read_file(obj);
+            result.doubtful = true;
+        }
+    };
+    fake.dialog_choice = model.string();
+    handle_command(nullptr, id_open);
+    handle_command(nullptr, static_cast<std::uintptr_t>(button_id));
+    handle_close(nullptr);
+    if (!result.doubtful) result.text = read_file(obj);
+    fs::remove(obj);
+    return result;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    TempFolder folder;
+
+    ProgramRun cli(const std::vector<std::string>& args, bool unprivileged = false) {
+        return run_program(VORLUND_OBJ_PROGRAM, args, RunSettings{folder.path.string(), unprivileged});
+    }
+
+    fs::path copy_sample(const std::string& name, const std::string& as = "") {
+        fs::path to = folder.path / (as.empty() ? name : as);
+        fs::create_directories(to.parent_path());
+        fs::copy_file(samples_folder / name, to);
+        return to;
+    }
+
+    std::string at(const std::string& name) { return (folder.path / name).string(); }
+};
+
+std::string summary(int models, int clean, int doubtful, int failed) {
+    return "vorlund-obj: " + std::to_string(models) + (models == 1 ? " model: " : " models: ") +
+           std::to_string(clean) + " clean, " + std::to_string(doubtful) + " doubtful, " +
+           std::to_string(failed) + " failed";
+}
+
+// --- usage -----------------------------------------------------------------
+
+struct UsageCase {
+    std::vector<std::string> args;
+    std::string first_line;
+};
+
+TEST_F(Cli, UsageErrorsExitWithTwoAndConvertNothing) {
+    copy_sample("crate.dff");
+    const UsageCase cases[] = {
+        {{}, "vorlund-obj: no model or folder named"},
+        {{"--recursive"}, "vorlund-obj: no model or folder named"},
+        {{"--button", "go5", "crate.dff"}, "vorlund-obj: unknown button 'go5' (go1, go2, go3, go4 or auto)"},
+        {{"--button=GO1", "crate.dff"}, "vorlund-obj: unknown button 'GO1' (go1, go2, go3, go4 or auto)"},
+        {{"crate.dff", "-b"}, "vorlund-obj: option '-b' needs a button (go1, go2, go3, go4 or auto)"},
+        {{"crate.dff", "--button"},
+         "vorlund-obj: option '--button' needs a button (go1, go2, go3, go4 or auto)"},
+        {{"--bogus", "crate.dff"}, "vorlund-obj: unknown option '--bogus'"},
+        {{"crate.dff", "-r"}, "vorlund-obj: unknown option '-r'"},
+    };
+    for (const auto& c : cases) {
+        ProgramRun run = cli(c.args);
+        std::vector<std::string> err = lines_of(run.err);
+        ASSERT_EQ(err.size(), 2u) << run.err;
+        EXPECT_EQ(run.exit_status, 2) << err[0];
+        EXPECT_EQ(err[0], c.first_line);
+        EXPECT_EQ(err[1], "vorlund-obj: try 'vorlund-obj --help'");
+        EXPECT_EQ(run.out, "");
+        EXPECT_FALSE(fs::exists(folder.path / "crate.dff.obj")) << err[0];
+    }
+}
+
+TEST_F(Cli, HelpAndVersionGoToStdout) {
+    ProgramRun help = cli({"--help"});
+    EXPECT_EQ(help.exit_status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(lines_of(help.out).at(0),
+              "usage: vorlund-obj [--button go1|go2|go3|go4|auto] [--recursive] MODEL_OR_FOLDER...");
+    for (const char* word : {"--button", "-b", "--recursive", "--help", "--version", "auto", "go4",
+                             "house.dff.obj", "Exit status"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+
+    ProgramRun version = cli({"--version"});
+    EXPECT_EQ(version.exit_status, 0);
+    EXPECT_EQ(version.out, "vorlund-obj " VORLUND_VERSION "\n");
+    EXPECT_EQ(version.err, "");
+}
+
+// --- each button -----------------------------------------------------------
+
+struct ButtonCase {
+    const char* sample;
+    const char* spelling;  // the button as named on the command line
+    int button_id;
+};
+void PrintTo(const ButtonCase& c, std::ostream* os) {
+    *os << c.sample << " " << c.spelling << " go" << c.button_id - id_go1 + 1;
+}
+
+class EachButton : public Cli, public ::testing::WithParamInterface<ButtonCase> {};
+
+TEST_P(EachButton, WritesWhatTheWindowWritesAndKeepsDoubtfulOutput) {
+    const ButtonCase& c = GetParam();
+    const fs::path model = copy_sample(c.sample);
+    const std::string obj = model.string() + ".obj";
+    WindowResult window = window_output(model, c.button_id);
+    ASSERT_FALSE(window.text.empty());
+
+    std::vector<std::string> args = {c.spelling};
+    if (std::string(c.spelling) == "-b" || std::string(c.spelling) == "--button")
+        args.push_back(std::string("go") + std::to_string(c.button_id - id_go1 + 1));
+    args.push_back(c.sample);
+    ProgramRun run = cli(args);
+
+    const std::string name = std::string("go") + std::to_string(c.button_id - id_go1 + 1);
+    EXPECT_EQ(read_file(obj), window.text);
+    EXPECT_EQ(run.out, "");
+    if (window.doubtful) {
+        EXPECT_EQ(run.exit_status, 1);
+        EXPECT_EQ(lines_of(run.err),
+                  (std::vector<std::string>{doubtful_line,
+                                            "vorlund-obj: " + model.string() + ": " + name +
+                                                " found doubtful output, kept in " + obj,
+                                            summary(1, 0, 1, 0)}));
+    } else {
+        EXPECT_EQ(run.exit_status, 0);
+        EXPECT_EQ(lines_of(run.err),
+                  (std::vector<std::string>{"vorlund-obj: " + model.string() + ": " + name +
+                                                " converted it clean into " + obj,
+                                            summary(1, 1, 0, 0)}));
+    }
+}
+
+std::vector<ButtonCase> every_sample_and_button() {
+    std::vector<ButtonCase> cases;
+    const char* spellings[] = {"--button", "-b", "--button=go3", "--button=go4"};
+    for (const char* sample : {"crate.dff", "house.dff", "lantern.dff"})
+        for (int id = id_go1; id <= id_go4; ++id) {
+            const char* spelling = spellings[id - id_go1];
+            cases.push_back({sample, spelling, id});
+        }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(SamplesTimesButtons, EachButton, ::testing::ValuesIn(every_sample_and_button()),
+                         [](const auto& info) {
+                             std::string s = info.param.sample;
+                             return s.substr(0, s.find('.')) + "_go" +
+                                    std::to_string(info.param.button_id - id_go1 + 1);
+                         });
+
+// The samples are made for this: each one is clean with its own button first.
+TEST_F(Cli, SamplesAreCleanExactlyWithTheButtonsTheyAreMadeFor) {
+    const struct {
+        const char* sample;
+        const char* clean;  // for go1..go4
+    } expected[] = {{"crate.dff", "1..."}, {"house.dff", "0.1."}, {"lantern.dff", "0001"}};
+    for (const auto& e : expected) {
+        fs::path model = copy_sample(e.sample);
+        for (int i = 0; i < 4; ++i) {
+            if (e.clean[i] == '.') continue;
+            WindowResult r = window_output(model, id_go1 + i);
+            EXPECT_EQ(!r.doubtful, e.clean[i] == '1') << e.sample << " go" << i + 1;
+            if (!r.doubtful) {
+                EXPECT_EQ(count_lines_starting(r.text, "g submesh_"), 2) << e.sample;
+                EXPECT_EQ(count_lines_starting(r.text, "# ERROR"), 0) << e.sample;
+            }
+        }
+    }
+}
+
+// --- auto ------------------------------------------------------------------
+
+TEST_F(Cli, AutoStopsAtTheFirstCleanButton) {
+    const struct {
+        const char* sample;
+        int clean_id;
+    } cases[] = {{"crate.dff", id_go1}, {"house.dff", id_go3}, {"lantern.dff", id_go4}};
+    for (const auto& c : cases) {
+        const fs::path model = copy_sample(c.sample);
+        const std::string obj = model.string() + ".obj";
+        const std::string expected_text = window_output(model, c.clean_id).text;
+        ProgramRun run = cli({c.sample});
+        const int tries = c.clean_id - id_go1;
+        std::vector<std::string> expected_err(static_cast<std::size_t>(tries), doubtful_line);
+        expected_err.push_back("vorlund-obj: " + model.string() + ": go" + std::to_string(tries + 1) +
+                               " converted it clean into " + obj);
+        expected_err.push_back(summary(1, 1, 0, 0));
+        EXPECT_EQ(run.exit_status, 0) << c.sample;
+        EXPECT_EQ(lines_of(run.err), expected_err);
+        // Only the clean button's output is left: every try starts on the emptied file.
+        EXPECT_EQ(read_file(obj), expected_text) << c.sample;
+        EXPECT_EQ(cli({"--button", "auto", c.sample}).err, run.err);
+    }
+}
+
+TEST_F(Cli, AutoLeavesTheFileEmptyWhenNoButtonIsClean) {
+    ModelBuilder nothing;
+    nothing.u8(16);
+    nothing.fill(200, 0x55);
+    folder.write("nothing.dff", nothing);
+    ProgramRun run = cli({"nothing.dff"});
+    EXPECT_EQ(run.exit_status, 1);
+    std::vector<std::string> expected(4, doubtful_line);
+    expected.push_back("vorlund-obj: " + at("nothing.dff") + ": no button converts it clean; " +
+                       at("nothing.dff.obj") +
+                       " is left empty (--button go1 to go4 keep each one's doubtful output)");
+    expected.push_back(summary(1, 0, 1, 0));
+    EXPECT_EQ(lines_of(run.err), expected);
+    EXPECT_TRUE(fs::exists(folder.path / "nothing.dff.obj"));
+    EXPECT_EQ(read_file(folder.path / "nothing.dff.obj"), "");
+}
+
+// --- several models and folders ------------------------------------------------
+
+TEST_F(Cli, MissingFileAmongGoodOnesFailsAloneAndIsCountedAsFailed) {
+    copy_sample("crate.dff");
+    copy_sample("house.dff");
+    ProgramRun run = cli({"crate.dff", "missing.dff", "house.dff"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_NE(run.err.find("vorlund-obj: missing.dff: no such file or folder\n"), std::string::npos);
+    EXPECT_EQ(lines_of(run.err).back(), summary(3, 2, 0, 1));
+    EXPECT_EQ(count_lines_starting(read_file(folder.path / "crate.dff.obj"), "g submesh_"), 2);
+    EXPECT_EQ(count_lines_starting(read_file(folder.path / "house.dff.obj"), "g submesh_"), 2);
+    EXPECT_FALSE(fs::exists(folder.path / "missing.dff.obj"));
+    // The order of the lines is the order of the models.
+    EXPECT_LT(run.err.find("crate.dff: go1"), run.err.find("missing.dff"));
+    EXPECT_LT(run.err.find("missing.dff"), run.err.find("house.dff: go3"));
+}
+
+TEST_F(Cli, FolderConvertsItsDffFilesInAnyCaseAndSubfoldersOnlyWithRecursive) {
+    copy_sample("crate.dff", "top/a.dff");
+    copy_sample("crate.dff", "top/B.DFF");
+    copy_sample("house.dff", "top/sub/c.Dff");
+    copy_sample("lantern.dff", "top/sub/deeper/d.dff");
+    copy_sample("crate.dff", "top/not-a-model.dffx");
+    folder.write("top/notes.txt", std::vector<std::uint8_t>{'h', 'i'});
+
+    ProgramRun flat = cli({"top"});
+    EXPECT_EQ(flat.exit_status, 0) << flat.err;
+    EXPECT_EQ(lines_of(flat.err).back(), summary(2, 2, 0, 0));
+    EXPECT_TRUE(fs::exists(folder.path / "top/a.dff.obj"));
+    EXPECT_TRUE(fs::exists(folder.path / "top/B.DFF.obj"));
+    EXPECT_FALSE(fs::exists(folder.path / "top/sub/c.Dff.obj"));
+    EXPECT_FALSE(fs::exists(folder.path / "top/not-a-model.dffx.obj"));
+    EXPECT_FALSE(fs::exists(folder.path / "top/notes.txt.obj"));
+
+    ProgramRun deep = cli({"--recursive", "top"});
+    EXPECT_EQ(deep.exit_status, 0) << deep.err;
+    EXPECT_EQ(lines_of(deep.err).back(), summary(4, 4, 0, 0));
+    EXPECT_NE(deep.err.find(at("top/sub/c.Dff") + ": go3 converted it clean into " +
+                            at("top/sub/c.Dff.obj")),
+              std::string::npos);
+    EXPECT_NE(deep.err.find(at("top/sub/deeper/d.dff") + ": go4 converted it clean into " +
+                            at("top/sub/deeper/d.dff.obj")),
+              std::string::npos);
+    // The header line names each model by its full path.
+    EXPECT_EQ(lines_of(read_file(folder.path / "top/sub/deeper/d.dff.obj")).at(0),
+              "# " + at("top/sub/deeper/d.dff"));
+}
+
+TEST_F(Cli, FolderWithoutModelsFails) {
+    fs::create_directory(folder.path / "empty");
+    ProgramRun run = cli({"empty"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(lines_of(run.err),
+              (std::vector<std::string>{"vorlund-obj: " + at("empty") + ": no *.dff files in the folder",
+                                        summary(1, 0, 0, 1)}));
+}
+
+// The public corpus, reached through links: the OBJ files go beside the links.
+TEST_F(Cli, PublicCorpusThroughLinksConvertsEveryModel) {
+    const fs::path corpus = VORLUND_CORPUS_DIR;
+    if (!fs::exists(corpus / "cube.dff")) GTEST_SKIP() << "no public corpus at " << corpus;
+    int models = 0;
+    for (const auto& e : fs::directory_iterator(corpus)) {
+        if (e.path().extension() != ".dff") continue;
+        fs::create_symlink(e.path(), folder.path / e.path().filename());
+        ++models;
+    }
+    ProgramRun run = cli({"."});
+    ASSERT_FALSE(run.err.empty());
+    EXPECT_NE(run.exit_status, 2);
+    EXPECT_NE(run.err.find("vorlund-obj: " + at("cube.dff") + ": go1 converted it clean into " +
+                           at("cube.dff.obj")),
+              std::string::npos)
+        << run.err;
+    // Clean or doubtful, but none fails.
+    const std::string last = lines_of(run.err).back();
+    EXPECT_EQ(last.rfind("vorlund-obj: " + std::to_string(models) + " models: ", 0), 0u) << last;
+    EXPECT_TRUE(last.size() > 10 && last.substr(last.size() - 10) == ", 0 failed") << last;
+    for (const auto& e : fs::directory_iterator(corpus)) {
+        if (e.path().extension() != ".dff") continue;
+        EXPECT_TRUE(fs::exists(folder.path / (e.path().filename().string() + ".obj")))
+            << e.path().filename();
+    }
+}
+
+// --- where the OBJ file goes ---------------------------------------------------
+
+TEST_F(Cli, ObjFileIsBesideTheModelNamedAfterItsWholeNameAndLinksAreKept) {
+    fs::create_directory(folder.path / "elsewhere");
+    copy_sample("crate.dff", "models/tree");
+    fs::create_symlink(folder.path / "models/tree", folder.path / "elsewhere/linked.dff");
+
+    ProgramRun run = cli({"./models/./tree", "elsewhere/linked.dff"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(folder.path / "models/tree.obj"));
+    EXPECT_EQ(lines_of(read_file(folder.path / "models/tree.obj")).at(0), "# " + at("models/tree"));
+    // A model reached through a link keeps the link's name and folder.
+    EXPECT_TRUE(fs::exists(folder.path / "elsewhere/linked.dff.obj"));
+    EXPECT_FALSE(fs::exists(folder.path / "models/linked.dff.obj"));
+    EXPECT_EQ(lines_of(read_file(folder.path / "elsewhere/linked.dff.obj")).at(0),
+              "# " + at("elsewhere/linked.dff"));
+}
+
+// --- failures ----------------------------------------------------------------
+
+TEST_F(Cli, ModelsThatCannotBeLoadedFailThoughTheWindowEndsThemClean) {
+    ModelBuilder wrong;
+    wrong.u8(17);
+    wrong.fill(100, 1);
+    folder.write("wrong.dff", wrong);
+    folder.write("empty.dff", std::vector<std::uint8_t>{});
+    ProgramRun run = cli({"wrong.dff", "empty.dff"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(lines_of(run.err),
+              (std::vector<std::string>{
+                  "vorlund-obj: This doesn't seem to be a dff file!",
+                  "vorlund-obj: " + at("wrong.dff") + ": not converted: not a model file",
+                  "vorlund-obj: " + at("empty.dff") + ": not converted: the model could not be loaded",
+                  summary(2, 0, 0, 2)}));
+    // As the window leaves them: the header line and nothing else.
+    EXPECT_EQ(read_file(folder.path / "wrong.dff.obj"), "# " + at("wrong.dff") + "\n");
+    EXPECT_EQ(read_file(folder.path / "empty.dff.obj"), "# " + at("empty.dff") + "\n");
+}
+
+TEST_F(Cli, ObjNameTakenByAFolderFailsWithTheOpenError) {
+    copy_sample("crate.dff");
+    copy_sample("house.dff");
+    fs::create_directory(folder.path / "crate.dff.obj");
+    ProgramRun run = cli({"crate.dff", "house.dff"});
+    EXPECT_EQ(run.exit_status, 1);
+    std::vector<std::string> err = lines_of(run.err);
+    ASSERT_GE(err.size(), 3u);
+    EXPECT_EQ(err[0], "vorlund-obj: <*.obj> open error!");
+    EXPECT_EQ(err[1], "vorlund-obj: " + at("crate.dff") + ": not converted: cannot create " +
+                          at("crate.dff.obj"));
+    EXPECT_EQ(err.back(), summary(2, 1, 0, 1));
+}
+
+TEST_F(Cli, FullDiskIsAWriteErrorNotACleanConversion) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+    copy_sample("crate.dff");
+    fs::create_symlink("/dev/full", folder.path / "crate.dff.obj");
+    ProgramRun run = cli({"--button", "go1", "crate.dff"});
+    fs::remove(folder.path / "crate.dff.obj");  // the link, never the device
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(lines_of(run.err),
+              (std::vector<std::string>{"vorlund-obj: <*.obj> write error!",
+                                        "vorlund-obj: " + at("crate.dff") + ": not converted: could not write " +
+                                            at("crate.dff.obj"),
+                                        summary(1, 0, 0, 1)}));
+}
+
+// Root writes into read-only files and folders; these run the program as the
+// user nobody then.
+class CliWithoutRoot : public Cli {
+protected:
+    ProgramRun run_unprivileged(const std::vector<std::string>& args) {
+        ProgramRun run = cli(args, true);
+        if (run.could_not_start)
+            skipped_reason = "the program cannot run as an unprivileged user here: " + run.err;
+        return run;
+    }
+    std::string skipped_reason;
+};
+
+TEST_F(CliWithoutRoot, ReadOnlyFolderFailsEveryModelInIt) {
+    copy_sample("crate.dff", "locked/crate.dff");
+    copy_sample("house.dff", "locked/house.dff");
+    fs::permissions(folder.path / "locked", fs::perms::owner_write | fs::perms::group_write |
+                                                 fs::perms::others_write,
+                    fs::perm_options::remove);
+    ProgramRun run = run_unprivileged({"locked"});
+    if (!skipped_reason.empty()) GTEST_SKIP() << skipped_reason;
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(count_lines_starting(run.err, "vorlund-obj: <*.obj> open error!"), 2) << run.err;
+    EXPECT_EQ(lines_of(run.err).back(), summary(2, 0, 0, 2));
+    EXPECT_FALSE(fs::exists(folder.path / "locked/crate.dff.obj"));
+}
+
+TEST_F(CliWithoutRoot, ReadOnlyObjFileIsLeftAsItWas) {
+    open_to_everyone(folder.path);
+    copy_sample("crate.dff");
+    folder.write("crate.dff.obj", std::vector<std::uint8_t>{'o', 'l', 'd'});
+    fs::permissions(folder.path / "crate.dff.obj",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ProgramRun run = run_unprivileged({"crate.dff"});
+    if (!skipped_reason.empty()) GTEST_SKIP() << skipped_reason;
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(lines_of(run.err),
+              (std::vector<std::string>{"vorlund-obj: <*.obj> open error!",
+                                        "vorlund-obj: " + at("crate.dff") + ": not converted: cannot create " +
+                                            at("crate.dff.obj"),
+                                        summary(1, 0, 0, 1)}));
+    EXPECT_EQ(read_file(folder.path / "crate.dff.obj"), "old");
+}
+
+}  // namespace
+
+#endif  // VORLUND_OBJ_PROGRAM

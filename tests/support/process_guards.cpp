@@ -1,0 +1,39 @@
+#include "support/process_guards.h"
+
+#include <unistd.h>
+
+CurrentFolder::CurrentFolder(const std::filesystem::path& folder)
+    : previous(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+}
+
+CurrentFolder::~CurrentFolder() {
+    std::error_code ec;
+    std::filesystem::current_path(previous, ec);
+}
+
+Unprivileged::Unprivileged() {
+    if (geteuid() != 0) return;
+    // Group first: once the user is switched, the group can no longer change.
+    if (setegid(unprivileged_gid) != 0) {
+        active = false;
+        return;
+    }
+    if (seteuid(unprivileged_uid) != 0) {
+        (void)setegid(0);
+        active = false;
+        return;
+    }
+    switched = true;
+}
+
+Unprivileged::~Unprivileged() {
+    if (!switched) return;
+    (void)seteuid(0);
+    (void)setegid(0);
+}
+
+void open_to_everyone(const std::filesystem::path& folder) {
+    std::filesystem::permissions(folder, std::filesystem::perms::all,
+                                 std::filesystem::perm_options::add);
+}
