@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the optimized build, the sanitizer build.
+# Builds and runs every test: the optimized build, the sanitizer build, fuzzing,
+# then the Windows program (cross-built, checked, and tested under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -14,3 +15,5 @@ done
 
 echo "=== fuzzing"
 bash scripts/run-fuzz.sh 60
+
+bash scripts/run-windows-tests.sh

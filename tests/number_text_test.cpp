@@ -24,7 +24,11 @@ std::string fixed(double value) {
     return std::string(out, n);
 }
 
+// The C library's text, with NaNs spelled as glibc spells them, which the OBJ
+// text keeps on every platform: other C libraries (the Windows build's among
+// them) drop the sign of a negative NaN.
 std::string library_fixed(double value) {
+    if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
     char out[400];
     const int n = std::snprintf(out, sizeof out, "%f", value);
     return std::string(out, static_cast<std::size_t>(n));

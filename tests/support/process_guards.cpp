@@ -1,6 +1,8 @@
 #include "support/process_guards.h"
 
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
 CurrentFolder::CurrentFolder(const std::filesystem::path& folder)
     : previous(std::filesystem::current_path()) {
@@ -11,6 +13,9 @@ CurrentFolder::~CurrentFolder() {
     std::error_code ec;
     std::filesystem::current_path(previous, ec);
 }
+
+// The engine's tests also run as a Windows program; they need only CurrentFolder.
+#if !defined(_WIN32)
 
 Unprivileged::Unprivileged() {
     if (geteuid() != 0) return;
@@ -37,3 +42,5 @@ void open_to_everyone(const std::filesystem::path& folder) {
     std::filesystem::permissions(folder, std::filesystem::perms::all,
                                  std::filesystem::perm_options::add);
 }
+
+#endif  // !_WIN32
