@@ -18,18 +18,18 @@ const char* const buffer_end_line = "# ERROR! block runs past the end of the sou
 const char* const box_text = "vertex count is way to large. Try other button.";
 
 // The type byte, zeros up to at, then the block.
-std::vector<std::uint8_t> model_with_block(unsigned at, const BlockSpec& spec) {
+std::vector<std::uint8_t> model_with_block(unsigned at, const BlockSpec& shape) {
     ModelBuilder m;
     m.u8(16);
     m.pad_to(at);
-    append_block(m, spec);
+    append_block(m, shape);
     return m.bytes;
 }
 
 BlockSpec variant_block(int variant) {
-    BlockSpec spec;
-    spec.variant = variant;
-    return spec;
+    BlockSpec shape;
+    shape.variant = variant;
+    return shape;
 }
 
 // The lines of the three-vertex example block (default UVs and positions).
@@ -85,9 +85,9 @@ TEST(GeometryBlock, SecondBlockOfARunContinuesTheNumbers) {
 }
 
 TEST(GeometryBlock, SkippedThirdIndexStillWidensTheRange) {
-    BlockSpec spec;
-    spec.indices = {0, 1, 7, 2};
-    load_model(model_with_block(0x100, spec));
+    BlockSpec shape;
+    shape.indices = {0, 1, 7, 2};
+    load_model(model_with_block(0x100, shape));
     DecodedBlock block = decode_block(0x100, 1, 0);
     std::string expected = example_text("10c", "124", "144", "f 1/1 2/2 3/3 \n", "1 / 8");
     expected.insert(expected.find("# verts"), "# ERROR! faceindex delta= 8 != verts count\n\n");
@@ -139,15 +139,15 @@ TEST(GeometryBlock, ReadFaceIndex) {
 
 TEST(GeometryBlock, VertexCountLimit) {
     FakePlatform fake;
-    BlockSpec spec;
-    spec.vertex_count = 65535;
-    load_model(model_with_block(0x100, spec));
+    BlockSpec shape;
+    shape.vertex_count = 65535;
+    load_model(model_with_block(0x100, shape));
     DecodedBlock accepted = decode_block(0x100, 1, 0);
     EXPECT_EQ(accepted.result, 1);
     EXPECT_TRUE(fake.boxes.empty());
     EXPECT_EQ(accepted.text.rfind("#  65535 verts, 1 faces\n# uvs at 0x10c\n", 0), 0u);
     EXPECT_EQ(std::count(accepted.text.begin(), accepted.text.end(), '\n'), 2 * 65535 + 13);
-    EXPECT_EQ(accepted.end, 0x100 + block_size(spec));
+    EXPECT_EQ(accepted.end, 0x100 + block_size(shape));
     EXPECT_EQ(accepted.had_errors, 1);  // delta 3 against 65535 vertices
 
     for (std::uint32_t face_count : {1u, 0u}) {
@@ -173,9 +173,9 @@ TEST(GeometryBlock, VertexCountLimit) {
 
 TEST(GeometryBlock, FaceCountZeroWritesOnlyItsLine) {
     FakePlatform fake;
-    BlockSpec spec;
-    spec.face_count = 0;
-    load_model(model_with_block(0x100, spec));
+    BlockSpec shape;
+    shape.face_count = 0;
+    load_model(model_with_block(0x100, shape));
     DecodedBlock block = decode_block(0x100, 1, 7);
     EXPECT_EQ(block.text, "# faces count is zero.\n");
     EXPECT_EQ(block.result, 0);
@@ -186,9 +186,9 @@ TEST(GeometryBlock, FaceCountZeroWritesOnlyItsLine) {
 }
 
 TEST(GeometryBlock, MissingMarkerOnlyWarns) {
-    BlockSpec spec;
-    spec.marker = 0;
-    load_model(model_with_block(0x100, spec));
+    BlockSpec shape;
+    shape.marker = 0;
+    load_model(model_with_block(0x100, shape));
     DecodedBlock block = decode_block(0x100, 1, 0);
     std::string expected = example_text("10c", "124", "144");
     expected.insert(expected.find("# uvs"),
@@ -199,9 +199,9 @@ TEST(GeometryBlock, MissingMarkerOnlyWarns) {
 }
 
 TEST(GeometryBlock, VertexCountZeroStillWritesFacesAndFailsTheRange) {
-    BlockSpec spec;
-    spec.vertex_count = 0;
-    load_model(model_with_block(0x100, spec));
+    BlockSpec shape;
+    shape.vertex_count = 0;
+    load_model(model_with_block(0x100, shape));
     DecodedBlock block = decode_block(0x100, 1, 0);
     EXPECT_EQ(block.text, std::string("#  0 verts, 1 faces\n# uvs at 0x10c\n\n# FIs at 0x10c\n"
                                       "f 1/1 2/2 3/3 \n# face index min/max: 1 / 3\n\n"
@@ -244,9 +244,9 @@ TEST(GeometryBlock, UvSizeCheckComparesTheUvBytesAlone) {
 }
 
 TEST(GeometryBlock, UvLinesPastTheSourceLengthReadZero) {
-    BlockSpec spec;
-    spec.vertex_count = 20;
-    std::vector<std::uint8_t> bytes = model_with_block(16, spec);
+    BlockSpec shape;
+    shape.vertex_count = 20;
+    std::vector<std::uint8_t> bytes = model_with_block(16, shape);
     bytes.resize(100);
     std::string expected = "#  20 verts, 1 faces\n# uvs at 0x1c\n";
     // Bytes 28 to 99 hold the first nine UV pairs whole.
@@ -295,12 +295,12 @@ std::string hex(unsigned value) {
 
 // The block's first keep bytes; a face count too large to lay out is laid out
 // with enough faces and then written into the header.
-std::vector<std::uint8_t> block_bytes(const BlockSpec& spec, std::size_t keep) {
-    BlockSpec laid = spec;
-    laid.face_count = std::min<std::uint32_t>(spec.face_count, 100);
+std::vector<std::uint8_t> block_bytes(const BlockSpec& shape, std::size_t keep) {
+    BlockSpec laid = shape;
+    laid.face_count = std::min<std::uint32_t>(shape.face_count, 100);
     ModelBuilder m;
     append_block(m, laid);
-    m.put_u32(0, spec.face_count);
+    m.put_u32(0, shape.face_count);
     m.bytes.resize(keep);
     return m.bytes;
 }
@@ -308,13 +308,13 @@ std::vector<std::uint8_t> block_bytes(const BlockSpec& spec, std::size_t keep) {
 }  // namespace
 
 TEST(GeometryBlockAtBufferEnd, FaceSectionStopsAtTheLastWholeRecord) {
-    BlockSpec spec;
-    spec.face_count = 0xffffffffu;  // 8 x face count wraps in 32 bits
-    spec.indices.assign(4 * 6, 1);
+    BlockSpec shape;
+    shape.face_count = 0xffffffffu;  // 8 x face count wraps in 32 bits
+    shape.indices.assign(4 * 6, 1);
     // Header, three UV pairs, five whole faces and three bytes of a sixth.
     std::size_t keep = 12 + 24 + 5 * 8 + 3;
     unsigned start = source_capacity - static_cast<unsigned>(keep);
-    BufferTail tail(start, block_bytes(spec, keep));
+    BufferTail tail(start, block_bytes(shape, keep));
     DecodedBlock block = decode_block(start, 1, 4, static_cast<unsigned>(max_model_size));
     std::string expected = "#  3 verts, -1 faces\n# uvs at 0x" + hex(start + 12) + "\n" + example_vt_lines() +
                            "\n# FIs at 0x" + hex(start + 36) + "\n";
@@ -343,10 +343,10 @@ TEST(GeometryBlockAtBufferEnd, EachSectionStopsAtTheLastWholeRecord) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        BlockSpec spec;
-        spec.vertex_count = c.vertex_count;
+        BlockSpec shape;
+        shape.vertex_count = c.vertex_count;
         unsigned start = source_capacity - static_cast<unsigned>(c.keep);
-        BufferTail tail(start, block_bytes(spec, c.keep));
+        BufferTail tail(start, block_bytes(shape, c.keep));
         DecodedBlock block = decode_block(start, 1, 0, static_cast<unsigned>(max_model_size));
         EXPECT_EQ(block.result, 1);
         EXPECT_EQ(block.had_errors, 1);
@@ -367,10 +367,10 @@ TEST(GeometryBlockAtBufferEnd, EachSectionStopsAtTheLastWholeRecord) {
 }
 
 TEST(GeometryBlockAtBufferEnd, BlockEndingWithTheBufferIsComplete) {
-    BlockSpec spec;
-    std::size_t size = block_size(spec);
+    BlockSpec shape;
+    std::size_t size = block_size(shape);
     unsigned start = source_capacity - static_cast<unsigned>(size);
-    BufferTail tail(start, block_bytes(spec, size));
+    BufferTail tail(start, block_bytes(shape, size));
     DecodedBlock block = decode_block(start, 1, 0, static_cast<unsigned>(max_model_size));
     EXPECT_EQ(block.text, example_text(hex(start + 12), hex(start + 36), hex(start + 68)));
     EXPECT_EQ(block.end, source_capacity);

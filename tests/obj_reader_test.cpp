@@ -17,20 +17,20 @@ namespace {
 // A clean block of n vertices: a triangle fan whose faces use the indices 0 to
 // n - 1, a unit normal, and a first u of 0.75, which go1 and go3 accept.
 BlockSpec fan_block(std::uint32_t n, int variant) {
-    BlockSpec spec;
-    spec.variant = variant;
-    spec.vertex_count = n;
-    spec.face_count = n - 2;
-    spec.indices.clear();
+    BlockSpec shape;
+    shape.variant = variant;
+    shape.vertex_count = n;
+    shape.face_count = n - 2;
+    shape.indices.clear();
     for (std::uint16_t i = 1; i + 1 < static_cast<std::uint16_t>(n); ++i) {
-        spec.indices.insert(spec.indices.end(), {0, i, i, static_cast<std::uint16_t>(i + 1)});
+        shape.indices.insert(shape.indices.end(), {0, i, i, static_cast<std::uint16_t>(i + 1)});
     }
     for (std::uint32_t i = 0; i < n; ++i) {
-        spec.uvs.push_back(i == 0 ? 0.75f : 0.25f * static_cast<float>(i));
-        spec.uvs.push_back(0.5f);
-        spec.positions.insert(spec.positions.end(), {0.5f * static_cast<float>(i), 2.0f, -1.5f});
+        shape.uvs.push_back(i == 0 ? 0.75f : 0.25f * static_cast<float>(i));
+        shape.uvs.push_back(0.5f);
+        shape.positions.insert(shape.positions.end(), {0.5f * static_cast<float>(i), 2.0f, -1.5f});
     }
-    return spec;
+    return shape;
 }
 
 void marker(ModelBuilder& m) { m.raw({1, 0, 0, 0, 1, 0, 0, 0}); }

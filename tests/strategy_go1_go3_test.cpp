@@ -12,11 +12,11 @@ namespace {
 
 // A block that passes the byte tests: its first u is 0.75 (00 00 40 3f).
 BlockSpec accepted_block(int variant, std::uint32_t vertex_count = 3) {
-    BlockSpec spec;
-    spec.variant = variant;
-    spec.vertex_count = vertex_count;
-    spec.uvs = {0.75f, 0.5f};
-    return spec;
+    BlockSpec shape;
+    shape.variant = variant;
+    shape.vertex_count = vertex_count;
+    shape.uvs = {0.75f, 0.5f};
+    return shape;
 }
 
 // The double marker only has to occur somewhere. It holds a hit of the mid
@@ -279,9 +279,9 @@ TEST(StrategyGo1Go3, AnchorsBelowSixAreSkipped) {
 
     // A hit at 6: the block starts at 0, its face count 16 is the type byte.
     ModelBuilder at_zero;
-    BlockSpec spec = accepted_block(1);
-    spec.face_count = 16;
-    append_block(at_zero, spec);
+    BlockSpec shape = accepted_block(1);
+    shape.face_count = 16;
+    append_block(at_zero, shape);
     presence_marker_at_end(at_zero);
     run = run_strategy(go1, at_zero.bytes);
     Expected from_zero("# button go1\n", 1);

@@ -12,9 +12,9 @@
 namespace {
 
 BlockSpec layout(int variant) {
-    BlockSpec spec;
-    spec.variant = variant;
-    return spec;
+    BlockSpec shape;
+    shape.variant = variant;
+    return shape;
 }
 
 struct Expected {

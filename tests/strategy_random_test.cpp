@@ -45,33 +45,33 @@ void noise(ModelBuilder& m, Rng& rng, unsigned count) {
 }
 
 BlockSpec random_block(Rng& rng, int variant) {
-    BlockSpec spec;
-    spec.variant = variant;
-    spec.vertex_count = pick(rng, 20) == 0 ? 65536 + pick(rng, 3) : pick(rng, 14);
-    spec.face_count = pick(rng, 8) == 0 ? 0 : pick(rng, 12);
-    spec.marker = pick(rng, 6) == 0 ? random_byte(rng) : 1;
-    std::uint32_t laid_vertices = spec.vertex_count > 65535 ? 2 : spec.vertex_count;
-    spec.indices.clear();
-    for (std::uint32_t i = 0; i < 4 * spec.face_count; ++i)
-        spec.indices.push_back(static_cast<std::uint16_t>(pick(rng, 10) == 0 ? rng() : pick(rng, laid_vertices + 2)));
-    for (std::uint32_t i = 0; i < 2 * laid_vertices; ++i) spec.uvs.push_back(random_float(rng));
-    for (std::uint32_t i = 0; i < 3 * laid_vertices; ++i) spec.positions.push_back(random_float(rng));
-    for (float& n : spec.normal) n = pick(rng, 2) ? random_float(rng) : 0.0f;
-    spec.normal[pick(rng, 3)] = pick(rng, 2) ? 1.0f : random_float(rng);
-    spec.skip_fill = random_byte(rng);
-    return spec;
+    BlockSpec shape;
+    shape.variant = variant;
+    shape.vertex_count = pick(rng, 20) == 0 ? 65536 + pick(rng, 3) : pick(rng, 14);
+    shape.face_count = pick(rng, 8) == 0 ? 0 : pick(rng, 12);
+    shape.marker = pick(rng, 6) == 0 ? random_byte(rng) : 1;
+    std::uint32_t laid_vertices = shape.vertex_count > 65535 ? 2 : shape.vertex_count;
+    shape.indices.clear();
+    for (std::uint32_t i = 0; i < 4 * shape.face_count; ++i)
+        shape.indices.push_back(static_cast<std::uint16_t>(pick(rng, 10) == 0 ? rng() : pick(rng, laid_vertices + 2)));
+    for (std::uint32_t i = 0; i < 2 * laid_vertices; ++i) shape.uvs.push_back(random_float(rng));
+    for (std::uint32_t i = 0; i < 3 * laid_vertices; ++i) shape.positions.push_back(random_float(rng));
+    for (float& n : shape.normal) n = pick(rng, 2) ? random_float(rng) : 0.0f;
+    shape.normal[pick(rng, 3)] = pick(rng, 2) ? 1.0f : random_float(rng);
+    shape.skip_fill = random_byte(rng);
+    return shape;
 }
 
 void append_random_block(ModelBuilder& m, Rng& rng, int variant) {
-    BlockSpec spec = random_block(rng, variant);
-    if (spec.vertex_count > 65535) {
+    BlockSpec shape = random_block(rng, variant);
+    if (shape.vertex_count > 65535) {
         // Two vertices' worth of data behind a count the decoder refuses.
-        std::uint32_t count = spec.vertex_count;
-        spec.vertex_count = 2;
-        std::size_t at = append_block(m, spec);
+        std::uint32_t count = shape.vertex_count;
+        shape.vertex_count = 2;
+        std::size_t at = append_block(m, shape);
         m.put_u32(at + 4, count);
     } else {
-        append_block(m, spec);
+        append_block(m, shape);
     }
 }
 
@@ -113,15 +113,15 @@ std::vector<std::uint8_t> random_model(Rng& rng) {
                 break;
             }
             default: {  // a block go1 and go3 accept
-                BlockSpec spec = random_block(rng, pick(rng, 2) ? 1 : 3);
-                if (spec.vertex_count > 65535) spec.vertex_count = 3;
-                spec.face_count = 1 + pick(rng, 8);
-                spec.marker = 1;
-                if (spec.uvs.empty()) spec.vertex_count = 1;
-                spec.uvs.resize(2 * spec.vertex_count, 0.5f);
-                spec.positions.resize(3 * spec.vertex_count, 1.0f);
-                spec.uvs[0] = 0.75f;
-                append_block(m, spec);
+                BlockSpec shape = random_block(rng, pick(rng, 2) ? 1 : 3);
+                if (shape.vertex_count > 65535) shape.vertex_count = 3;
+                shape.face_count = 1 + pick(rng, 8);
+                shape.marker = 1;
+                if (shape.uvs.empty()) shape.vertex_count = 1;
+                shape.uvs.resize(2 * shape.vertex_count, 0.5f);
+                shape.positions.resize(3 * shape.vertex_count, 1.0f);
+                shape.uvs[0] = 0.75f;
+                append_block(m, shape);
             }
         }
     }

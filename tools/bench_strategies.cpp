@@ -19,16 +19,16 @@ constexpr std::uint32_t faces_per_block = 20000;
 constexpr int block_count = 150;  // about 54 MB of model
 
 BlockSpec large_block() {
-    BlockSpec spec;
-    spec.vertex_count = vertices_per_block;
-    spec.face_count = faces_per_block;
-    spec.uvs = {0.75f, 0.5f};  // the first u passes go1's byte tests
-    spec.indices.clear();
+    BlockSpec shape;
+    shape.vertex_count = vertices_per_block;
+    shape.face_count = faces_per_block;
+    shape.uvs = {0.75f, 0.5f};  // the first u passes go1's byte tests
+    shape.indices.clear();
     for (std::uint32_t f = 0; f < faces_per_block; ++f) {
         auto i = static_cast<std::uint16_t>(1 + f % (vertices_per_block - 2));
-        spec.indices.insert(spec.indices.end(), {0, i, i, static_cast<std::uint16_t>(i + 1)});
+        shape.indices.insert(shape.indices.end(), {0, i, i, static_cast<std::uint16_t>(i + 1)});
     }
-    return spec;
+    return shape;
 }
 
 struct ModelFile {
@@ -45,10 +45,10 @@ const ModelFile& block_model() {
     if (file.size != 0) return file;
     ModelBuilder m;
     m.u8(16);
-    BlockSpec spec = large_block();
+    BlockSpec shape = large_block();
     for (int b = 0; b < block_count; ++b) {
         m.fill(100, 0x55);
-        append_block(m, spec);
+        append_block(m, shape);
     }
     m.raw({1, 0, 0, 0, 1, 0, 0, 0});
     file.path = std::filesystem::temp_directory_path() / "vorlund-bench-blocks.dff";

@@ -216,11 +216,11 @@ ModelSummary build_model(ModelBuilder& m, const Layout& layout, std::size_t size
         if (vc < 16) vc = 16;
         if (vc > 30000) vc = 30000;
         if (has_largest && b == largest_at) vc = largest_vertex_count;
-        BlockSpec spec = random_block(r, layout.variant, vc);
-        append_block(m, spec);
+        BlockSpec shape = random_block(r, layout.variant, vc);
+        append_block(m, shape);
         ++summary.blocks;
         summary.vertices += vc;
-        summary.faces += spec.face_count;
+        summary.faces += shape.face_count;
     }
     if (m.size() > size) {
         std::fprintf(stderr, "make_large_model: %s model overflows %zu bytes\n", layout.strategy, size);

@@ -42,9 +42,9 @@ struct BlockSpec {
     std::uint8_t skip_fill = 0xAB;  // bytes of the skipped regions
 };
 // Appends the block; returns its start offset.
-std::size_t append_block(ModelBuilder& m, const BlockSpec& spec);
-// The size in bytes append_block writes for spec.
-std::size_t block_size(const BlockSpec& spec);
+std::size_t append_block(ModelBuilder& m, const BlockSpec& shape);
+// The size in bytes append_block writes for shape.
+std::size_t block_size(const BlockSpec& shape);
 
 // A folder under the system temporary folder, removed with everything in it.
 struct TempFolder {

@@ -27,8 +27,8 @@ void put_paint_name(std::vector<std::uint8_t>& bytes, std::size_t at) {
     put_at(bytes, at, {'p', 'a', 'i', 'n', 't', ' ', 'n', 'a', 'm', 'e'});
 }
 
-void put_block(std::vector<std::uint8_t>& bytes, std::size_t at, const BlockSpec& spec) {
+void put_block(std::vector<std::uint8_t>& bytes, std::size_t at, const BlockSpec& shape) {
     ModelBuilder m;
-    append_block(m, spec);
+    append_block(m, shape);
     put_at(bytes, at, m.bytes);
 }

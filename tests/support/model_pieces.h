@@ -17,4 +17,4 @@ std::vector<std::uint8_t> noise_model(std::size_t size);
 void put_at(std::vector<std::uint8_t>& bytes, std::size_t at, const std::vector<std::uint8_t>& what);
 void put_double_marker(std::vector<std::uint8_t>& bytes, std::size_t at);  // 01 00 00 00 01 00 00 00
 void put_paint_name(std::vector<std::uint8_t>& bytes, std::size_t at);
-void put_block(std::vector<std::uint8_t>& bytes, std::size_t at, const BlockSpec& spec = BlockSpec());
+void put_block(std::vector<std::uint8_t>& bytes, std::size_t at, const BlockSpec& shape = BlockSpec());
