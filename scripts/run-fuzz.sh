@@ -21,5 +21,5 @@ for f in ../shared/corpus/*.dff; do [ -f "$f" ] && cp "$f" "$seeds"/; done
 echo "=== fuzzing the strategies for ${seconds} s"
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   build/fuzz/tests/fuzz/fuzz_strategies "$corpus" "$seeds" \
-    -max_total_time="$seconds" -max_len=65536 -timeout=60 -rss_limit_mb=4096 \
+    -max_total_time="$seconds" -max_len=65536 -timeout=300 -rss_limit_mb=4096 \
     -artifact_prefix=build/fuzz/ -print_final_stats=1
