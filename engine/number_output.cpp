@@ -203,6 +203,19 @@ namespace {
 // Longest prefix that shares the line's room; a longer one goes first on its own.
 constexpr unsigned prefix_room = 64;
 
+// " x y z\n" at line; the length written.
+inline unsigned format_vector_tail(char* line, u32 x, u32 y, u32 z) {
+    unsigned n = 0;
+    line[n++] = ' ';
+    n += format_float_word(x, line + n);
+    line[n++] = ' ';
+    n += format_float_word(y, line + n);
+    line[n++] = ' ';
+    n += format_float_word(z, line + n);
+    line[n++] = '\n';
+    return n;
+}
+
 void put_vector_line(const char* prefix, u32 x, u32 y, u32 z) {
     const std::size_t prefix_length = std::strlen(prefix);
     if (prefix_length > prefix_room) put_bytes(prefix, static_cast<unsigned>(prefix_length));
@@ -212,13 +225,7 @@ void put_vector_line(const char* prefix, u32 x, u32 y, u32 z) {
         std::memcpy(line, prefix, prefix_length);
         n = static_cast<unsigned>(prefix_length);
     }
-    line[n++] = ' ';
-    n += format_float_word(x, line + n);
-    line[n++] = ' ';
-    n += format_float_word(y, line + n);
-    line[n++] = ' ';
-    n += format_float_word(z, line + n);
-    line[n++] = '\n';
+    n += format_vector_tail(line + n, x, y, z);
     commit_output(n);
 }
 
@@ -228,18 +235,11 @@ void write_position_line(unsigned& read_pos, unsigned& consumed_bytes) {
     const u32 x = take_word(read_pos, consumed_bytes);
     const u32 y = take_word(read_pos, consumed_bytes);
     const u32 z = take_word(read_pos, consumed_bytes);
-    char* line = reserve_output(3 + 3 * (fixed_text_capacity + 1));
+    // The prefix "v " is known here, so the hot path skips put_vector_line's strlen.
+    char* line = reserve_output(2 + 3 * (fixed_text_capacity + 1) + 1);
     line[0] = 'v';
     line[1] = ' ';
-    line[2] = ' ';
-    unsigned n = 3;
-    n += format_float_word(x, line + n);
-    line[n++] = ' ';
-    n += format_float_word(y, line + n);
-    line[n++] = ' ';
-    n += format_float_word(z, line + n);
-    line[n++] = '\n';
-    commit_output(n);
+    commit_output(2 + format_vector_tail(line + 2, x, y, z));
 }
 
 void write_vector(unsigned& read_pos, unsigned& consumed_bytes, const char* prefix) {
