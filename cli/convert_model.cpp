@@ -6,7 +6,7 @@
 
 #include "cli/console_session.h"
 #include "control/commands.h"
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 
 namespace {
 

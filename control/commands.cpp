@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "control/conversion_state.h"
-#include "control/error_box.h"
+#include "engine/conversion_state.h"
+#include "engine/error_box.h"
 #include "control/version.h"
 
 const char text_choose_model[] = "Choose a dff file!";

@@ -1,4 +1,4 @@
-#include "control/error_box.h"
+#include "engine/error_box.h"
 
 #include "control/platform.h"
 

@@ -1,6 +1,6 @@
 #include "engine/anchor_pass.h"
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/pattern_search.h"
 
 const int double_one_marker[8] = {1, 0, 0, 0, 1, 0, 0, 0};

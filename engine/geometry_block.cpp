@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/decimal_digits.h"
 #include "engine/line_text.h"
 #include "engine/number_output.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/float_decoding.h"
 #include "engine/number_text.h"
 #include "engine/obj_output.h"

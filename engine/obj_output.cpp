@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "control/conversion_state.h"
-#include "control/error_box.h"
+#include "engine/conversion_state.h"
+#include "engine/error_box.h"
 
 ObjOutputBuffer obj_output_buffer;
 

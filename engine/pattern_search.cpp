@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 
 namespace {
 

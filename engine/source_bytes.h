@@ -2,7 +2,7 @@
 // Byte tests on the source buffer at offsets that a model's own data computed,
 // so they may point anywhere; nothing outside the buffer is ever touched.
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 
 // The byte at offset, or 0 at or past the end of the 127,000,000-byte buffer.
 inline unsigned buffer_byte(unsigned long long offset) {

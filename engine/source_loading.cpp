@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/obj_output.h"
 #include "engine/source_file.h"
 

@@ -1,7 +1,7 @@
 // go1 and go3: blocks found by the upper half of their vertex count followed by
 // the marker byte 1 (00 00 01 00 00 00), filtered by a few byte tests.
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/anchor_pass.h"
 #include "engine/geometry_block.h"
 #include "engine/group_line.h"

@@ -1,7 +1,7 @@
 // go2: a block follows a pair of double markers 29 bytes apart (near pair) or
 // 52 bytes apart (wide pair), at a fixed distance after the pair's second marker.
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/anchor_pass.h"
 #include "engine/geometry_block.h"
 #include "engine/group_line.h"

@@ -1,7 +1,7 @@
 // go4: from each "paint name" text, the next double marker; the block starts 40
 // bytes after it, or 40 bytes after a second marker close behind it (layout 4).
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/anchor_pass.h"
 #include "engine/geometry_block.h"
 #include "engine/group_line.h"

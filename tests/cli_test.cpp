@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "control/commands.h"
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "support/fake_platform.h"
 #include "support/model_builder.h"
 #include "support/process_guards.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "control/error_box.h"
+#include "engine/error_box.h"
 #include "support/fake_platform.h"
 
 TEST(ErrorBox, OwnedByActiveWindowAndCaptionedWithProgramPath) {

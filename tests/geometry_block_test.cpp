@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/geometry_block.h"
 #include "support/engine_runs.h"
 #include "support/fake_platform.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/number_output.h"
 #include "engine/obj_output.h"
 #include "support/output_capture.h"

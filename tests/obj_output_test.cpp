@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/obj_output.h"
 #include "engine/strategies.h"
 #include "support/process_guards.h"

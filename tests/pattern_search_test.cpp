@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/pattern_search.h"
 #include "engine/source_loading.h"
 

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/source_file.h"
 #include "engine/source_loading.h"
 #include "support/process_guards.h"

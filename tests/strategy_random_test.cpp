@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/anchor_pass.h"
 #include "engine/pattern_search.h"
 #include "engine/strategies.h"

@@ -29,7 +29,7 @@
 #include <unistd.h>
 
 #include "control/commands.h"
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "control/platform.h"
 #include "engine/strategies.h"
 

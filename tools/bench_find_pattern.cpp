@@ -6,7 +6,7 @@
 #include <cstring>
 #include <random>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/pattern_search.h"
 #include "engine/source_loading.h"
 

@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/float_decoding.h"
 #include "engine/number_output.h"
 #include "engine/number_text.h"

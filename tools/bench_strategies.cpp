@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/strategies.h"
 #include "support/model_builder.h"
 

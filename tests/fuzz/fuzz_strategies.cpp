@@ -9,7 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "control/platform.h"
 #include "engine/strategies.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 #include "engine/geometry_block.h"
 #include "engine/source_loading.h"
 #include "support/process_guards.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "control/conversion_state.h"
+#include "engine/conversion_state.h"
 
 OutputCapture::OutputCapture() : file(std::tmpfile()) {
     if (!file) throw std::runtime_error("tmpfile failed");

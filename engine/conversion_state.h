@@ -1,5 +1,6 @@
 #pragma once
 // The one process-wide record of the converter: what outlives a single command.
+// It lives with the engine, which reads and writes it; the commands drive it.
 
 #include <cstdio>
 

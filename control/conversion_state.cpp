@@ -1,3 +1,0 @@
-#include "control/conversion_state.h"
-
-ConversionState conversion_state;

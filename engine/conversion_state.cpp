@@ -1,0 +1,3 @@
+#include "engine/conversion_state.h"
+
+ConversionState conversion_state;
