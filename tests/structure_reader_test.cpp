@@ -312,7 +312,11 @@ TEST(StructureReader, DeepNestingAndTruncationAtEveryLength) {
     ModelSpec spec = single_geometry_model(full_quad());
     std::vector<chunks::Node> nodes = model_nodes(spec);
     chunks::Node deep = chunks::container(0x03, spec.stamp, {});
-    for (int i = 0; i < 2000; ++i) deep = chunks::container(0x03, spec.stamp, {deep});
+    for (int i = 0; i < 1000; ++i) {
+        chunks::Node outer = chunks::container(0x03, spec.stamp, {});
+        outer.children.push_back(std::move(deep));
+        deep = std::move(outer);
+    }
     nodes[0].children.back().children.push_back(deep);
     EXPECT_TRUE(doubtful(read(model_bytes(nodes))).empty());
 
