@@ -1,0 +1,40 @@
+#pragma once
+// What the parts of the structure reader share while they read one file.
+// Internal to model/: the public entry is read_model in structure_reader.h.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/chunk_tree.h"
+#include "model/model.h"
+
+struct Reading {
+    const std::uint8_t* bytes;
+    std::uint32_t size;
+    std::uint32_t version;  // of the clump being read, unpacked
+    std::vector<Finding>& findings;
+
+    void doubt(std::uint32_t offset, std::string text) { findings.push_back({offset, std::move(text), true}); }
+    void note(std::uint32_t offset, std::string text) { findings.push_back({offset, std::move(text), false}); }
+};
+
+// "0x1A4", for messages.
+std::string hex(std::uint32_t value);
+
+// The children of a container in order. A child that runs past the container
+// is reported and kept, cut at the container's end; stray bytes too few for
+// a header are reported.
+std::vector<Chunk> read_children(Reading& r, const Chunk& parent);
+
+// The first chunk with this id, or null.
+const Chunk* first_of(const std::vector<Chunk>& chunks, std::uint32_t id);
+
+// A chunk's body as text: up to the first NUL, bounded by the chunk.
+std::string chunk_text(const Reading& r, const Chunk& chunk);
+
+void read_frame_list(Reading& r, const Chunk& list, std::vector<Frame>& frames);
+void read_geometry(Reading& r, const Chunk& chunk, Geometry& geometry);
+void read_material_list(Reading& r, const Chunk& list, std::vector<Material>& materials);
+// Appends the BinMesh's triangles; false (with a finding) when it is damaged.
+bool read_bin_mesh(Reading& r, const Chunk& chunk, std::vector<Triangle>& triangles);
