@@ -6,11 +6,13 @@
 
 #include "cli/console_session.h"
 #include "control/commands.h"
+#include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
 
 namespace {
 
 const char* button_name(int id) {
+    if (id == id_structure) return "structure";
     static const char* const names[] = {"go1", "go2", "go3", "go4"};
     return names[id - id_go1];
 }
@@ -51,23 +53,41 @@ ModelOutcome convert_model(const std::string& model, int button_id) {
     }
 
     set_keep_doubtful_output(button_id != 0);
-    int first = button_id ? button_id : id_go1, last = button_id ? button_id : id_go4;
-    int used = first;
-    for (; used <= last; ++used) {
-        press(used);
+    std::vector<int> order = {button_id};
+    if (button_id == 0) order = {id_structure, id_go1, id_go2, id_go3, id_go4};
+    std::size_t tried = 0;
+    bool structure_made_geometry = false;
+    for (; tried < order.size(); ++tried) {
+        press(order[tried]);
         boxes = take_box_texts();
         if (shown(boxes, text_write_error)) return failed(model, "could not write " + obj);
+        if (order[tried] == id_structure) structure_made_geometry = structure_geometries_written() > 0;
         if (!conversion_state.output_open) break;
     }
     set_keep_doubtful_output(0);
+    // structure's MTL file belongs to its OBJ text alone.
+    const std::filesystem::path mtl = std::filesystem::path(model).parent_path() /
+                                      mtl_file_name_for(conversion_state.output_path);
+    std::error_code ignored;
 
-    if (used > last) {
-        // Every button was doubtful: the OBJ file is open and empty, as the window leaves it.
+    if (tried == order.size()) {
+        // Every conversion was doubtful: the OBJ file is open and empty, as the window leaves it.
+        if (structure_made_geometry) {
+            set_keep_doubtful_output(1);
+            press(id_structure);
+            set_keep_doubtful_output(0);
+            if (shown(take_box_texts(), text_write_error)) return failed(model, "could not write " + obj);
+            say(model + ": no conversion is clean; structure's doubtful output is kept in " + obj);
+            return ModelOutcome::doubtful;
+        }
         handle_close(nullptr);
+        std::filesystem::remove(mtl, ignored);
         say(model + ": no button converts it clean; " + obj +
-            " is left empty (--button go1 to go4 keep each one's doubtful output)");
+            " is left empty (--button structure and go1 to go4 keep each one's doubtful output)");
         return ModelOutcome::doubtful;
     }
+    const int used = order[tried];
+    if (button_id == 0 && used != id_structure) std::filesystem::remove(mtl, ignored);
     if (conversion_state.had_errors) {
         if (button_id == 0)
             return failed(model, "could not empty " + obj + " for the next button");

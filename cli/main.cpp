@@ -7,6 +7,7 @@
 #include "cli/convert_model.h"
 #include "cli/model_list.h"
 #include "cli/options.h"
+#include "control/structure_conversion.h"
 #include "control/version.h"
 
 namespace {
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     }
 
     start_console_session();
+    set_structure_local(options.local);
     std::vector<ModelEntry> models = list_models(options.paths, options.recursive);
     std::size_t clean = 0, doubtful = 0, failed = 0;
     for (std::size_t i = 0; i < models.size(); ++i) {

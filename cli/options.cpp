@@ -5,18 +5,25 @@
 #include "control/commands.h"
 
 const char help_text[] =
-    "usage: vorlund-obj [--button go1|go2|go3|go4|auto] [--recursive] MODEL_OR_FOLDER...\n"
+    "usage: vorlund-obj [--button structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
+    "                   MODEL_OR_FOLDER...\n"
     "\n"
     "Converts Vorlund model files (*.dff) into Wavefront OBJ text. Each model's OBJ file\n"
     "is written beside it, named after the model's whole file name with \".obj\" added\n"
     "(house.dff gives house.dff.obj); an existing file of that name is replaced.\n"
     "\n"
-    "  -b, --button BUTTON  the search strategy, as the window's buttons:\n"
-    "                         auto (default) tries go1, go2, go3, go4 in turn and keeps\n"
-    "                           the first clean result; when none is clean the OBJ file\n"
-    "                           is left empty\n"
-    "                         go1 ... go4 uses that one alone and keeps its output even\n"
-    "                           when it is doubtful\n"
+    "  -b, --button BUTTON  the conversion:\n"
+    "                         structure reads the model by its chunk structure: every\n"
+    "                           part placed by its frames, with materials in an MTL file\n"
+    "                           beside the OBJ file (house.dff.mtl)\n"
+    "                         go1 ... go4 the search strategies, as the window's buttons\n"
+    "                         auto (default) tries structure, go1, go2, go3, go4 in turn\n"
+    "                           and keeps the first clean result; when none is clean the\n"
+    "                           OBJ file keeps structure's doubtful output if it converted\n"
+    "                           any geometry, and is left empty otherwise\n"
+    "                         structure and go1 ... go4 keep their output even when it\n"
+    "                           is doubtful\n"
+    "      --local          structure: every part stays in its own frame's space\n"
     "      --recursive      a folder also converts the models in its subfolders\n"
     "      --help           show this help and exit\n"
     "      --version        show the version and exit\n"
@@ -33,7 +40,8 @@ int button_from_name(const char* name) {
     static const struct {
         const char* name;
         int id;
-    } buttons[] = {{"auto", 0}, {"go1", id_go1}, {"go2", id_go2}, {"go3", id_go3}, {"go4", id_go4}};
+    } buttons[] = {{"auto", 0},         {"structure", id_structure}, {"go1", id_go1},
+                   {"go2", id_go2},     {"go3", id_go3},             {"go4", id_go4}};
     for (const auto& b : buttons)
         if (std::strcmp(name, b.name) == 0) return b.id;
     return -1;
@@ -60,11 +68,13 @@ int parse_options(int argc, char** argv, Options& options, std::string& error) {
             return 1;
         } else if (std::strcmp(arg, "--recursive") == 0) {
             options.recursive = true;
+        } else if (std::strcmp(arg, "--local") == 0) {
+            options.local = true;
         } else if (std::strncmp(arg, "--button=", 9) == 0) {
             value = arg + 9;
         } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--button") == 0) {
             if (i + 1 == argc) {
-                error = std::string("option '") + arg + "' needs a button (go1, go2, go3, go4 or auto)";
+                error = std::string("option '") + arg + "' needs a button (structure, go1, go2, go3, go4 or auto)";
                 return 0;
             }
             value = argv[++i];
@@ -75,7 +85,7 @@ int parse_options(int argc, char** argv, Options& options, std::string& error) {
         if (value) {
             int id = button_from_name(value);
             if (id < 0) {
-                error = std::string("unknown button '") + value + "' (go1, go2, go3, go4 or auto)";
+                error = std::string("unknown button '") + value + "' (structure, go1, go2, go3, go4 or auto)";
                 return 0;
             }
             options.button_id = id;

@@ -5,7 +5,8 @@
 #include <vector>
 
 struct Options {
-    int button_id = 0;  // id_go1..id_go4, or 0 for auto: each in turn until one is clean
+    int button_id = 0;  // id_structure, id_go1..id_go4, or 0 for auto: each in turn until one is clean
+    bool local = false;  // structure: every part in its own frame's space
     bool recursive = false;
     bool help = false;
     bool version = false;

@@ -4,6 +4,7 @@
 
 #include "engine/conversion_state.h"
 #include "engine/error_box.h"
+#include "control/structure_conversion.h"
 #include "control/version.h"
 
 const char text_choose_model[] = "Choose a dff file!";
@@ -120,6 +121,7 @@ int handle_command(WindowHandle main_window, std::uintptr_t wparam) {
     case id_go2: run_conversion(main_window, id_go2, go2); break;
     case id_go3: run_conversion(main_window, id_go3, go3); break;
     case id_go4: run_conversion(main_window, id_go4, go4); break;
+    case id_structure: run_conversion(main_window, id_structure, structure); break;
     case id_about: show_about(); break;
     case id_open: open_model(main_window); break;
     case id_exit: platform().post_close(main_window); break;

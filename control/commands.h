@@ -9,6 +9,8 @@
 
 // Command and control ids.
 constexpr int id_go1 = 3, id_go2 = 4, id_go3 = 5, id_go4 = 6;
+// The structure conversion has no button in the window (7 is its labels); the command line sends it.
+constexpr int id_structure = 9073;
 constexpr int id_about = 9069, id_open = 9070, id_exit = 9071;
 
 // Dispatches on the low 16 bits of wparam; always 0 (handled).

@@ -117,7 +117,8 @@ TEST_F(CliHostile, ModelRemovedBetweenListingAndLoadingFails) {
     ASSERT_GE(reader, 0);
 
     ProgramRun run;
-    std::thread program([&] { run = cli({"."}); });
+    // go1 alone: auto's first try (structure) would close the pipe, ending the reader's loop early.
+    std::thread program([&] { run = cli({"--button", "go1", "."}); });
     pollfd ready{reader, POLLIN, 0};
     bool writing = poll(&ready, 1, 60000) == 1;  // a's text is arriving: the listing is done
     fs::remove(folder.path / "b.dff");

@@ -100,11 +100,11 @@ TEST_F(Cli, UsageErrorsExitWithTwoAndConvertNothing) {
     const UsageCase cases[] = {
         {{}, "vorlund-obj: no model or folder named"},
         {{"--recursive"}, "vorlund-obj: no model or folder named"},
-        {{"--button", "go5", "crate.dff"}, "vorlund-obj: unknown button 'go5' (go1, go2, go3, go4 or auto)"},
-        {{"--button=GO1", "crate.dff"}, "vorlund-obj: unknown button 'GO1' (go1, go2, go3, go4 or auto)"},
-        {{"crate.dff", "-b"}, "vorlund-obj: option '-b' needs a button (go1, go2, go3, go4 or auto)"},
+        {{"--button", "go5", "crate.dff"}, "vorlund-obj: unknown button 'go5' (structure, go1, go2, go3, go4 or auto)"},
+        {{"--button=GO1", "crate.dff"}, "vorlund-obj: unknown button 'GO1' (structure, go1, go2, go3, go4 or auto)"},
+        {{"crate.dff", "-b"}, "vorlund-obj: option '-b' needs a button (structure, go1, go2, go3, go4 or auto)"},
         {{"crate.dff", "--button"},
-         "vorlund-obj: option '--button' needs a button (go1, go2, go3, go4 or auto)"},
+         "vorlund-obj: option '--button' needs a button (structure, go1, go2, go3, go4 or auto)"},
         {{"--bogus", "crate.dff"}, "vorlund-obj: unknown option '--bogus'"},
         {{"crate.dff", "-r"}, "vorlund-obj: unknown option '-r'"},
     };
@@ -125,8 +125,9 @@ TEST_F(Cli, HelpAndVersionGoToStdout) {
     EXPECT_EQ(help.exit_status, 0);
     EXPECT_EQ(help.err, "");
     EXPECT_EQ(lines_of(help.out).at(0),
-              "usage: vorlund-obj [--button go1|go2|go3|go4|auto] [--recursive] MODEL_OR_FOLDER...");
+              "usage: vorlund-obj [--button structure|go1|go2|go3|go4|auto] [--local] [--recursive]");
     for (const char* word : {"--button", "-b", "--recursive", "--help", "--version", "auto", "go4",
+                             "structure", "--local", "house.dff.mtl",
                              "house.dff.obj", "Exit status"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 
@@ -231,15 +232,18 @@ TEST_F(Cli, AutoStopsAtTheFirstCleanButton) {
         const std::string obj = model.string() + ".obj";
         const std::string expected_text = window_output(model, c.clean_id).text;
         ProgramRun run = cli({c.sample});
-        const int tries = c.clean_id - id_go1;
+        // structure first: these samples are no chunk trees.
+        const int tries = c.clean_id - id_go1 + 1;
         std::vector<std::string> expected_err(static_cast<std::size_t>(tries), doubtful_line);
-        expected_err.push_back("vorlund-obj: " + model.string() + ": go" + std::to_string(tries + 1) +
+        expected_err.push_back("vorlund-obj: " + model.string() + ": go" + std::to_string(tries) +
                                " converted it clean into " + obj);
         expected_err.push_back(summary(1, 1, 0, 0));
         EXPECT_EQ(run.exit_status, 0) << c.sample;
         EXPECT_EQ(lines_of(run.err), expected_err);
         // Only the clean button's output is left: every try starts on the emptied file.
         EXPECT_EQ(read_file(obj), expected_text) << c.sample;
+        // structure's MTL file goes with structure's text.
+        EXPECT_FALSE(fs::exists(model.string() + ".mtl")) << c.sample;
         EXPECT_EQ(cli({"--button", "auto", c.sample}).err, run.err);
     }
 }
@@ -251,13 +255,14 @@ TEST_F(Cli, AutoLeavesTheFileEmptyWhenNoButtonIsClean) {
     folder.write("nothing.dff", nothing);
     ProgramRun run = cli({"nothing.dff"});
     EXPECT_EQ(run.exit_status, 1);
-    std::vector<std::string> expected(4, doubtful_line);
+    std::vector<std::string> expected(5, doubtful_line);
     expected.push_back("vorlund-obj: " + at("nothing.dff") + ": no button converts it clean; " +
                        at("nothing.dff.obj") +
-                       " is left empty (--button go1 to go4 keep each one's doubtful output)");
+                       " is left empty (--button structure and go1 to go4 keep each one's doubtful output)");
     expected.push_back(summary(1, 0, 1, 0));
     EXPECT_EQ(lines_of(run.err), expected);
     EXPECT_TRUE(fs::exists(folder.path / "nothing.dff.obj"));
+    EXPECT_FALSE(fs::exists(folder.path / "nothing.dff.mtl"));
     EXPECT_EQ(read_file(folder.path / "nothing.dff.obj"), "");
 }
 
@@ -331,7 +336,7 @@ TEST_F(Cli, PublicCorpusThroughLinksConvertsEveryModel) {
     ProgramRun run = cli({"."});
     ASSERT_FALSE(run.err.empty());
     EXPECT_NE(run.exit_status, 2);
-    EXPECT_NE(run.err.find("vorlund-obj: " + at("cube.dff") + ": go1 converted it clean into " +
+    EXPECT_NE(run.err.find("vorlund-obj: " + at("cube.dff") + ": structure converted it clean into " +
                            at("cube.dff.obj")),
               std::string::npos)
         << run.err;

@@ -1,0 +1,80 @@
+#include "control/structure_conversion.h"
+
+#include <cstdio>
+
+#include "control/version.h"
+#include "engine/conversion_state.h"
+#include "engine/obj_output.h"
+#include "engine/source_loading.h"
+#include "model/obj_writer.h"
+#include "model/structure_reader.h"
+
+namespace {
+
+bool keep_local = false;
+std::uint32_t geometries_written = 0;
+
+// Atomics may place one geometry many times; a small hostile file must not
+// make endless text. Real models make a few times their size.
+constexpr std::uint64_t text_bytes_per_model_byte = 64;
+constexpr std::uint64_t text_bytes_floor = 64u << 20;
+
+// Written under a temporary name first: a half-written MTL file never stands
+// under the name the OBJ file reads.
+bool write_text_file(const std::string& name, const std::string& text) {
+    const std::string temporary = name + ".part";
+    std::FILE* f = std::fopen(temporary.c_str(), "w");
+    if (!f) return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (std::fclose(f) != 0) ok = false;
+#ifdef _WIN32
+    // rename does not replace an existing file there.
+    if (ok) std::remove(name.c_str());
+#endif
+    if (ok && std::rename(temporary.c_str(), name.c_str()) != 0) ok = false;
+    if (!ok) std::remove(temporary.c_str());
+    return ok;
+}
+
+void run_structure(const char* source_path) {
+    geometries_written = 0;
+    if (!prepare_source(source_path)) return;
+    const auto size = static_cast<std::uint32_t>(conversion_state.source_length);
+    Model model = read_model(conversion_state.source_buffer, size);
+
+    ObjWriteOptions options;
+    options.local = keep_local;
+    options.model_path = source_path;
+    options.mtl_file_name = mtl_file_name_for(conversion_state.output_path);
+    options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
+    options.obj_sink = [](std::string_view piece) {
+        put_bytes(piece.data(), static_cast<unsigned>(piece.size()));
+    };
+    options.max_obj_bytes = text_bytes_floor + text_bytes_per_model_byte * size;
+    ObjText text = write_obj(model, options);
+    geometries_written = text.geometries_written;
+
+    if (!write_text_file(options.mtl_file_name, text.mtl)) {
+        put_text("# the material file ");
+        put_text(options.mtl_file_name.c_str());
+        put_text(" could not be written\n");
+        text.doubtful = true;
+    }
+    if (text.doubtful) conversion_state.had_errors = 1;
+}
+
+}  // namespace
+
+void structure(const char* source_path) { run_with_gathered_output(run_structure, source_path); }
+
+void set_structure_local(bool local) { keep_local = local; }
+
+std::uint32_t structure_geometries_written() { return geometries_written; }
+
+std::string mtl_file_name_for(const std::string& obj_file_name) {
+    const std::string extension = ".obj";
+    if (obj_file_name.size() >= extension.size() &&
+        obj_file_name.compare(obj_file_name.size() - extension.size(), extension.size(), extension) == 0)
+        return obj_file_name.substr(0, obj_file_name.size() - extension.size()) + ".mtl";
+    return obj_file_name + ".mtl";
+}

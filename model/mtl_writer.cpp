@@ -1,0 +1,73 @@
+#include "model/mtl_writer.h"
+
+#include <string_view>
+
+#include "model/obj_numbers.h"
+
+namespace {
+
+const char default_material_name[] = "default";
+
+void put_material(std::string& text, const std::string& name, const Material& m) {
+    char line[128];
+    text += "\nnewmtl ";
+    text += name;
+    char* p = line;
+    p = put_char(p, '\n');
+    for (const char c : {'K', 'd'}) p = put_char(p, c);
+    for (int k = 0; k < 3; ++k) p = put_unit(put_char(p, ' '), m.color[k]);
+    p = put_char(p, '\n');
+    if (m.color[3] < 255) {
+        p = put_char(put_char(p, 'd'), ' ');
+        p = put_char(put_unit(p, m.color[3]), '\n');
+    }
+    text.append(line, static_cast<std::size_t>(p - line));
+    if (!m.texture.empty()) text += "map_Kd " + texture_file_name(m.texture) + "\n";
+    if (!m.mask.empty()) text += "map_d " + texture_file_name(m.mask) + "\n";
+}
+
+}  // namespace
+
+std::string texture_file_name(const std::string& texture) {
+    std::string name = texture;
+    for (char& c : name) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < ' ' || u == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+            c = '_';
+    }
+    return name + ".png";
+}
+
+MtlWriter::MtlWriter(const std::string& header_comment) : text_(header_comment) {
+    // A texture named "default" must not take the default material's name.
+    names_.reserve(default_material_name);
+}
+
+void MtlWriter::add_once(std::vector<std::string>& list, std::unordered_set<std::string>& seen,
+                         const std::string& name) {
+    if (seen.insert(name).second) list.push_back(name);
+}
+
+std::vector<std::string> MtlWriter::add_geometry(const Geometry& geometry, std::uint32_t number) {
+    std::vector<std::string> result;
+    result.reserve(geometry.materials.size());
+    for (std::size_t i = 0; i < geometry.materials.size(); ++i) {
+        const Material& m = geometry.materials[i];
+        std::string wanted = m.texture.empty()
+                                 ? "material_" + std::to_string(number) + "_" + std::to_string(i)
+                                 : m.texture;
+        result.push_back(names_.take(wanted));
+        put_material(text_, result.back(), m);
+        if (!m.texture.empty()) add_once(textures_, textures_seen_, m.texture);
+        if (!m.mask.empty()) add_once(masks_, masks_seen_, m.mask);
+    }
+    return result;
+}
+
+const std::string& MtlWriter::default_material() {
+    if (default_name_.empty()) {
+        default_name_ = default_material_name;
+        put_material(text_, default_name_, Material{});
+    }
+    return default_name_;
+}

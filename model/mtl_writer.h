@@ -1,0 +1,41 @@
+#pragma once
+// The MTL side: every material of the written geometries gets a unique name
+// and a newmtl entry.
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "model/model.h"
+#include "model/obj_names.h"
+
+// The file name a texture's image is looked for under, beside the MTL file:
+// the texture's name with ".png"; characters no file name may hold become '_'.
+std::string texture_file_name(const std::string& texture);
+
+class MtlWriter {
+public:
+    explicit MtlWriter(const std::string& header_comment);
+
+    // Names (and writes) the materials of one geometry; number is the
+    // geometry's place in the model, for untextured materials' names.
+    std::vector<std::string> add_geometry(const Geometry& geometry, std::uint32_t number);
+
+    // The material of triangles whose material index has none; written once, when first asked for.
+    const std::string& default_material();
+
+    std::string take_text() { return std::move(text_); }
+    std::vector<std::string> take_textures() { return std::move(textures_); }
+    std::vector<std::string> take_masks() { return std::move(masks_); }
+
+private:
+    static void add_once(std::vector<std::string>& list, std::unordered_set<std::string>& seen,
+                         const std::string& name);
+
+    std::string text_;
+    UniqueNames names_;
+    std::string default_name_;
+    std::vector<std::string> textures_, masks_;
+    std::unordered_set<std::string> textures_seen_, masks_seen_;
+};

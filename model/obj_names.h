@@ -1,0 +1,23 @@
+#pragma once
+// Names of OBJ objects and MTL materials: one word each, unique in their file.
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+// The name with every space and control character turned into '_': a name
+// is the rest of its line, and importers split it at white space.
+std::string name_word(const std::string& name);
+
+class UniqueNames {
+public:
+    // wanted as a word when unused, else wanted_2, wanted_3, ... (the first free one).
+    std::string take(const std::string& wanted);
+    // Keeps a name from ever being handed out by take.
+    void reserve(const std::string& name) { used_.insert(name); }
+
+private:
+    std::unordered_set<std::string> used_;
+    std::unordered_map<std::string, std::uint32_t> next_suffix_;
+};

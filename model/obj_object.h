@@ -1,0 +1,29 @@
+#pragma once
+// One OBJ object: a geometry's vertices, texture coordinates and normals,
+// placed, then its faces.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+#include "model/obj_placement.h"
+#include "model/obj_text_out.h"
+
+class MtlWriter;
+
+// Indices written so far: OBJ counts them from 1 across the whole file.
+struct ObjIndexBase {
+    std::uint64_t v = 0, vt = 0, vn = 0;
+};
+
+struct ObjObject {
+    std::string name;
+    const Geometry* geometry = nullptr;
+    const std::vector<std::string>* material_names = nullptr;  // one a material of the geometry
+    const Placement* placement = nullptr;  // null: the geometry's own space
+};
+
+// Writes the object. The geometry must be complete and not native, with
+// positions for every vertex.
+void write_object(const ObjObject& object, MtlWriter& mtl, ObjTextOut& out, ObjIndexBase& base);

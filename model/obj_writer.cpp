@@ -1,0 +1,182 @@
+#include "model/obj_writer.h"
+
+#include <cstdio>
+
+#include "model/chunk.h"
+#include "model/mtl_writer.h"
+#include "model/obj_object.h"
+#include "model/obj_text_out.h"
+
+namespace {
+
+std::string hex(std::uint32_t n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", n);
+    return text;
+}
+
+std::string count_of(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string header(const Model& model, const ObjWriteOptions& options) {
+    std::size_t frames = 0, atomics = 0, geometries = 0, materials = 0;
+    for (const Clump& c : model.clumps) {
+        frames += c.frames.size();
+        atomics += c.atomics.size();
+        geometries += c.geometries.size();
+        for (const Geometry& g : c.geometries) materials += g.materials.size();
+    }
+    char version[16];
+    std::string text = "# " + options.program_name_version + ", by the model's structure\n";
+    text += "# model " + options.model_path + "\n";
+    text += "# format version " + std::string(version_text(model.version, version)) + "\n";
+    text += "# " + count_of(frames, "frame", "frames") + ", " + count_of(atomics, "atomic", "atomics") +
+            ", " + count_of(geometries, "geometry", "geometries") + ", " +
+            count_of(materials, "material", "materials") + "\n";
+    return text;
+}
+
+std::string chain_break_text(const PlacedFrame& placed) {
+    switch (placed.broken) {
+    case ChainBreak::frame_out_of_range:
+        return "its frame " + std::to_string(placed.broken_at) + " is out of range: placed in its own space";
+    case ChainBreak::parent_out_of_range:
+        return "parent frame " + std::to_string(placed.broken_at) +
+               " is out of range: placed without the rest of the chain";
+    case ChainBreak::parent_cycle:
+        return "frame " + std::to_string(placed.broken_at) +
+               " is its own ancestor: placed without the rest of the chain";
+    case ChainBreak::none: break;
+    }
+    return {};
+}
+
+class ModelWriter {
+public:
+    ModelWriter(const ObjWriteOptions& options, ObjText& result)
+        : options_(options), result_(result), out_(result.obj, options.obj_sink),
+          mtl_("# " + options.program_name_version + ", materials of " + options.model_path + "\n") {}
+
+    void write(const Model& model) {
+        out_.append(header(model, options_));
+        out_.append("mtllib " + options_.mtl_file_name + "\n");
+        for (const Finding& f : model.findings) {
+            std::string line = std::string(f.doubtful ? "doubtful" : "note") + " at " + hex(f.offset) + ": " + f.text;
+            if (f.doubtful)
+                out_.doubt(line);
+            else
+                out_.comment(line);
+        }
+        many_clumps_ = model.clumps.size() > 1;
+        for (std::size_t c = 0; c < model.clumps.size() && !stopped_; ++c) write_clump(model.clumps[c], c);
+        out_.hand_on();
+        result_.doubtful = out_.doubtful;
+        result_.mtl = mtl_.take_text();
+        result_.texture_names = mtl_.take_textures();
+        result_.mask_names = mtl_.take_masks();
+    }
+
+private:
+    struct GeometryState {
+        bool writable = false, written = false, used = false;
+        std::vector<std::string> material_names;
+        bool named = false;
+    };
+
+    void write_clump(const Clump& clump, std::size_t clump_index) {
+        std::string where = many_clumps_ ? " of clump " + std::to_string(clump_index) : "";
+        std::vector<GeometryState> states(clump.geometries.size());
+        for (std::size_t g = 0; g < clump.geometries.size(); ++g)
+            states[g].writable = check_geometry(clump.geometries[g], "geometry " + std::to_string(g) + where);
+
+        for (std::size_t i = 0; i < clump.atomics.size() && !stopped_; ++i) {
+            const Atomic& atomic = clump.atomics[i];
+            std::string name = atomic_name(clump, atomic, i);
+            if (atomic.geometry < 0 || static_cast<std::size_t>(atomic.geometry) >= clump.geometries.size()) {
+                out_.doubt("atomic " + std::to_string(i) + where + " (" + name + "): its geometry " +
+                           std::to_string(atomic.geometry) + " is out of range, left out");
+                continue;
+            }
+            std::size_t g = static_cast<std::size_t>(atomic.geometry);
+            states[g].used = true;
+            if (!states[g].writable) continue;
+            Placement placement;
+            const Placement* placed = nullptr;
+            if (!options_.local) {
+                PlacedFrame frame = place_frame(clump.frames, atomic.frame);
+                if (frame.broken != ChainBreak::none)
+                    out_.doubt("atomic " + std::to_string(i) + where + " (" + name + "): " + chain_break_text(frame));
+                placement = frame.placement;
+                placed = &placement;
+            }
+            write_geometry(clump.geometries[g], states[g], geometry_base_ + g, name, placed);
+        }
+        // Geometries no atomic places stand in their own space.
+        for (std::size_t g = 0; g < clump.geometries.size() && !stopped_; ++g)
+            if (!states[g].used && states[g].writable)
+                write_geometry(clump.geometries[g], states[g], geometry_base_ + g,
+                               "geometry_" + std::to_string(g), nullptr);
+        geometry_base_ += clump.geometries.size();
+    }
+
+    bool check_geometry(const Geometry& g, const std::string& what) {
+        if (g.native) {
+            out_.doubt(what + " is in a console's native layout: left out");
+            return false;
+        }
+        if (!g.complete) {
+            out_.doubt(what + " was not read whole: left out");
+            return false;
+        }
+        if (g.vertex_count > 0 && (!g.positions.data || g.positions.count < static_cast<std::uint32_t>(g.vertex_count))) {
+            out_.doubt(what + " has no positions for its vertices: left out");
+            return false;
+        }
+        return true;
+    }
+
+    std::string atomic_name(const Clump& clump, const Atomic& atomic, std::size_t i) {
+        if (atomic.frame >= 0 && static_cast<std::size_t>(atomic.frame) < clump.frames.size()) {
+            const std::string& frame_name = clump.frames[static_cast<std::size_t>(atomic.frame)].name;
+            if (!frame_name.empty()) return frame_name;
+        }
+        return "atomic_" + std::to_string(i);
+    }
+
+    void write_geometry(const Geometry& geometry, GeometryState& state, std::size_t number,
+                        const std::string& wanted_name, const Placement* placement) {
+        if (options_.max_obj_bytes && out_.size() > options_.max_obj_bytes) {
+            out_.doubt("the OBJ text passed " + std::to_string(options_.max_obj_bytes) +
+                       " bytes: the remaining objects are left out");
+            stopped_ = true;
+            return;
+        }
+        if (!state.named) {
+            state.material_names = mtl_.add_geometry(geometry, static_cast<std::uint32_t>(number));
+            state.named = true;
+        }
+        ObjObject object{objects_.take(wanted_name), &geometry, &state.material_names, placement};
+        write_object(object, mtl_, out_, base_);
+        if (!state.written) ++result_.geometries_written;
+        state.written = true;
+    }
+
+    const ObjWriteOptions& options_;
+    ObjText& result_;
+    ObjTextOut out_;
+    MtlWriter mtl_;
+    UniqueNames objects_;
+    ObjIndexBase base_;
+    std::size_t geometry_base_ = 0;
+    bool stopped_ = false;
+    bool many_clumps_ = false;
+};
+
+}  // namespace
+
+ObjText write_obj(const Model& model, const ObjWriteOptions& options) {
+    ObjText result;
+    ModelWriter(options, result).write(model);
+    return result;
+}
