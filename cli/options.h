@@ -7,6 +7,7 @@
 struct Options {
     int button_id = 0;  // id_go1..id_go4, or 0 for auto: each in turn until one is clean
     bool recursive = false;
+    bool exact_text = false;  // the window's text byte for byte: no vertices-first rewrite
     bool help = false;
     bool version = false;
     std::vector<std::string> paths;  // models and folders, as named
