@@ -9,6 +9,7 @@
 #include "cli/obj_reorder.h"
 
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
 #include <sys/stat.h>
@@ -21,9 +22,9 @@ namespace {
 
 constexpr std::size_t buffer_size = 1 << 20;
 
-struct OpenFile {
+struct ClosingFile {
     std::FILE* f = nullptr;
-    ~OpenFile() { close(); }
+    ~ClosingFile() { close(); }
     bool close() {
         bool ok = f == nullptr || std::fclose(f) == 0;
         f = nullptr;
@@ -126,7 +127,7 @@ bool rewrite_vertices_first(const std::string& path, std::string& error) {
 
     std::vector<char> buffer(buffer_size);
     errno = 0;
-    OpenFile in;
+    ClosingFile in;
     in.f = std::fopen(real.c_str(), "rb");
     if (!in.f) {
         error = failure("cannot read", real);
@@ -141,7 +142,7 @@ bool rewrite_vertices_first(const std::string& path, std::string& error) {
     if (moves.empty()) return true;
 
     const std::string part = real + ".part";
-    OpenFile out;
+    ClosingFile out;
     out.f = std::fopen(part.c_str(), "wb");
     if (!out.f) {
         error = failure("cannot create", part);
