@@ -63,12 +63,12 @@ std::string failure(const char* what, const std::string& path) {
 bool plain_file_behind(const std::string& path, std::string& real, std::string& error) {
 #ifdef _WIN32
     DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        real.clear();
-        return true;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        errno = ENOENT;
+        error = failure("cannot find", path);
+        return false;
     }
-    real = path;
-    (void)error;
+    real = attributes & FILE_ATTRIBUTE_DIRECTORY ? "" : path;
     return true;
 #else
     char resolved[PATH_MAX];
