@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/console_session.h"
+#include "cli/obj_rewrite.h"
 #include "control/commands.h"
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
@@ -35,9 +36,17 @@ const char* load_failure() {
     return nullptr;
 }
 
+// The engine writes each group's v lines after the faces that use them; most
+// importers read in one pass and would drop every face. Empty when done.
+std::string vertices_first(const std::string& obj, bool exact_text) {
+    std::string error;
+    if (exact_text || rewrite_vertices_first(obj, error)) return "";
+    return "could not put the vertices first: " + error;
+}
+
 }  // namespace
 
-ModelOutcome convert_model(const std::string& model, int button_id) {
+ModelOutcome convert_model(const std::string& model, int button_id, bool exact_text) {
     if (model.size() >= source_path_capacity)
         return failed(model, "its path is longer than " +
                                  std::to_string(source_path_capacity - 1) + " characters");
@@ -87,14 +96,18 @@ ModelOutcome convert_model(const std::string& model, int button_id) {
         return ModelOutcome::doubtful;
     }
     const int used = order[tried];
+    // structure writes its vertices first already.
+    const bool keep_text = exact_text || used == id_structure;
     if (button_id == 0 && used != id_structure) std::filesystem::remove(mtl, ignored);
     if (conversion_state.had_errors) {
         if (button_id == 0)
             return failed(model, "could not empty " + obj + " for the next button");
+        if (std::string why = vertices_first(obj, keep_text); !why.empty()) return failed(model, why);
         say(model + ": " + button_name(used) + " found doubtful output, kept in " + obj);
         return ModelOutcome::doubtful;
     }
     if (const char* why = load_failure()) return failed(model, why);
+    if (std::string why = vertices_first(obj, keep_text); !why.empty()) return failed(model, why);
     say(model + ": " + button_name(used) + " converted it clean into " + obj);
     return ModelOutcome::clean;
 }

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
             progress += std::to_string(i + 1) + "/" + std::to_string(models.size()) + "] " + m.path;
             show_progress(progress);
         }
-        switch (convert_model(m.path, options.button_id)) {
+        switch (convert_model(m.path, options.button_id, options.exact_text)) {
         case ModelOutcome::clean: ++clean; break;
         case ModelOutcome::doubtful: ++doubtful; break;
         case ModelOutcome::failed: ++failed; break;

@@ -25,6 +25,9 @@ const char help_text[] =
     "                           is doubtful\n"
     "      --local          structure: every part stays in its own frame's space\n"
     "      --recursive      a folder also converts the models in its subfolders\n"
+    "      --exact-text     write the window's text byte for byte; by default each\n"
+    "                         group's v lines come before its vt and f lines, so\n"
+    "                         that one-pass importers find the faces' vertices\n"
     "      --help           show this help and exit\n"
     "      --version        show the version and exit\n"
     "\n"
@@ -70,6 +73,8 @@ int parse_options(int argc, char** argv, Options& options, std::string& error) {
             options.recursive = true;
         } else if (std::strcmp(arg, "--local") == 0) {
             options.local = true;
+        } else if (std::strcmp(arg, "--exact-text") == 0) {
+            options.exact_text = true;
         } else if (std::strncmp(arg, "--button=", 9) == 0) {
             value = arg + 9;
         } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--button") == 0) {

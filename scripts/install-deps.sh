@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
-# Usage: scripts/install-deps.sh [core|windows|fuzz|all]   (default: all)
+# Usage: scripts/install-deps.sh [core|windows|fuzz|blender|all]   (default: all)
 set -euo pipefail
 what=${1:-all}
 
@@ -8,13 +8,16 @@ core=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader
 windows=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64 fonts-wine
          xvfb x11-utils x11-apps imagemagick)
 fuzz=(clang libclang-rt-14-dev)
+# The modelling program whose OBJ importer the tests run headless (about 600 MB).
+blender=(blender)
 
 case $what in
   core) want=("${core[@]}") ;;
   windows) want=("${windows[@]}") ;;
   fuzz) want=("${fuzz[@]}") ;;
-  all) want=("${core[@]}" "${windows[@]}" "${fuzz[@]}") ;;
-  *) echo "usage: $0 [core|windows|fuzz|all]" >&2; exit 2 ;;
+  blender) want=("${blender[@]}") ;;
+  all) want=("${core[@]}" "${windows[@]}" "${fuzz[@]}" "${blender[@]}") ;;
+  *) echo "usage: $0 [core|windows|fuzz|blender|all]" >&2; exit 2 ;;
 esac
 
 missing=()

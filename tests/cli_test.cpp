@@ -2,6 +2,7 @@
 // models made here, against what the window's commands write for the same model.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
@@ -29,6 +30,30 @@ std::vector<std::string> lines_of(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+std::vector<std::string> sorted_lines(const std::string& text) {
+    std::vector<std::string> lines = lines_of(text);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// f lines with a vertex number (before each '/') past the v lines above them:
+// faces that a one-pass importer drops.
+int faces_pointing_ahead(const std::string& text) {
+    long long vertices = 0;
+    int ahead = 0;
+    for (const auto& line : lines_of(text)) {
+        if (line.rfind("v ", 0) == 0) ++vertices;
+        if (line.rfind("f ", 0) != 0) continue;
+        std::istringstream corners(line.substr(2));
+        for (std::string corner; corners >> corner;)
+            if (std::stoll(corner) > vertices) {
+                ++ahead;
+                break;
+            }
+    }
+    return ahead;
 }
 
 int count_lines_starting(const std::string& text, const std::string& start) {
@@ -161,10 +186,26 @@ TEST_P(EachButton, WritesWhatTheWindowWritesAndKeepsDoubtfulOutput) {
     if (std::string(c.spelling) == "-b" || std::string(c.spelling) == "--button")
         args.push_back(std::string("go") + std::to_string(c.button_id - id_go1 + 1));
     args.push_back(c.sample);
+    std::vector<std::string> exact_args = args;
+    exact_args.insert(exact_args.begin(), "--exact-text");
+    ProgramRun exact = cli(exact_args);
+    EXPECT_EQ(read_file(obj), window.text);
+
+    // By default the same lines, each group's v lines ahead of the faces using them.
     ProgramRun run = cli(args);
+    const std::string text = read_file(obj);
+    EXPECT_EQ(sorted_lines(text), sorted_lines(window.text));
+    if (window.doubtful) {
+        // Doubtful faces may point past every vertex; none points further ahead than before.
+        EXPECT_LE(faces_pointing_ahead(text), faces_pointing_ahead(window.text));
+    } else {
+        EXPECT_EQ(faces_pointing_ahead(text), 0);
+        EXPECT_GT(faces_pointing_ahead(window.text), 0);
+    }
+    EXPECT_EQ(exact.exit_status, run.exit_status);
+    EXPECT_EQ(exact.err, run.err);
 
     const std::string name = std::string("go") + std::to_string(c.button_id - id_go1 + 1);
-    EXPECT_EQ(read_file(obj), window.text);
     EXPECT_EQ(run.out, "");
     if (window.doubtful) {
         EXPECT_EQ(run.exit_status, 1);
@@ -231,7 +272,7 @@ TEST_F(Cli, AutoStopsAtTheFirstCleanButton) {
         const fs::path model = copy_sample(c.sample);
         const std::string obj = model.string() + ".obj";
         const std::string expected_text = window_output(model, c.clean_id).text;
-        ProgramRun run = cli({c.sample});
+        ProgramRun run = cli({"--exact-text", c.sample});
         // structure first: these samples are no chunk trees.
         const int tries = c.clean_id - id_go1 + 1;
         std::vector<std::string> expected_err(static_cast<std::size_t>(tries), doubtful_line);
@@ -245,6 +286,9 @@ TEST_F(Cli, AutoStopsAtTheFirstCleanButton) {
         // structure's MTL file goes with structure's text.
         EXPECT_FALSE(fs::exists(model.string() + ".mtl")) << c.sample;
         EXPECT_EQ(cli({"--button", "auto", c.sample}).err, run.err);
+        const std::string reordered = read_file(obj);
+        EXPECT_EQ(sorted_lines(reordered), sorted_lines(expected_text)) << c.sample;
+        EXPECT_EQ(faces_pointing_ahead(reordered), 0) << c.sample;
     }
 }
 
@@ -460,6 +504,35 @@ TEST_F(CliWithoutRoot, ReadOnlyObjFileIsLeftAsItWas) {
                                             at("crate.dff.obj"),
                                         summary(1, 0, 0, 1)}));
     EXPECT_EQ(read_file(folder.path / "crate.dff.obj"), "old");
+}
+
+// The OBJ file can be written but no file made beside it: the conversion stands
+// in the window's order, and the model fails, as Blender would drop its faces.
+TEST_F(CliWithoutRoot, ObjFileThatCannotBeRewrittenKeepsTheWindowsTextAndFails) {
+    open_to_everyone(folder.path);
+    const std::string window_text = window_output(copy_sample("crate.dff"), id_go1).text;
+    copy_sample("crate.dff", "locked/crate.dff");
+    folder.write("locked/crate.dff.obj", std::vector<std::uint8_t>{'o', 'l', 'd'});
+    fs::permissions(folder.path / "locked/crate.dff.obj", fs::perms::all & ~fs::perms::owner_exec &
+                                                              ~fs::perms::group_exec & ~fs::perms::others_exec);
+    fs::permissions(folder.path / "locked", fs::perms::owner_write | fs::perms::group_write |
+                                                fs::perms::others_write,
+                    fs::perm_options::remove);
+    ProgramRun run = run_unprivileged({"--button", "go1", "locked/crate.dff"});
+    if (!skipped_reason.empty()) GTEST_SKIP() << skipped_reason;
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(lines_of(run.err),
+              (std::vector<std::string>{"vorlund-obj: " + at("locked/crate.dff") +
+                                            ": not converted: could not put the vertices first: cannot create " +
+                                            at("locked/crate.dff.obj.part") + " (Permission denied)",
+                                        summary(1, 0, 0, 1)}));
+    std::vector<std::string> left = lines_of(read_file(folder.path / "locked/crate.dff.obj"));
+    std::vector<std::string> window = lines_of(window_text);
+    ASSERT_FALSE(left.empty());
+    ASSERT_FALSE(window.empty());
+    // The first line names the model by its path, which differs.
+    EXPECT_EQ(std::vector<std::string>(left.begin() + 1, left.end()),
+              std::vector<std::string>(window.begin() + 1, window.end()));
 }
 
 }  // namespace

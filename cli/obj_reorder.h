@@ -1,0 +1,51 @@
+#pragma once
+// Puts each group's vertex lines ahead of the UV and face lines that use them.
+//
+// The engine writes a group as: its "g" line and counts, "# uvs at" and the vt
+// lines, "# FIs at" and the f lines, then "# verts at" and the v lines. Readers
+// that take the file in one pass drop every face whose vertices come later.
+// The rewrite moves the "# verts at" section (its v lines and the blank line
+// after them) to just before "# uvs at"; every other byte stays as it was, line
+// ends included. A group of any other shape is left alone.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One group's move: the bytes [verts_begin, verts_end) go before uvs_line.
+struct VertexMove {
+    std::uint64_t uvs_line = 0, verts_begin = 0, verts_end = 0;
+};
+
+// Finds the moves in a text fed piece by piece, split anywhere. Holds the
+// state of the current line and group only, plus the moves found.
+class VertexMovePlanner {
+public:
+    void feed(const char* bytes, std::size_t count);
+    // After the last piece: the moves in file order, none overlapping.
+    std::vector<VertexMove> finish();
+
+private:
+    enum class Stage { before_groups, lead, middle, verts, tail, unrecognised };
+    void end_line(std::uint64_t next_line);
+    void end_group();
+
+    std::uint64_t offset_ = 0;      // bytes fed so far
+    std::uint64_t line_start_ = 0;  // offset of the current line
+    char head_[16] = {};            // its first bytes, enough to tell its kind
+    std::size_t head_used_ = 0;
+    Stage stage_ = Stage::before_groups;
+    VertexMove group_;
+    std::vector<VertexMove> moves_;
+};
+
+// The moves for a whole text.
+std::vector<VertexMove> plan_vertex_moves(std::string_view text);
+
+// text with the moves applied.
+std::string apply_vertex_moves(std::string_view text, const std::vector<VertexMove>& moves);
+
+// Both at once: the text with every recognised group's vertices first.
+std::string put_vertices_first(std::string_view text);

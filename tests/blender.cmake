@@ -1,0 +1,15 @@
+# Blender, the modelling program most users import into, as the real client:
+# headless, it imports the command line's OBJ files of the samples and of the
+# public corpus (when it is there) for every button that converts them clean.
+# Run alone with `ctest --preset release -L blender`; skipped without Blender.
+if(TARGET vorlund-obj)
+  file(GLOB blender_models CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/*.dff)
+  file(GLOB blender_corpus ${PROJECT_SOURCE_DIR}/../shared/corpus/*.dff)
+  list(SORT blender_models)
+  list(SORT blender_corpus)
+  add_test(NAME blender_imports_every_face
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/blender/import_models_test.sh $<TARGET_FILE:vorlund-obj>
+            ${CMAKE_BINARY_DIR}/blender-scratch ${blender_models} ${blender_corpus})
+  set_tests_properties(blender_imports_every_face PROPERTIES
+    LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 600)
+endif()

@@ -1,0 +1,77 @@
+# Imports OBJ files into Blender and checks what it finds against what each
+# file holds. Run by tests/blender/blender_check.sh:
+#   blender -b --factory-startup --python-exit-code 1 --python import_check.py -- MANIFEST
+# MANIFEST has one OBJ file a line, tab-separated: the path, then what Blender
+# must find, as key=value:
+#   faces=N       polygons over all meshes
+#   vertices=N    vertices over all meshes
+#   meshes=N      mesh objects
+#   materials=N   materials
+#   image=NAME:WxH   an image loaded with that size (once per image)
+# Prints "RESULT ok|FAIL PATH found ..." a file and ends with
+# "RESULT files=N failed=M"; raises (exit status 1) when any check failed.
+import sys
+
+import bpy
+
+COUNTS = ("faces", "vertices", "meshes", "materials")
+
+
+def parse_line(line):
+    fields = line.rstrip("\n").split("\t")
+    expected = {"images": []}
+    for field in fields[1:]:
+        key, _, value = field.partition("=")
+        if key == "image":
+            name, _, size = value.rpartition(":")
+            width, _, height = size.partition("x")
+            expected["images"].append((name, int(width), int(height)))
+        elif key in COUNTS:
+            expected[key] = int(value)
+        else:
+            raise ValueError("unknown check %r in %r" % (key, line))
+    return fields[0], expected
+
+
+def import_one(path):
+    bpy.ops.wm.read_factory_settings(use_empty=True)
+    bpy.ops.wm.obj_import(filepath=path)
+    meshes = [o for o in bpy.data.objects if o.type == "MESH"]
+    return {
+        "faces": sum(len(o.data.polygons) for o in meshes),
+        "vertices": sum(len(o.data.vertices) for o in meshes),
+        "meshes": len(meshes),
+        "materials": len(bpy.data.materials),
+        "images": sorted((i.name, i.size[0], i.size[1]) for i in bpy.data.images),
+    }
+
+
+def problems(found, expected):
+    out = []
+    for key in COUNTS:
+        if key in expected and found[key] != expected[key]:
+            out.append("%s %d, expected %d" % (key, found[key], expected[key]))
+    for image in expected["images"]:
+        if image not in found["images"]:
+            out.append("no image %s %dx%d" % image)
+    return out
+
+
+def main():
+    manifest = sys.argv[sys.argv.index("--") + 1]
+    with open(manifest, encoding="utf-8") as f:
+        entries = [parse_line(line) for line in f if line.strip()]
+    failed = 0
+    for path, expected in entries:
+        found = import_one(path)
+        wrong = problems(found, expected)
+        failed += bool(wrong)
+        print("RESULT", "FAIL" if wrong else "ok", path,
+              "found faces=%(faces)d vertices=%(vertices)d meshes=%(meshes)d materials=%(materials)d" % found,
+              "images=%s" % found["images"], "; ".join(wrong), flush=True)
+    print("RESULT files=%d failed=%d" % (len(entries), failed), flush=True)
+    if failed:
+        raise SystemExit("%d of %d files imported wrong" % (failed, len(entries)))
+
+
+main()
