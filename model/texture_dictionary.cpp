@@ -81,6 +81,11 @@ void resolve_format(DictionaryTexture& t, std::uint8_t last_byte) {
         t.format = block_format(t.compression);
         return;
     }
+    // The palette flags decide the layout whatever the number says.
+    if (t.raster_format & 0x6000) {
+        t.format = palette_or_raster(t.raster_format);
+        return;
+    }
     switch (code) {
     case 21: t.format = PixelFormat::a8r8g8b8; return;
     case 22: t.format = PixelFormat::x8r8g8b8; return;
@@ -170,10 +175,21 @@ void read_texture(Reader& r, const Chunk& chunk) {
     if (read_levels(r, t, s)) r.out.textures.push_back(std::move(t));
 }
 
-bool all_zero(const std::uint8_t* p, std::uint32_t n) {
-    for (std::uint32_t i = 0; i < n; ++i)
-        if (p[i]) return false;
-    return true;
+// After the dictionary: zero padding, empty Extensions and other chunks,
+// which are told of but not read.
+void read_trailer(Reader& r, std::uint32_t at) {
+    std::uint32_t data_end = r.size;  // past the last non-zero byte
+    while (data_end > at && r.bytes[data_end - 1] == 0) --data_end;
+    Chunk c;
+    while (at < data_end) {
+        if (!read_chunk(r.bytes, at, r.size, c)) {
+            r.find(at, format_text("%u bytes after the dictionary not read", r.size - at), false);
+            return;
+        }
+        if (c.id != extension_id)
+            r.find(at, format_text("chunk 0x%X of %u bytes after the dictionary skipped", c.id, c.size), false);
+        at = c.end();
+    }
 }
 
 // The chunks after the dictionary's Struct: textures, the Extension, anything else skipped.
@@ -223,8 +239,7 @@ TextureDictionary read_texture_dictionary(const std::uint8_t* bytes, std::uint32
         r.find(0, format_text("the dictionary chunk claims %u bytes, %u present: truncated", body, size - 12));
     } else {
         limit = 12 + body;
-        if (!all_zero(bytes + limit, size - limit))
-            r.find(limit, format_text("%u bytes after the dictionary not read", size - limit), false);
+        read_trailer(r, limit);
     }
     Chunk s;
     if (!read_chunk(bytes, 12, limit, s) || s.id != struct_id || s.size < 4) {
