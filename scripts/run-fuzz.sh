@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzes the four strategies with libFuzzer under ASan and UBSan.
+# Fuzzes the texture dictionary reader and the four strategies with libFuzzer under ASan and UBSan.
 # Usage: scripts/run-fuzz.sh [seconds]   (default 60). Any finding fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,14 +9,15 @@ bash scripts/install-deps.sh fuzz
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target fuzz_strategies
 
-# Seeds: the bundled samples, the synthetic models of the test builder and,
-# where present, the public corpus. The working corpus grows in build/fuzz.
+# Seeds: the bundled samples, the synthetic models and dictionaries of the test
+# builder and, where present, the public corpus. The working corpus grows in build/fuzz.
 corpus=build/fuzz/corpus
 seeds=build/fuzz/seeds
 mkdir -p "$corpus" "$seeds"
 cp samples/*.dff "$seeds"/ 2>/dev/null || true
 [ -x build/release/tools/make_fuzz_seeds ] && build/release/tools/make_fuzz_seeds "$seeds" >/dev/null
-for f in ../shared/corpus/*.dff; do [ -f "$f" ] && cp "$f" "$seeds"/; done
+[ -x build/release/tools/make_dictionary_seeds ] && build/release/tools/make_dictionary_seeds "$seeds" >/dev/null
+for f in ../shared/corpus/*.dff ../shared/corpus/*.txd; do [ -f "$f" ] && cp "$f" "$seeds"/; done
 
 echo "=== fuzzing the strategies for ${seconds} s"
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \

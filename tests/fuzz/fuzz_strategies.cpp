@@ -1,10 +1,12 @@
-// libFuzzer target: arbitrary bytes as the model file, converted by each of the
+// libFuzzer target: arbitrary bytes read as a texture dictionary with every
+// texture decoded in memory, then as the model file, converted by each of the
 // four strategies into a null stream. Any crash, sanitizer report or leak is a
 // finding.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,6 +14,7 @@
 #include "engine/conversion_state.h"
 #include "control/platform.h"
 #include "engine/strategies.h"
+#include "model/texture_dictionary.h"
 
 namespace {
 
@@ -42,6 +45,15 @@ void set_up() {
     conversion_state.output_open = 1;
 }
 
+void decode_dictionary(const std::uint8_t* data, std::size_t size) {
+    const TextureDictionary d = read_texture_dictionary(data, static_cast<std::uint32_t>(size));
+    std::vector<std::uint8_t> rgba;
+    std::string why;
+    for (const DictionaryTexture& t : d.textures) {
+        if (decode_texture(t, rgba, why)) (void)needs_alpha(t, rgba);
+    }
+}
+
 void write_model(const std::uint8_t* data, std::size_t size) {
     std::FILE* f = std::fopen((model_folder + "/" + model_name).c_str(), "wb");
     if (!f) std::abort();
@@ -52,6 +64,7 @@ void write_model(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size <= 0xFFFFFFFFu) decode_dictionary(data, size);
     static bool ready = (set_up(), true);
     (void)ready;
     write_model(data, size);

@@ -1,0 +1,205 @@
+#include "control/texture_export.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "model/png_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string lowered(std::string s) {
+    for (char& c : s) c = lower(c);
+    return s;
+}
+
+bool same_without_case(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+std::string shown(const fs::path& p) { return p.string(); }
+
+// Two spellings of one file compare alike: absolute, normalised, without case.
+std::string identity(const fs::path& p) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(p, error);
+    return lowered((error ? p : absolute).lexically_normal().string());
+}
+
+// A texture name as a file name no file system refuses and that stays in its
+// folder: separators and other reserved characters become '_'. Empty when the
+// name cannot be made one.
+std::string file_stem(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return {};
+    std::string stem = name;
+    for (char& c : stem) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 32 || std::string("/\\:*?\"<>|").find(c) != std::string::npos) c = '_';
+    }
+    if (stem.back() == '.' || stem.back() == ' ') stem.back() = '_';  // Windows drops them
+    static const char* const reserved[] = {"con", "prn", "aux", "nul"};
+    const std::string l = lowered(stem);
+    for (const char* r : reserved)
+        if (l == r) stem += '_';
+    if (l.size() == 4 && (l.rfind("com", 0) == 0 || l.rfind("lpt", 0) == 0) && l[3] >= '0' && l[3] <= '9') stem += '_';
+    return stem;
+}
+
+std::string damage(const LoadedDictionary& d, std::uint32_t offset, const std::string& text) {
+    return shown(d.file) + ": offset " + std::to_string(offset) + ": " + text;
+}
+
+enum class Outcome { written, kept_earlier, failed };
+
+// Decodes t and writes it to folder/<spelling>.png unless another dictionary
+// wrote that file earlier in the run.
+Outcome write_one(const LoadedDictionary& d, const DictionaryTexture& t, const std::string& spelling,
+               const fs::path& folder, TextureRun& run, std::vector<std::string>& messages) {
+    const std::string stem = file_stem(spelling);
+    if (stem.empty()) {
+        messages.push_back(damage(d, t.offset, "texture name '" + spelling + "' cannot be a file name; not written"));
+        return Outcome::failed;
+    }
+    const fs::path target = folder / (stem + ".png");
+    const std::string key = identity(target), source = identity(d.file);
+    auto earlier = run.written.find(key);
+    if (earlier != run.written.end() && identity(earlier->second) != source) {
+        messages.push_back(shown(target) + " already written from " + shown(earlier->second) + " in this run; " +
+                           shown(d.file) + "'s texture '" + t.name + "' not written");
+        return Outcome::kept_earlier;
+    }
+    std::vector<std::uint8_t> rgba;
+    std::string why;
+    if (!decode_texture(t, rgba, why)) {
+        messages.push_back(damage(d, t.level0_offset, "texture '" + t.name + "': " + why + "; not written"));
+        return Outcome::failed;
+    }
+    if (!write_png_file(target, rgba, t.width, t.height, needs_alpha(t, rgba), why)) {
+        messages.push_back(shown(target) + ": " + why);
+        return Outcome::failed;
+    }
+    run.written[key] = d.file;
+    return Outcome::written;
+}
+
+bool make_folder(const fs::path& folder, std::vector<std::string>& messages) {
+    std::error_code error;
+    if (folder.empty() || fs::is_directory(folder, error)) return true;
+    fs::create_directories(folder, error);
+    if (!error) return true;
+    messages.push_back(shown(folder) + ": cannot create the folder: " + error.message());
+    return false;
+}
+
+}  // namespace
+
+bool load_dictionary(const fs::path& file, LoadedDictionary& loaded, std::vector<std::string>& messages) {
+    loaded = LoadedDictionary();
+    loaded.file = file;
+    std::error_code error;
+    const fs::file_status status = fs::status(file, error);
+    if (!fs::exists(status)) {
+        messages.push_back(shown(file) + ": no such file");
+        return false;
+    }
+    if (!fs::is_regular_file(status)) {
+        messages.push_back(shown(file) + ": not a file");
+        return false;
+    }
+    const std::uintmax_t size = fs::file_size(file, error);
+    if (error) {
+        messages.push_back(shown(file) + ": cannot read its size: " + error.message());
+        return false;
+    }
+    if (size == 0) {
+        messages.push_back(shown(file) + ": the file is empty");
+        return false;
+    }
+    if (size > largest_dictionary) {
+        messages.push_back(shown(file) + ": " + std::to_string(size) + " bytes, more than the " +
+                           std::to_string(largest_dictionary >> 20) + " MB a dictionary may have");
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    loaded.bytes.resize(static_cast<std::size_t>(size));
+    if (!in || !in.read(reinterpret_cast<char*>(loaded.bytes.data()), std::streamsize(size))) {
+        messages.push_back(shown(file) + ": cannot be read");
+        loaded.bytes.clear();
+        return false;
+    }
+    loaded.dictionary = read_texture_dictionary(loaded.bytes.data(), static_cast<std::uint32_t>(size));
+    for (const Finding& f : loaded.dictionary.findings) messages.push_back(damage(loaded, f.offset, f.text));
+    return true;
+}
+
+ExtractResult extract_dictionary(const fs::path& file, const fs::path& folder, TextureRun& run,
+                                 std::vector<std::string>& messages) {
+    ExtractResult result;
+    LoadedDictionary d;
+    if (!load_dictionary(file, d, messages) || !make_folder(folder, messages)) return result;
+    for (const DictionaryTexture& t : d.dictionary.textures)
+        if (write_one(d, t, t.name, folder, run, messages) == Outcome::written) ++result.written;
+    result.complete = result.written == d.dictionary.textures.size() && d.dictionary.findings.empty();
+    return result;
+}
+
+fs::path own_dictionary(const fs::path& model) {
+    fs::path exact = model;
+    exact.replace_extension(".txd");
+    std::error_code error;
+    if (fs::is_regular_file(exact, error)) return exact;
+    const fs::path folder = model.parent_path().empty() ? fs::path(".") : model.parent_path();
+    const std::string stem = model.stem().string();
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const fs::path& p = it->path();
+        if (p.stem().string() == stem && lowered(p.extension().string()) == ".txd" && it->is_regular_file(error))
+            return model.parent_path() / p.filename();
+    }
+    return {};
+}
+
+std::vector<fs::path> model_dictionaries(const fs::path& model, const std::vector<fs::path>& shared) {
+    std::vector<fs::path> list;
+    fs::path own = own_dictionary(model);
+    if (!own.empty()) list.push_back(own);
+    list.insert(list.end(), shared.begin(), shared.end());
+    return list;
+}
+
+std::vector<std::string> write_textures(const std::vector<std::string>& names, const std::vector<fs::path>& dictionaries,
+                                        const fs::path& folder, TextureRun& run, std::vector<std::string>& messages) {
+    // One file a name, however many materials ask for it, in the first asker's spelling.
+    std::vector<std::string> wanted;
+    for (const std::string& n : names) {
+        bool seen = n.empty();
+        for (const std::string& w : wanted) seen = seen || same_without_case(n, w);
+        if (!seen) wanted.push_back(n);
+    }
+    std::vector<LoadedDictionary> loaded;
+    for (const fs::path& file : dictionaries) {
+        LoadedDictionary d;
+        if (load_dictionary(file, d, messages)) loaded.push_back(std::move(d));
+    }
+    std::vector<std::string> missing;
+    if (!wanted.empty() && !make_folder(folder, messages)) return missing;
+    for (const std::string& name : wanted) {
+        // A damaged texture gives way to the next dictionary's of that name.
+        bool held = false, done = false;
+        for (const LoadedDictionary& d : loaded) {
+            for (const DictionaryTexture& t : d.dictionary.textures) {
+                if (done || !same_without_case(t.name, name)) continue;
+                held = true;
+                done = write_one(d, t, name, folder, run, messages) != Outcome::failed;
+            }
+            if (done) break;
+        }
+        if (!held) missing.push_back(name);
+    }
+    return missing;
+}

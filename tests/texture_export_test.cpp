@@ -1,0 +1,124 @@
+// Dictionaries to PNG files as the command line asks: whole extraction, the
+// names a model asks for across its dictionaries, and who wins within one run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <stb_image.h>
+
+#include "control/texture_export.h"
+#include "support/dictionary_builder.h"
+#include "support/model_builder.h"
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+// A 1x1 X8R8G8B8 texture of one red value.
+TextureSpec texel(const std::string& name, std::uint8_t red) {
+    TextureSpec t;
+    t.name = name, t.raster_format = 0x600, t.format = 22;
+    t.levels = {{0, 0, red, 0}};
+    return t;
+}
+
+// The first pixel's red and the file's channel count; -1 when unreadable.
+std::pair<int, int> png_red(const fs::path& file) {
+    int w = 0, h = 0, channels = 0;
+    stbi_uc* p = stbi_load(file.string().c_str(), &w, &h, &channels, 4);
+    if (!p) return {-1, -1};
+    const int red = p[0];
+    stbi_image_free(p);
+    return {red, channels};
+}
+
+bool mentions(const std::vector<std::string>& messages, const std::string& text) {
+    for (const std::string& m : messages)
+        if (m.find(text) != std::string::npos) return true;
+    return false;
+}
+
+std::string joined(const std::vector<std::string>& messages) {
+    std::string s;
+    for (const std::string& m : messages) s += m + "\n";
+    return s;
+}
+
+}  // namespace
+
+TEST(TextureExport, FirstDictionaryOfARunWinsOnlyItsOwnReplaces) {
+    TempFolder folder;
+    const fs::path a = folder.write("a.txd", build_dictionary({texel("wood", 10), texel("metal", 20)}));
+    const fs::path b = folder.write("b.txd", build_dictionary({texel("WOOD", 30)}));
+    const fs::path out = folder.path / "out";
+    TextureRun run;
+    std::vector<std::string> messages;
+
+    ExtractResult r = extract_dictionary(a, out, run, messages);
+    EXPECT_EQ(r.written, 2u);
+    EXPECT_TRUE(r.complete);
+    r = extract_dictionary(b, out, run, messages);  // WOOD.png is wood.png where names ignore case
+    EXPECT_EQ(r.written, 0u);
+    EXPECT_TRUE(mentions(messages, "already written from " + a.string())) << joined(messages);
+    EXPECT_EQ(png_red(out / "wood.png"), std::make_pair(10, 3));
+
+    // The same dictionary, changed on disk, replaces its own PNG.
+    folder.write("a.txd", build_dictionary({texel("wood", 50)}));
+    messages.clear();
+    EXPECT_EQ(extract_dictionary(a, out, run, messages).written, 1u);
+    EXPECT_TRUE(messages.empty()) << joined(messages);
+    EXPECT_EQ(png_red(out / "wood.png").first, 50);
+    EXPECT_FALSE(fs::exists(out / "wood.png.part"));
+}
+
+TEST(TextureExport, ModelNamesLookedUpInOrderWithoutCase) {
+    TempFolder folder;
+    folder.write("car.dff", Bytes{});
+    folder.write("car.TXD", build_dictionary({texel("wood", 10), texel("..", 1)}));
+    const fs::path shared = folder.write("shared.txd", build_dictionary({texel("WOOD", 30), texel("Metal", 40)}));
+    const std::vector<fs::path> dictionaries = model_dictionaries(folder.path / "car.dff", {shared});
+    ASSERT_EQ(dictionaries.size(), 2u);
+    EXPECT_EQ(dictionaries[0].filename(), "car.TXD");
+
+    TextureRun run;
+    std::vector<std::string> messages;
+    const std::vector<std::string> missing =
+        write_textures({"Wood", "metal", "glass", "wood", "..", "a/b"}, dictionaries, folder.path, run, messages);
+    EXPECT_EQ(missing, (std::vector<std::string>{"glass", "a/b"}));
+    EXPECT_EQ(png_red(folder.path / "Wood.png").first, 10);  // own dictionary first, the material's spelling
+    EXPECT_EQ(png_red(folder.path / "metal.png").first, 40);
+    EXPECT_TRUE(mentions(messages, "texture name '..' cannot be a file name")) << joined(messages);
+    std::vector<std::string> pngs;
+    for (const auto& e : fs::directory_iterator(folder.path))
+        if (e.path().extension() == ".png") pngs.push_back(e.path().filename().string());
+    std::sort(pngs.begin(), pngs.end());
+    EXPECT_EQ(pngs, (std::vector<std::string>{"Wood.png", "metal.png"}));
+}
+
+TEST(TextureExport, UnreadableAndDamagedFilesAreNamedInTheirMessages) {
+    TempFolder folder;
+    const fs::path empty = folder.write("empty.txd", Bytes{});
+    Bytes cut = build_dictionary({texel("wood", 10), texel("metal", 20)});
+    cut.resize(cut.size() - 30);
+    const fs::path damaged = folder.write("cut.txd", cut);
+    struct Case {
+        fs::path file;
+        std::string message;
+        std::size_t written;
+    } cases[] = {{folder.path / "none.txd", ": no such file", 0},
+                 {empty, ": the file is empty", 0},
+                 {folder.path, ": not a file", 0},
+                 {damaged, ": offset 0: the dictionary chunk claims", 1}};
+    for (const Case& c : cases) {
+        TextureRun run;
+        std::vector<std::string> messages;
+        const ExtractResult r = extract_dictionary(c.file, folder.path / "out", run, messages);
+        EXPECT_EQ(r.written, c.written);
+        EXPECT_FALSE(r.complete);
+        EXPECT_TRUE(mentions(messages, c.file.string() + c.message)) << joined(messages);
+    }
+}
