@@ -13,9 +13,11 @@
 
 namespace {
 
+// The Model's views point into the bytes: they must outlive it.
 Model read(const std::vector<std::uint8_t>& bytes) {
     return read_model(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
+Model read(std::vector<std::uint8_t>&& bytes) = delete;
 
 std::vector<Finding> doubtful(const Model& m) {
     std::vector<Finding> out;
@@ -84,7 +86,8 @@ TEST(StructureReader, LayoutFollowsTheVersion) {
         SCOPED_TRACE(c.version);
         ModelSpec spec = single_geometry_model(full_quad(), c.stamp);
         spec.clumps[0].lights_and_cameras = c.lights_and_cameras;
-        Model m = read(build_model(spec));
+        std::vector<std::uint8_t> bytes = build_model(spec);
+        Model m = read(bytes);
         EXPECT_TRUE(doubtful(m).empty()) << texts(m);
         EXPECT_EQ(m.version, c.version);
         ASSERT_EQ(m.clumps.size(), 1u);
@@ -112,7 +115,8 @@ TEST(StructureReader, UvSetCountAndItsFallback) {
         g.normals.clear();
         g.uvs.assign(8 * c.sets, 7.0f);
         if (c.sets) g.uvs[0] = 0.5f;
-        Model m = read(build_model(single_geometry_model(g)));
+        std::vector<std::uint8_t> bytes = build_model(single_geometry_model(g));
+        Model m = read(bytes);
         ASSERT_TRUE(doubtful(m).empty()) << texts(m);
         const Geometry& got = m.clumps[0].geometries[0];
         EXPECT_EQ(got.uv_set_count, c.sets);
@@ -188,7 +192,8 @@ TEST(StructureReader, TrianglesFromTheBinMesh) {
         GeometrySpec g = quad_geometry();
         g.triangles.clear();
         g.bin_mesh = c.bin;
-        Model m = read(build_model(single_geometry_model(g)));
+        std::vector<std::uint8_t> bytes = build_model(single_geometry_model(g));
+        Model m = read(bytes);
         EXPECT_TRUE(doubtful(m).empty()) << texts(m);
         const Geometry& got = m.clumps[0].geometries[0];
         EXPECT_TRUE(got.complete);
@@ -210,7 +215,8 @@ TEST(StructureReader, NativeSkinnedAndRepeatedMaterials) {
     c.atomics = {{0, 0}, {0, 1}};
     ModelSpec spec;
     spec.clumps = {c};
-    Model m = read(build_model(spec));
+    std::vector<std::uint8_t> bytes = build_model(spec);
+    Model m = read(bytes);
 
     const Geometry& n = m.clumps[0].geometries[0];
     EXPECT_TRUE(n.native);
@@ -270,7 +276,8 @@ TEST(StructureReader, DamageIsFoundAndWhatCameBeforeIsKept) {
         if (c.spec) c.spec(g);
         Nodes nodes = model_nodes(single_geometry_model(g));
         if (c.tree) c.tree(nodes);
-        Model m = read(model_bytes(nodes));
+        std::vector<std::uint8_t> bytes = model_bytes(nodes);
+        Model m = read(bytes);
         std::vector<Finding> found = doubtful(m);
         ASSERT_FALSE(found.empty());
         EXPECT_EQ(found[0].offset, chunks::offset_of(nodes, c.finding_at)) << texts(m);
@@ -287,7 +294,8 @@ TEST(StructureReader, CountsBeyondTheBytesAndNoModelAtAll) {
     std::vector<chunks::Node> nodes = model_nodes(single_geometry_model(quad_geometry()));
     chunks::node_at(nodes, {0, 1, 0}).body[3] = 0x40;  // frame count 0x40000001
     chunks::node_at(nodes, {0, 2, 1, 1, 0}).body[3] = 0x7F;  // material count
-    Model m = read(model_bytes(nodes));
+    std::vector<std::uint8_t> bytes = model_bytes(nodes);
+    Model m = read(bytes);
     ASSERT_EQ(doubtful(m).size(), 2u) << texts(m);
     EXPECT_EQ(doubtful(m)[0].offset, chunks::offset_of(nodes, {0, 1, 0}));
     EXPECT_TRUE(m.clumps[0].frames.empty());
@@ -318,7 +326,8 @@ TEST(StructureReader, DeepNestingAndTruncationAtEveryLength) {
         deep = std::move(outer);
     }
     nodes[0].children.back().children.push_back(deep);
-    EXPECT_TRUE(doubtful(read(model_bytes(nodes))).empty());
+    std::vector<std::uint8_t> nested = model_bytes(nodes);
+    EXPECT_TRUE(doubtful(read(nested)).empty());
 
     std::vector<std::uint8_t> whole = build_model(spec);
     for (std::size_t n = 0; n < whole.size(); ++n) {

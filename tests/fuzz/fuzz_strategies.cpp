@@ -1,6 +1,6 @@
-// libFuzzer target: arbitrary bytes as the model file, converted by each of the
-// four strategies into a null stream. Any crash, sanitizer report or leak is a
-// finding.
+// libFuzzer target: arbitrary bytes as the model file, read by the structure
+// reader and inspected, then converted by each of the four strategies into a
+// null stream. Any crash, sanitizer report or leak is a finding.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +12,8 @@
 #include "engine/conversion_state.h"
 #include "control/platform.h"
 #include "engine/strategies.h"
+#include "model/model_inspection.h"
+#include "model/structure_reader.h"
 
 namespace {
 
@@ -52,6 +54,12 @@ void write_model(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The structure reader must take any bytes: every model has a clump or a finding.
+    std::uint32_t length = static_cast<std::uint32_t>(size);
+    Model model = read_model(data, length);
+    std::string text = inspect_model(data, length);
+    if (text.empty() || (model.clumps.empty() && model.findings.empty())) std::abort();
+
     static bool ready = (set_up(), true);
     (void)ready;
     write_model(data, size);
