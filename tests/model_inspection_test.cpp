@@ -8,7 +8,7 @@
 
 #include "model/model_inspection.h"
 #include "support/model_builder.h"
-#include "support/model_spec.h"
+#include "support/model_layout.h"
 
 namespace {
 
@@ -23,11 +23,11 @@ std::string last_line(const std::string& text) {
     return text.substr(start + 1, end - start - 1);
 }
 
-ModelSpec small_model() {
-    GeometrySpec g = quad_geometry();
+ModelLayout small_model() {
+    GeometryLayout g = quad_geometry();
     g.materials = {{{10, 20, 30, 255}, "brick", "mask"}};
     g.skin = true;
-    ModelSpec m = single_geometry_model(g);
+    ModelLayout m = single_geometry_model(g);
     m.clumps[0].frames[0].name = "root";
     m.pad_to = 2048;
     return m;
@@ -78,12 +78,12 @@ TEST(ModelInspection, TreeThenModelThenVerdict) {
 }
 
 TEST(ModelInspection, DamageAndNestingStayBounded) {
-    ModelSpec spec = small_model();
-    std::vector<chunks::Node> nodes = model_nodes(spec);
+    ModelLayout layout = small_model();
+    std::vector<chunks::Node> nodes = model_nodes(layout);
     chunks::node_at(nodes, {0, 2, 1, 0}).stated_size = 100000;  // the geometry's Struct
-    chunks::Node deep = chunks::container(0x03, spec.stamp, {});
+    chunks::Node deep = chunks::container(0x03, layout.stamp, {});
     for (int i = 0; i < 1000; ++i) {
-        chunks::Node outer = chunks::container(0x03, spec.stamp, {});
+        chunks::Node outer = chunks::container(0x03, layout.stamp, {});
         outer.children.push_back(std::move(deep));
         deep = std::move(outer);
     }

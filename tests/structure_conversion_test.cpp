@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "support/model_builder.h"
-#include "support/model_spec.h"
+#include "support/model_layout.h"
 #include "support/run_program.h"
 
 #ifdef VORLUND_OBJ_PROGRAM
@@ -75,19 +75,19 @@ TEST_F(StructureConversion, PublicCorpusConvertsCleanWithEveryVertexAndTriangle)
 }
 
 // Two parts on a frame chain, one geometry no atomic uses, textured materials.
-ModelSpec vehicle() {
-    ModelSpec m;
-    ClumpSpec c;
-    FrameSpec body;
+ModelLayout vehicle() {
+    ModelLayout m;
+    ClumpLayout c;
+    FrameLayout body;
     body.name = "body";
     body.matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 10};
-    FrameSpec wheel;
+    FrameLayout wheel;
     wheel.name = "wheel";
     wheel.parent = 0;
     wheel.matrix = {0, 1, 0, -1, 0, 0, 0, 0, 1, 2, 0, 0};  // a quarter turn about z
     c.frames = {body, wheel};
-    GeometrySpec g = quad_geometry();
-    g.materials = {MaterialSpec{{255, 0, 0, 255}, "paint", ""}, MaterialSpec{{0, 0, 255, 128}, "glass", "glass_a"}};
+    GeometryLayout g = quad_geometry();
+    g.materials = {MaterialLayout{{255, 0, 0, 255}, "paint", ""}, MaterialLayout{{0, 0, 255, 128}, "glass", "glass_a"}};
     g.triangles[1].material = 1;
     c.geometries = {g, g, quad_geometry()};
     c.atomics = {{0, 0}, {1, 1}};
@@ -126,7 +126,7 @@ TEST_F(StructureConversion, PlacesPartsAndNamesMaterialsOrKeepsThemLocal) {
 }
 
 TEST_F(StructureConversion, AutoKeepsDoubtfulStructureOutputWhenNothingIsClean) {
-    ModelSpec m = vehicle();
+    ModelLayout m = vehicle();
     m.clumps[0].geometries[0].triangles.push_back({0, 1, 9, 0});  // past the vertex count
     folder.write("bent.dff", build_model(m));
     ProgramRun run = cli({"bent.dff"});

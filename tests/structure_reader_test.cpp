@@ -9,13 +9,15 @@
 
 #include "model/structure_reader.h"
 #include "support/model_builder.h"
-#include "support/model_spec.h"
+#include "support/model_layout.h"
 
 namespace {
 
+// The Model's views point into the bytes: they must outlive it.
 Model read(const std::vector<std::uint8_t>& bytes) {
     return read_model(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
+Model read(std::vector<std::uint8_t>&& bytes) = delete;
 
 std::vector<Finding> doubtful(const Model& m) {
     std::vector<Finding> out;
@@ -33,8 +35,8 @@ std::string texts(const Model& m) {
 float f(const ByteView& v, std::size_t i) { return read_f32(v.data + 4 * i); }
 
 // A quad with every per-vertex array: prelit colours, two UV sets, positions, normals.
-GeometrySpec full_quad() {
-    GeometrySpec g = quad_geometry();
+GeometryLayout full_quad() {
+    GeometryLayout g = quad_geometry();
     g.flags = geometry_positions | geometry_normals | geometry_prelit | geometry_textured2 | uv_sets_flag(2);
     g.colors = {1, 2, 3, 4};
     g.uvs = {0.25f, 0.75f, 1, 0, 1, 1, 0, 1, 9, 9, 9, 9, 9, 9, 9, 9};
@@ -82,9 +84,10 @@ TEST(StructureReader, LayoutFollowsTheVersion) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
-        ModelSpec spec = single_geometry_model(full_quad(), c.stamp);
-        spec.clumps[0].lights_and_cameras = c.lights_and_cameras;
-        Model m = read(build_model(spec));
+        ModelLayout layout = single_geometry_model(full_quad(), c.stamp);
+        layout.clumps[0].lights_and_cameras = c.lights_and_cameras;
+        std::vector<std::uint8_t> bytes = build_model(layout);
+        Model m = read(bytes);
         EXPECT_TRUE(doubtful(m).empty()) << texts(m);
         EXPECT_EQ(m.version, c.version);
         ASSERT_EQ(m.clumps.size(), 1u);
@@ -107,12 +110,13 @@ TEST(StructureReader, UvSetCountAndItsFallback) {
                  {uv_sets_flag(3), 3}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flags);
-        GeometrySpec g = quad_geometry();
+        GeometryLayout g = quad_geometry();
         g.flags = geometry_positions | c.flags;
         g.normals.clear();
         g.uvs.assign(8 * c.sets, 7.0f);
         if (c.sets) g.uvs[0] = 0.5f;
-        Model m = read(build_model(single_geometry_model(g)));
+        std::vector<std::uint8_t> bytes = build_model(single_geometry_model(g));
+        Model m = read(bytes);
         ASSERT_TRUE(doubtful(m).empty()) << texts(m);
         const Geometry& got = m.clumps[0].geometries[0];
         EXPECT_EQ(got.uv_set_count, c.sets);
@@ -128,7 +132,7 @@ TEST(StructureReader, UvSetCountAndItsFallback) {
 }
 
 TEST(StructureReader, FramesClumpsAtomicsAndWhatSurroundsThem) {
-    ClumpSpec first;
+    ClumpLayout first;
     first.frames = {{{1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 6, 7}, -1, "root"},
                     {{0, 1, 0, -1, 0, 0, 0, 0, 1, 0, 0, 2}, 0, "wheel"},  // 5 bytes: what follows is unaligned
                     {{}, 1, std::string("hub\0\0\0\0\0", 8)},
@@ -136,16 +140,16 @@ TEST(StructureReader, FramesClumpsAtomicsAndWhatSurroundsThem) {
                     {{}, 0, ""}};
     first.geometries = {quad_geometry(), full_quad()};
     first.atomics = {{1, 1}, {2, 0}, {3, 1}};
-    ClumpSpec second;
+    ClumpLayout second;
     second.geometries = {quad_geometry()};
     second.atomics = {{0, 0}};
-    ModelSpec spec;
-    spec.clumps = {first, second};
-    spec.uv_dictionary = true;
-    spec.trailing = {chunks::leaf(0xFE1E, spec.stamp, {0xFF, 0xD8, 0xFF, 0xE0}),
-                     chunks::container(0x03, spec.stamp, {})};
-    spec.pad_to = 2048;
-    std::vector<std::uint8_t> bytes = build_model(spec);
+    ModelLayout layout;
+    layout.clumps = {first, second};
+    layout.uv_dictionary = true;
+    layout.trailing = {chunks::leaf(0xFE1E, layout.stamp, {0xFF, 0xD8, 0xFF, 0xE0}),
+                     chunks::container(0x03, layout.stamp, {})};
+    layout.pad_to = 2048;
+    std::vector<std::uint8_t> bytes = build_model(layout);
     ASSERT_EQ(bytes.size() % 2048, 0u);
 
     Model m = read(bytes);
@@ -176,7 +180,7 @@ TEST(StructureReader, FramesClumpsAtomicsAndWhatSurroundsThem) {
 TEST(StructureReader, TrianglesFromTheBinMesh) {
     using T = std::vector<std::array<std::uint32_t, 4>>;
     struct Case {
-        BinMeshSpec bin;
+        BinMeshLayout bin;
         T expected;
     } cases[] = {
         {{0, {{0, {0, 1, 2, 0, 2, 3}}, {1, {3, 2, 1}}}}, {{0, 1, 2, 0}, {0, 2, 3, 0}, {3, 2, 1, 1}}},
@@ -185,10 +189,11 @@ TEST(StructureReader, TrianglesFromTheBinMesh) {
         {{1, {{0, {0, 1}}, {1, {1, 2, 3}}}}, {{1, 2, 3, 1}}},
     };
     for (const Case& c : cases) {
-        GeometrySpec g = quad_geometry();
+        GeometryLayout g = quad_geometry();
         g.triangles.clear();
         g.bin_mesh = c.bin;
-        Model m = read(build_model(single_geometry_model(g)));
+        std::vector<std::uint8_t> bytes = build_model(single_geometry_model(g));
+        Model m = read(bytes);
         EXPECT_TRUE(doubtful(m).empty()) << texts(m);
         const Geometry& got = m.clumps[0].geometries[0];
         EXPECT_TRUE(got.complete);
@@ -199,18 +204,19 @@ TEST(StructureReader, TrianglesFromTheBinMesh) {
 }
 
 TEST(StructureReader, NativeSkinnedAndRepeatedMaterials) {
-    GeometrySpec native = quad_geometry();
+    GeometryLayout native = quad_geometry();
     native.flags |= geometry_native;
-    GeometrySpec skinned = quad_geometry();
+    GeometryLayout skinned = quad_geometry();
     skinned.skin = true;
     skinned.materials = {{{1, 1, 1, 255}, "a", ""}, {{2, 2, 2, 255}, "b", "m"}};
     skinned.material_list = {-1, 0, -1, 1, 0};
-    ClumpSpec c;
+    ClumpLayout c;
     c.geometries = {native, skinned};
     c.atomics = {{0, 0}, {0, 1}};
-    ModelSpec spec;
-    spec.clumps = {c};
-    Model m = read(build_model(spec));
+    ModelLayout layout;
+    layout.clumps = {c};
+    std::vector<std::uint8_t> bytes = build_model(layout);
+    Model m = read(bytes);
 
     const Geometry& n = m.clumps[0].geometries[0];
     EXPECT_TRUE(n.native);
@@ -238,7 +244,7 @@ TEST(StructureReader, DamageIsFoundAndWhatCameBeforeIsKept) {
                                    bin_mesh = {0, 2, 1, 2, 0}, list = {0, 2, 1, 1};
     struct Case {
         const char* what;
-        void (*spec)(GeometrySpec&);
+        void (*layout)(GeometryLayout&);
         void (*tree)(Nodes&);
         std::vector<std::size_t> finding_at;
         bool complete, materials_kept;
@@ -248,29 +254,30 @@ TEST(StructureReader, DamageIsFoundAndWhatCameBeforeIsKept) {
          nullptr, [](Nodes& n) { chunks::node_at(n, {0, 2, 1}).stated_size = 5000; }, geometry, true, true},
         {"material list past its parent",
          nullptr, [](Nodes& n) { chunks::node_at(n, {0, 2, 1, 1}).stated_size = 5000; }, list, true, true},
-        {"more vertices than bytes", [](GeometrySpec& g) { g.vertex_count = 0x10000000; }, nullptr, geometry_data,
+        {"more vertices than bytes", [](GeometryLayout& g) { g.vertex_count = 0x10000000; }, nullptr, geometry_data,
          false, true},
-        {"more triangles than bytes", [](GeometrySpec& g) { g.triangle_count = 0xFFFFFFF0; }, nullptr,
+        {"more triangles than bytes", [](GeometryLayout& g) { g.triangle_count = 0xFFFFFFF0; }, nullptr,
          geometry_data, false, true},
-        {"negative vertex count", [](GeometrySpec& g) { g.vertex_count = 0x80000000; }, nullptr, geometry_data,
+        {"negative vertex count", [](GeometryLayout& g) { g.vertex_count = 0x80000000; }, nullptr, geometry_data,
          false, true},
-        {"one vertex more than the morph target holds", [](GeometrySpec& g) { g.vertex_count = 5; }, nullptr,
+        {"one vertex more than the morph target holds", [](GeometryLayout& g) { g.vertex_count = 5; }, nullptr,
          geometry_data, false, true},
         {"BinMesh indices past its end",
-         [](GeometrySpec& g) {
+         [](GeometryLayout& g) {
              g.triangles.clear();
-             g.bin_mesh = BinMeshSpec{0, {{0, {0, 1, 2}}}};
+             g.bin_mesh = BinMeshLayout{0, {{0, {0, 1, 2}}}};
          },
          [](Nodes& n) { chunks::node_at(n, {0, 2, 1, 2, 0}).body[12] = 200; },  // mesh 0: 200 indices
          bin_mesh, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        GeometrySpec g = quad_geometry();
-        if (c.spec) c.spec(g);
+        GeometryLayout g = quad_geometry();
+        if (c.layout) c.layout(g);
         Nodes nodes = model_nodes(single_geometry_model(g));
         if (c.tree) c.tree(nodes);
-        Model m = read(model_bytes(nodes));
+        std::vector<std::uint8_t> bytes = model_bytes(nodes);
+        Model m = read(bytes);
         std::vector<Finding> found = doubtful(m);
         ASSERT_FALSE(found.empty());
         EXPECT_EQ(found[0].offset, chunks::offset_of(nodes, c.finding_at)) << texts(m);
@@ -287,7 +294,8 @@ TEST(StructureReader, CountsBeyondTheBytesAndNoModelAtAll) {
     std::vector<chunks::Node> nodes = model_nodes(single_geometry_model(quad_geometry()));
     chunks::node_at(nodes, {0, 1, 0}).body[3] = 0x40;  // frame count 0x40000001
     chunks::node_at(nodes, {0, 2, 1, 1, 0}).body[3] = 0x7F;  // material count
-    Model m = read(model_bytes(nodes));
+    std::vector<std::uint8_t> bytes = model_bytes(nodes);
+    Model m = read(bytes);
     ASSERT_EQ(doubtful(m).size(), 2u) << texts(m);
     EXPECT_EQ(doubtful(m)[0].offset, chunks::offset_of(nodes, {0, 1, 0}));
     EXPECT_TRUE(m.clumps[0].frames.empty());
@@ -309,18 +317,19 @@ TEST(StructureReader, CountsBeyondTheBytesAndNoModelAtAll) {
 
 // Nesting is bounded: extensions inside extensions far deeper than any file.
 TEST(StructureReader, DeepNestingAndTruncationAtEveryLength) {
-    ModelSpec spec = single_geometry_model(full_quad());
-    std::vector<chunks::Node> nodes = model_nodes(spec);
-    chunks::Node deep = chunks::container(0x03, spec.stamp, {});
+    ModelLayout layout = single_geometry_model(full_quad());
+    std::vector<chunks::Node> nodes = model_nodes(layout);
+    chunks::Node deep = chunks::container(0x03, layout.stamp, {});
     for (int i = 0; i < 1000; ++i) {
-        chunks::Node outer = chunks::container(0x03, spec.stamp, {});
+        chunks::Node outer = chunks::container(0x03, layout.stamp, {});
         outer.children.push_back(std::move(deep));
         deep = std::move(outer);
     }
     nodes[0].children.back().children.push_back(deep);
-    EXPECT_TRUE(doubtful(read(model_bytes(nodes))).empty());
+    std::vector<std::uint8_t> nested = model_bytes(nodes);
+    EXPECT_TRUE(doubtful(read(nested)).empty());
 
-    std::vector<std::uint8_t> whole = build_model(spec);
+    std::vector<std::uint8_t> whole = build_model(layout);
     for (std::size_t n = 0; n < whole.size(); ++n) {
         // A copy of exactly n bytes, so that any read past them is caught.
         std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));

@@ -26,7 +26,7 @@
 #include "model/obj_writer.h"
 #include "model/structure_reader.h"
 #include "support/model_builder.h"
-#include "support/model_spec.h"
+#include "support/model_layout.h"
 
 namespace fs = std::filesystem;
 
@@ -36,8 +36,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::uint32_t grid = 90;  // vertices a side: 8100 a geometry, under the u16 limit
 
-GeometrySpec grid_geometry(std::uint32_t seed) {
-    GeometrySpec g;
+GeometryLayout grid_geometry(std::uint32_t seed) {
+    GeometryLayout g;
     g.flags = geometry_positions | geometry_normals | geometry_textured | geometry_prelit | uv_sets_flag(1);
     for (std::uint32_t y = 0; y < grid; ++y)
         for (std::uint32_t x = 0; x < grid; ++x) {
@@ -54,17 +54,17 @@ GeometrySpec grid_geometry(std::uint32_t seed) {
             g.triangles.push_back({at(x, y), at(x + 1, y), at(x, y + 1), material});
             g.triangles.push_back({at(x + 1, y), at(x + 1, y + 1), at(x, y + 1), material});
         }
-    g.materials = {MaterialSpec{{200, 10, 10, 255}, "paint", ""}, MaterialSpec{{20, 20, 200, 100}, "glass", "glass_a"}};
+    g.materials = {MaterialLayout{{200, 10, 10, 255}, "paint", ""}, MaterialLayout{{20, 20, 200, 100}, "glass", "glass_a"}};
     return g;
 }
 
 std::vector<std::uint8_t> large_model(unsigned mb) {
-    ClumpSpec c;
+    ClumpLayout c;
     c.frames.clear();
     const std::size_t per_geometry = std::size_t(grid) * grid * (12 + 12 + 8 + 4) + 8 * 2 * (grid - 1) * (grid - 1);
     const std::size_t count = std::max<std::size_t>(1, std::size_t(mb) * 1000000 / per_geometry);
     for (std::size_t i = 0; i < count; ++i) {
-        FrameSpec f;
+        FrameLayout f;
         f.name = "part";  // repeated on purpose: names are made unique
         f.parent = i == 0 ? -1 : static_cast<std::int32_t>(i / 2);
         f.matrix = {0, 1, 0, -1, 0, 0, 0, 0, 1, 1, 2, 3};
@@ -72,7 +72,7 @@ std::vector<std::uint8_t> large_model(unsigned mb) {
         c.geometries.push_back(grid_geometry(static_cast<std::uint32_t>(i)));
         c.atomics.push_back({static_cast<std::int32_t>(i), static_cast<std::int32_t>(i)});
     }
-    ModelSpec m;
+    ModelLayout m;
     m.clumps = {c};
     return build_model(m);
 }

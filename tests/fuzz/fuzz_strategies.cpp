@@ -1,7 +1,7 @@
 // libFuzzer target: arbitrary bytes read as a texture dictionary with every
-// texture decoded in memory, then as the model file, converted by each of the
-// four strategies into a null stream. Any crash, sanitizer report or leak is a
-// finding.
+// texture decoded in memory, read by the structure reader, inspected and
+// written as OBJ text, then converted by each of the four strategies into a
+// null stream. Any crash, sanitizer report or leak is a finding.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +14,9 @@
 #include "engine/conversion_state.h"
 #include "control/platform.h"
 #include "engine/strategies.h"
+#include "model/model_inspection.h"
+#include "model/obj_writer.h"
+#include "model/structure_reader.h"
 #include "model/texture_dictionary.h"
 
 namespace {
@@ -65,6 +68,13 @@ void write_model(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size <= 0xFFFFFFFFu) decode_dictionary(data, size);
+    // The structure reader must take any bytes: every model has a clump or a finding.
+    std::uint32_t length = static_cast<std::uint32_t>(size);
+    Model model = read_model(data, length);
+    std::string text = inspect_model(data, length);
+    if (text.empty() || (model.clumps.empty() && model.findings.empty())) std::abort();
+    write_obj(model, ObjWriteOptions{});
+
     static bool ready = (set_up(), true);
     (void)ready;
     write_model(data, size);

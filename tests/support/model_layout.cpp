@@ -1,4 +1,4 @@
-#include "support/model_spec.h"
+#include "support/model_layout.h"
 
 #include "model/chunk.h"
 
@@ -26,7 +26,7 @@ Node extension(std::uint32_t stamp, std::vector<Node> plugins = {}) {
     return chunks::container(id_extension, stamp, std::move(plugins));
 }
 
-Node material_node(const MaterialSpec& m, std::uint32_t stamp) {
+Node material_node(const MaterialLayout& m, std::uint32_t stamp) {
     Body body;
     body.u32(0).bytes.insert(body.bytes.end(), m.color.begin(), m.color.end());
     body.u32(0).u32(m.texture.empty() ? 0 : 1);
@@ -41,18 +41,18 @@ Node material_node(const MaterialSpec& m, std::uint32_t stamp) {
     return node;
 }
 
-Node material_list_node(const GeometrySpec& g, std::uint32_t stamp) {
+Node material_list_node(const GeometryLayout& g, std::uint32_t stamp) {
     std::vector<std::int32_t> entries = g.material_list;
     if (entries.empty()) entries.assign(g.materials.size(), -1);
     Body body;
     body.u32(static_cast<std::uint32_t>(entries.size()));
     for (std::int32_t e : entries) body.u32(static_cast<std::uint32_t>(e));
     Node node = chunks::container(id_material_list, stamp, {data(stamp, body)});
-    for (const MaterialSpec& m : g.materials) node.children.push_back(material_node(m, stamp));
+    for (const MaterialLayout& m : g.materials) node.children.push_back(material_node(m, stamp));
     return node;
 }
 
-Node bin_mesh_node(const BinMeshSpec& b, std::uint32_t stamp) {
+Node bin_mesh_node(const BinMeshLayout& b, std::uint32_t stamp) {
     std::uint32_t total = 0;
     for (const auto& mesh : b.meshes) total += static_cast<std::uint32_t>(mesh.indices.size());
     Body body;
@@ -73,12 +73,12 @@ float at_or(const std::vector<float>& v, std::size_t i, float fallback) {
     return i < v.size() ? v[i] : fallback;
 }
 
-void vertex_arrays(const GeometrySpec& g, std::uint32_t vertices, Body& body) {
+void vertex_arrays(const GeometryLayout& g, std::uint32_t vertices, Body& body) {
     if (g.flags & geometry_prelit)
         for (std::size_t i = 0; i < 4 * std::size_t(vertices); ++i)
             body.bytes.push_back(i < g.colors.size() ? g.colors[i] : 255);
     for (std::size_t i = 0; i < 2 * std::size_t(vertices) * uv_sets(g.flags); ++i) body.f32(at_or(g.uvs, i, 0));
-    for (const TriangleSpec& t : g.triangles) body.u16(t.b).u16(t.a).u16(t.material).u16(t.c);
+    for (const TriangleLayout& t : g.triangles) body.u16(t.b).u16(t.a).u16(t.material).u16(t.c);
     for (int target = 0; target <= g.extra_morph_targets; ++target) {
         body.f32(0).f32(0).f32(0).f32(1);
         body.u32(g.positions.empty() ? 0 : 1).u32(g.normals.empty() ? 0 : 1);
@@ -97,7 +97,7 @@ std::uint32_t stamp_for(std::uint32_t version) {
     return (middle << 14) | ((version & 0x3F) << 16) | 0xFFFF;
 }
 
-Node geometry_node(const GeometrySpec& g, std::uint32_t stamp) {
+Node geometry_node(const GeometryLayout& g, std::uint32_t stamp) {
     std::uint32_t vertices = static_cast<std::uint32_t>((g.positions.empty() ? g.normals : g.positions).size() / 3);
     Body body;
     body.u32(g.flags)
@@ -116,7 +116,7 @@ Node geometry_node(const GeometrySpec& g, std::uint32_t stamp) {
                              {data(stamp, body), material_list_node(g, stamp), extension(stamp, plugins)});
 }
 
-Node clump_node(const ClumpSpec& c, std::uint32_t stamp) {
+Node clump_node(const ClumpLayout& c, std::uint32_t stamp) {
     Body counts;
     counts.u32(static_cast<std::uint32_t>(c.atomics.size()));
     if (c.lights_and_cameras) counts.u32(0).u32(0);
@@ -124,12 +124,12 @@ Node clump_node(const ClumpSpec& c, std::uint32_t stamp) {
 
     Body frames;
     frames.u32(static_cast<std::uint32_t>(c.frames.size()));
-    for (const FrameSpec& f : c.frames) {
+    for (const FrameLayout& f : c.frames) {
         for (float v : f.matrix) frames.f32(v);
         frames.u32(static_cast<std::uint32_t>(f.parent)).u32(0);
     }
     Node frame_list = chunks::container(id_frame_list, stamp, {data(stamp, frames)});
-    for (const FrameSpec& f : c.frames) {
+    for (const FrameLayout& f : c.frames) {
         std::vector<Node> plugins;
         if (!f.name.empty()) plugins.push_back(chunks::leaf(id_frame_name, stamp, Body().raw(f.name).bytes));
         frame_list.children.push_back(extension(stamp, plugins));
@@ -141,10 +141,10 @@ Node clump_node(const ClumpSpec& c, std::uint32_t stamp) {
     if (!held) {
         Node list = chunks::container(id_geometry_list, stamp,
                                       {data(stamp, Body().u32(static_cast<std::uint32_t>(c.geometries.size())))});
-        for (const GeometrySpec& g : c.geometries) list.children.push_back(geometry_node(g, stamp));
+        for (const GeometryLayout& g : c.geometries) list.children.push_back(geometry_node(g, stamp));
         clump.children.push_back(list);
     }
-    for (const AtomicSpec& a : c.atomics) {
+    for (const AtomicLayout& a : c.atomics) {
         Node atomic = chunks::container(
             id_atomic, stamp,
             {data(stamp, Body().u32(static_cast<std::uint32_t>(a.frame)).u32(static_cast<std::uint32_t>(a.geometry)).u32(5).u32(0))});
@@ -157,11 +157,11 @@ Node clump_node(const ClumpSpec& c, std::uint32_t stamp) {
     return clump;
 }
 
-std::vector<Node> model_nodes(const ModelSpec& m) {
+std::vector<Node> model_nodes(const ModelLayout& m) {
     std::vector<Node> nodes;
     if (m.uv_dictionary)
         nodes.push_back(chunks::container(id_uv_dictionary, m.stamp, {data(m.stamp, Body().u32(0))}));
-    for (const ClumpSpec& c : m.clumps) nodes.push_back(clump_node(c, m.stamp));
+    for (const ClumpLayout& c : m.clumps) nodes.push_back(clump_node(c, m.stamp));
     nodes.insert(nodes.end(), m.trailing.begin(), m.trailing.end());
     return nodes;
 }
@@ -172,25 +172,25 @@ std::vector<std::uint8_t> model_bytes(const std::vector<Node>& nodes, std::uint3
     return bytes;
 }
 
-std::vector<std::uint8_t> build_model(const ModelSpec& m) { return model_bytes(model_nodes(m), m.pad_to); }
+std::vector<std::uint8_t> build_model(const ModelLayout& m) { return model_bytes(model_nodes(m), m.pad_to); }
 
-ModelSpec single_geometry_model(GeometrySpec g, std::uint32_t stamp) {
-    ModelSpec m;
+ModelLayout single_geometry_model(GeometryLayout g, std::uint32_t stamp) {
+    ModelLayout m;
     m.stamp = stamp;
-    ClumpSpec c;
+    ClumpLayout c;
     c.geometries.push_back(std::move(g));
     c.atomics.push_back({0, 0});
     m.clumps.push_back(std::move(c));
     return m;
 }
 
-GeometrySpec quad_geometry() {
-    GeometrySpec g;
+GeometryLayout quad_geometry() {
+    GeometryLayout g;
     g.flags = geometry_positions | geometry_normals | geometry_textured | uv_sets_flag(1);
     g.positions = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
     g.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
     g.uvs = {0, 0, 1, 0, 1, 1, 0, 1};
     g.triangles = {{0, 1, 2, 0}, {0, 2, 3, 0}};
-    g.materials = {MaterialSpec{}};
+    g.materials = {MaterialLayout{}};
     return g;
 }
