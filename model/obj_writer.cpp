@@ -19,7 +19,8 @@ std::string count_of(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string header(const Model& model, const ObjWriteOptions& options) {
+// Program, model, format version and counts; the model's path may hold any byte but a line break.
+void write_header(const Model& model, const ObjWriteOptions& options, ObjTextOut& out) {
     std::size_t frames = 0, atomics = 0, geometries = 0, materials = 0;
     for (const Clump& c : model.clumps) {
         frames += c.frames.size();
@@ -28,13 +29,12 @@ std::string header(const Model& model, const ObjWriteOptions& options) {
         for (const Geometry& g : c.geometries) materials += g.materials.size();
     }
     char version[16];
-    std::string text = "# " + options.program_name_version + ", by the model's structure\n";
-    text += "# model " + options.model_path + "\n";
-    text += "# format version " + std::string(version_text(model.version, version)) + "\n";
-    text += "# " + count_of(frames, "frame", "frames") + ", " + count_of(atomics, "atomic", "atomics") +
-            ", " + count_of(geometries, "geometry", "geometries") + ", " +
-            count_of(materials, "material", "materials") + "\n";
-    return text;
+    out.comment(options.program_name_version + ", by the model's structure");
+    out.comment("model " + options.model_path);
+    out.comment("format version " + std::string(version_text(model.version, version)));
+    out.comment(count_of(frames, "frame", "frames") + ", " + count_of(atomics, "atomic", "atomics") + ", " +
+                count_of(geometries, "geometry", "geometries") + ", " +
+                count_of(materials, "material", "materials"));
 }
 
 std::string chain_break_text(const PlacedFrame& placed) {
@@ -59,7 +59,7 @@ public:
           mtl_("# " + options.program_name_version + ", materials of " + options.model_path + "\n") {}
 
     void write(const Model& model) {
-        out_.append(header(model, options_));
+        write_header(model, options_, out_);
         out_.append("mtllib " + options_.mtl_file_name + "\n");
         for (const Finding& f : model.findings) {
             std::string line = std::string(f.doubtful ? "doubtful" : "note") + " at " + hex(f.offset) + ": " + f.text;
