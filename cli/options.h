@@ -4,12 +4,28 @@
 #include <string>
 #include <vector>
 
+// Not a window button: the structure reader's conversion, chosen with -b structure.
+constexpr int button_structure = 7;
+
+enum class Verbosity { quiet, normal, verbose };
+
 struct Options {
-    int button_id = 0;  // id_go1..id_go4, or 0 for auto: each in turn until one is clean
+    int button_id = 0;  // id_go1..id_go4, button_structure, or 0 for auto: each go in turn until one is clean
     bool recursive = false;
     bool help = false;
     bool version = false;
+    Verbosity verbosity = Verbosity::normal;
+    std::string output_dir;  // -o: where the OBJ files go; empty for beside the models
+    int jobs = 1;            // -j: worker processes
+    bool inspect = false;
+    std::vector<std::string> textures;  // -t: texture dictionaries, in the order named
+    bool no_textures = false;
+    bool extract = false;
+    bool exact_text = false;
+    bool local = false;
     std::vector<std::string> paths;  // models and folders, as named
+    // paths[i] with i >= this index came after "--": taken as models whatever their name.
+    std::size_t first_literal_path = static_cast<std::size_t>(-1);
 };
 
 // Fills options from argv. 1 on success; 0 on a usage error, with error set to
