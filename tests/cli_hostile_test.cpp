@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,6 +47,9 @@ std::vector<std::uint8_t> clean_go1_model(std::uint32_t vertices) {
 }
 
 class CliHostile : public ::testing::Test {
+public:
+    ProgramRun run_cli(const std::vector<std::string>& args) { return cli(args); }
+
 protected:
     TempFolder folder;
 
@@ -62,6 +66,13 @@ protected:
         return names;
     }
 };
+
+void test_write(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
 
 std::string last_line(const std::string& text) {
     std::string t = text;
@@ -107,36 +118,57 @@ TEST_F(CliHostile, NameWithBlanksAndNonAsciiBytesKeepsItsBytes) {
     EXPECT_EQ(last_line(run.err), "vorlund-obj: 1 model: 1 clean, 0 doubtful, 0 failed");
 }
 
-// The model is listed, then removed before it is loaded. The OBJ file of the
+// The model is listed, then changed before it is loaded. The OBJ file of the
 // model before it is a pipe, so that model's conversion holds the program
-// still until the test has removed the next one.
-TEST_F(CliHostile, ModelRemovedBetweenListingAndLoadingFails) {
-    folder.write("a.dff", clean_go1_model(30000));  // OBJ text far beyond a pipe's buffer
-    folder.write("b.dff", clean_go1_model(30));
-    ASSERT_EQ(mkfifo((folder.path / "a.dff.obj").c_str(), 0600), 0);
-    int reader = open((folder.path / "a.dff.obj").c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-
+// still until the test has changed the next one.
+struct ChangedRun {
     ProgramRun run;
-    std::thread program([&] { run = cli({"."}); });
+    bool writing = false;
+    std::size_t received = 0;
+};
+
+ChangedRun run_while_changing_b(CliHostile& test, const fs::path& folder, const std::function<void()>& change) {
+    ChangedRun r;
+    test_write(folder / "a.dff", clean_go1_model(30000));  // OBJ text far beyond a pipe's buffer
+    test_write(folder / "b.dff", clean_go1_model(30));
+    if (mkfifo((folder / "a.dff.obj").c_str(), 0600) != 0) return r;
+    int reader = open((folder / "a.dff.obj").c_str(), O_RDONLY | O_NONBLOCK);
+    if (reader < 0) return r;
+
+    std::thread program([&] { r.run = test.run_cli({"."}); });
     pollfd ready{reader, POLLIN, 0};
-    bool writing = poll(&ready, 1, 60000) == 1;  // a's text is arriving: the listing is done
-    fs::remove(folder.path / "b.dff");
+    r.writing = poll(&ready, 1, 60000) == 1;  // a's text is arriving: the listing is done
+    change();
     fcntl(reader, F_SETFL, 0);
     char buffer[65536];
-    std::size_t received = 0;
-    for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) received += static_cast<std::size_t>(n);
+    for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) r.received += static_cast<std::size_t>(n);
     program.join();
     close(reader);
+    return r;
+}
 
-    ASSERT_TRUE(writing);
-    EXPECT_GT(received, 1000000u);
+TEST_F(CliHostile, ModelRemovedBetweenListingAndLoadingFails) {
+    ChangedRun r = run_while_changing_b(*this, folder.path, [&] { fs::remove(folder.path / "b.dff"); });
+    ProgramRun& run = r.run;
+    ASSERT_TRUE(r.writing);
+    EXPECT_GT(r.received, 1000000u);
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_NE(run.err.find(at("b.dff") + ": not converted: no such file or folder"), std::string::npos)
         << run.err;
     EXPECT_EQ(last_line(run.err), "vorlund-obj: 2 models: 1 clean, 0 doubtful, 1 failed");
     // Found missing before its OBJ file was opened: there is none.
     EXPECT_FALSE(fs::exists(folder.path / "b.dff.obj"));
+}
+
+TEST_F(CliHostile, ModelTurnedIntoAFolderBetweenListingAndLoadingFails) {
+    ChangedRun r = run_while_changing_b(*this, folder.path, [&] {
+        fs::remove(folder.path / "b.dff");
+        fs::create_directory(folder.path / "b.dff");
+    });
+    ASSERT_TRUE(r.writing);
+    EXPECT_EQ(r.run.exit_status, 1);
+    EXPECT_NE(r.run.err.find(at("b.dff") + ": not converted: is a folder\n"), std::string::npos) << r.run.err;
+    EXPECT_EQ(entries(), (std::vector<std::string>{"a.dff", "a.dff.obj", "b.dff"}));
 }
 
 TEST_F(CliHostile, FullFileSystemIsAWriteError) {
