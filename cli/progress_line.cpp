@@ -48,10 +48,12 @@ std::string elide_middle(const std::string& text, std::size_t columns) {
 
 std::string progress_line(std::size_t done, std::size_t total, double seconds, const std::string& path,
                           std::size_t width) {
-    std::string line = "[" + std::to_string(done + 1) + "/" + std::to_string(total) + "]";
+    std::string line = "[";
+    line += std::to_string(done + 1) + "/" + std::to_string(total) + "]";
     // Before the first model ends there is no rate to tell.
     if (done > 0 && seconds > 0) {
-        line += " " + rate_text(done, seconds) + ", ";
+        line += ' ';
+        line += rate_text(done, seconds) + ", ";
         line += duration_text(seconds / static_cast<double>(done) * static_cast<double>(total - done)) + " left";
     }
     line += " ";
