@@ -1,35 +1,30 @@
 #include "cli/console_session.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
+#include "cli/terminal.h"
 #include "control/platform.h"
-
-#ifdef _WIN32
-#include <io.h>
-#define stderr_is_terminal() (_isatty(_fileno(stderr)) != 0)
-#else
-#include <unistd.h>
-#define stderr_is_terminal() (isatty(fileno(stderr)) != 0)
-#endif
 
 namespace {
 
 std::string next_model;
 std::vector<std::string> box_texts;
+std::function<void(const std::string&)> box_watcher;
+bool boxes_shown = true;
+int box_errno = 0;
 std::size_t progress_length = 0;  // characters of the progress line on screen, 0 for none
 
-void clear_progress() {
-    if (progress_length == 0) return;
-    std::fprintf(stderr, "\r%*s\r", static_cast<int>(progress_length), "");
-    progress_length = 0;
-}
-
 void session_message_box(WindowHandle owner, const char* text, const char* caption) {
-    clear_progress();
+    box_errno = errno;
     box_texts.push_back(text);
-    console_platform.message_box(owner, text, caption);
+    if (boxes_shown) {
+        clear_progress();
+        console_platform.message_box(owner, text, caption);
+    }
+    if (box_watcher) box_watcher(text);
 }
 
 void session_open_dialog(WindowHandle, char* path, unsigned capacity) {
@@ -44,9 +39,16 @@ void session_open_dialog(WindowHandle, char* path, unsigned capacity) {
 
 Platform session_platform;
 
+std::size_t characters(const std::string& text) {
+    std::size_t n = 0;
+    for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
 }  // namespace
 
-void start_console_session() {
+void start_console_session(bool show_boxes) {
+    boxes_shown = show_boxes;
     session_platform = console_platform;
     session_platform.message_box = session_message_box;
     session_platform.open_dialog = session_open_dialog;
@@ -61,6 +63,17 @@ std::vector<std::string> take_box_texts() {
     return texts;
 }
 
+void watch_boxes(std::function<void(const std::string& text)> watcher) { box_watcher = std::move(watcher); }
+
+int errno_at_last_box() { return box_errno; }
+
+void clear_progress() {
+    if (progress_length == 0) return;
+    std::fprintf(stderr, "\r%*s\r", static_cast<int>(progress_length), "");
+    std::fflush(stderr);
+    progress_length = 0;
+}
+
 void say(const std::string& text) {
     clear_progress();
     std::fprintf(stderr, "vorlund-obj: %s\n", text.c_str());
@@ -69,15 +82,7 @@ void say(const std::string& text) {
 void show_progress(const std::string& text) {
     if (!stderr_is_terminal()) return;
     clear_progress();
-    std::string line = "vorlund-obj: " + text;
-    // A line that wraps could not be taken back: long paths lose their middle.
-    const std::size_t width = 79, head = 13;
-    if (line.size() > width) {
-        std::size_t tail = line.size() - (width - head - 3);
-        while (tail < line.size() && (static_cast<unsigned char>(line[tail]) & 0xC0) == 0x80) ++tail;
-        line = line.substr(0, head) + "..." + line.substr(tail);
-    }
-    std::fputs(line.c_str(), stderr);
+    std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
-    progress_length = line.size();
+    progress_length = characters(text);
 }

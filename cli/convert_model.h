@@ -5,10 +5,25 @@
 
 enum class ModelOutcome { clean, doubtful, failed };
 
-// Converts the model at model_path (absolute) with button_id (id_structure,
-// id_go1..id_go4), keeping doubtful output, or with 0 for auto: structure, then
+// What to do with one model.
+struct ModelJob {
+    std::string model_path;     // absolute
+    int button_id = 0;          // id_structure, id_go1..id_go4, keeping doubtful output; 0 for auto
+    std::string output_folder;  // where the OBJ file goes; empty for beside the model
+    std::string obj_path;       // the OBJ file's full path there
+    bool quiet = false;         // tell nothing of a clean conversion
+    bool exact_text = false;    // leave go1..go4's text as the window writes it
+};
+
+// Converts the model with the job's button, or for auto with structure, then
 // go1 to go4 in turn on the emptied OBJ file until one is clean; when none is,
 // structure's doubtful output is kept if it made any geometry. Unless
 // exact_text, text left by go1..go4 is rewritten with each group's vertices
-// first. Tells the result on stderr.
-ModelOutcome convert_model(const std::string& model_path, int button_id, bool exact_text = false);
+// first. A model bound to fail
+// (missing, empty, unreadable, too large, not a model, a folder) is not
+// opened; a failed conversion removes the OBJ and MTL files it created.
+// Tells the result on stderr.
+ModelOutcome convert_model(const ModelJob& job);
+
+// Tells that the model was not converted, and why; the outcome is a failure.
+ModelOutcome model_failed(const std::string& model_path, const std::string& why);

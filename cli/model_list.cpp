@@ -9,11 +9,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool has_model_extension(const fs::path& p) {
+std::string lower_extension(const fs::path& p) {
     std::string ext = p.extension().string();
-    if (ext.size() != 4 || ext[0] != '.') return false;
     for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return ext == ".dff";
+    return ext;
+}
+
+bool has_model_extension(const fs::path& p) { return lower_extension(p) == ".dff"; }
+
+// What this program writes: such a file named among models is most likely a
+// shell pattern that caught more than meant.
+bool is_own_output(const fs::path& p) {
+    std::string ext = lower_extension(p);
+    return ext == ".obj" || ext == ".mtl";
+}
+
+ModelEntry folder_entry(const fs::path& folder, const std::string& why) {
+    return {folder.string(), why, ModelEntry::Kind::empty_folder, ""};
 }
 
 // The current folder by the name the shell knows it under: a folder reached
@@ -30,11 +42,12 @@ fs::path current_folder() {
 
 // Appends the models of folder to out; sorted by name so every run converts in
 // the same order. Folders reached through links are not entered: they may loop.
-void add_folder(const fs::path& folder, bool recursive, std::vector<ModelEntry>& out) {
+void add_folder(const fs::path& folder, const fs::path& named, bool recursive,
+                std::vector<ModelEntry>& out) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec) {
-        out.push_back({folder.string(), "cannot read the folder (" + ec.message() + ")"});
+        out.push_back(folder_entry(folder, "cannot read the folder (" + ec.message() + ")"));
         return;
     }
     std::vector<fs::directory_entry> entries;
@@ -43,17 +56,18 @@ void add_folder(const fs::path& folder, bool recursive, std::vector<ModelEntry>&
         entries.push_back(*it);
     }
     if (ec) {
-        out.push_back({folder.string(), "cannot read the folder (" + ec.message() + ")"});
+        out.push_back(folder_entry(folder, "cannot read the folder (" + ec.message() + ")"));
         return;
     }
+    std::string relative = folder == named ? "" : folder.lexically_relative(named).generic_string();
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
     for (const auto& e : entries) {
         std::error_code type_ec;
         if (e.is_directory(type_ec)) {
-            if (recursive && !e.is_symlink(type_ec)) add_folder(e.path(), recursive, out);
+            if (recursive && !e.is_symlink(type_ec)) add_folder(e.path(), named, recursive, out);
         } else if (e.is_regular_file(type_ec) && has_model_extension(e.path())) {
-            out.push_back({e.path().string(), ""});
+            out.push_back({e.path().string(), "", ModelEntry::Kind::model, relative});
         }
     }
 }
@@ -71,24 +85,29 @@ std::string absolute_path(const std::string& path) {
     return clean.string();
 }
 
-std::vector<ModelEntry> list_models(const std::vector<std::string>& named, bool recursive) {
+std::vector<ModelEntry> list_models(const std::vector<std::string>& named, bool recursive,
+                                    std::size_t first_literal) {
     std::vector<ModelEntry> models;
-    for (const std::string& name : named) {
+    for (std::size_t i = 0; i < named.size(); ++i) {
+        const std::string& name = named[i];
         std::string path = absolute_path(name);
         std::error_code ec;
         fs::file_status status = fs::status(path, ec);
-        if (!fs::exists(status)) {
+        if (fs::is_directory(status)) {
+            std::size_t before = models.size();
+            add_folder(path, path, recursive, models);
+            if (models.size() == before)
+                models.push_back(folder_entry(path, recursive ? "no models (no *.dff files in the folder or its subfolders)"
+                                                              : "no models (no *.dff files in the folder)"));
+        } else if (i < first_literal && is_own_output(path)) {
+            models.push_back({name, "skipped: an OBJ or MTL file is this program's output (name it after -- to convert it)",
+                              ModelEntry::Kind::skipped, ""});
+        } else if (!fs::exists(status)) {
             bool missing = !ec || ec == std::errc::no_such_file_or_directory ||
                            ec == std::errc::not_a_directory;
-            models.push_back({name, missing ? "no such file or folder" : ec.message()});
-        } else if (fs::is_directory(status)) {
-            std::size_t before = models.size();
-            add_folder(path, recursive, models);
-            if (models.size() == before)
-                models.push_back({path, recursive ? "no *.dff files in the folder or its subfolders"
-                                                  : "no *.dff files in the folder"});
+            models.push_back({name, missing ? "no such file or folder" : ec.message(), ModelEntry::Kind::model, ""});
         } else {
-            models.push_back({path, ""});
+            models.push_back({path, "", ModelEntry::Kind::model, ""});
         }
     }
     return models;

@@ -1,41 +1,53 @@
 #include "cli/options.h"
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "control/commands.h"
 
 const char help_text[] =
-    "usage: vorlund-obj [--button structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
-    "                   MODEL_OR_FOLDER...\n"
+    "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
+    "                   [-o DIR] [-j N] [-q|-v] [--exact-text] MODEL_OR_FOLDER...\n"
     "\n"
     "Converts Vorlund model files (*.dff) into Wavefront OBJ text. Each model's OBJ file\n"
     "is written beside it, named after the model's whole file name with \".obj\" added\n"
     "(house.dff gives house.dff.obj); an existing file of that name is replaced.\n"
     "\n"
-    "  -b, --button BUTTON  the conversion:\n"
-    "                         structure reads the model by its chunk structure: every\n"
-    "                           part placed by its frames, with materials in an MTL file\n"
-    "                           beside the OBJ file (house.dff.mtl)\n"
-    "                         go1 ... go4 the search strategies, as the window's buttons\n"
-    "                         auto (default) tries structure, go1, go2, go3, go4 in turn\n"
-    "                           and keeps the first clean result; when none is clean the\n"
-    "                           OBJ file keeps structure's doubtful output if it converted\n"
-    "                           any geometry, and is left empty otherwise\n"
-    "                         structure and go1 ... go4 keep their output even when it\n"
-    "                           is doubtful\n"
-    "      --local          structure: every part stays in its own frame's space\n"
-    "      --recursive      a folder also converts the models in its subfolders\n"
-    "      --exact-text     write the window's text byte for byte; by default each\n"
-    "                         group's v lines come before its vt and f lines, so\n"
-    "                         that one-pass importers find the faces' vertices\n"
-    "      --help           show this help and exit\n"
-    "      --version        show the version and exit\n"
+    "  -b, --button BUTTON    the conversion:\n"
+    "                           structure reads the model by its chunk structure: every\n"
+    "                             part placed by its frames, with materials in an MTL\n"
+    "                             file beside the OBJ file (house.dff.mtl)\n"
+    "                           go1 ... go4 the search strategies, as the window's buttons\n"
+    "                           auto (default) tries structure, go1, go2, go3, go4 in\n"
+    "                             turn and keeps the first clean result; when none is\n"
+    "                             clean the OBJ file keeps structure's doubtful output if\n"
+    "                             it converted any geometry, and is left empty otherwise\n"
+    "                           structure and go1 ... go4 keep their output even when it\n"
+    "                             is doubtful\n"
+    "      --local            structure: every part stays in its own frame's space\n"
+    "      --recursive        a folder also converts the models in its subfolders\n"
+    "  -o, --output-dir DIR   write the OBJ files under DIR instead of beside the models;\n"
+    "                           a named folder's models keep their paths relative to it\n"
+    "  -j, --jobs N           convert N models at once in worker processes (default: one\n"
+    "                           per processor core); -j 1 converts in this process\n"
+    "  -q, --quiet            tell only failed and doubtful models, and the summary\n"
+    "  -v, --verbose          also show every message the window would show in a box\n"
+    "      --exact-text       write the window's text byte for byte; by default each\n"
+    "                           group's v lines come before its vt and f lines, so\n"
+    "                           that one-pass importers find the faces' vertices\n"
+    "  -h, --help             show this help and exit\n"
+    "      --version          show the version and exit\n"
     "\n"
-    "A folder converts the *.dff files in it (any case of the extension).\n"
+    "A folder converts the *.dff files in it (any case of the extension). Named files\n"
+    "ending in .obj or .mtl are skipped as this program's own output, unless they\n"
+    "follow \"--\". Short options take their value attached or separate (-bgo2, -b go2),\n"
+    "long ones after '=' or separate (--button=go2, --button go2).\n"
     "Messages and a summary go to stderr, one line each.\n"
     "\n"
     "Exit status: 0 when every model converted clean; 1 when any model's output is\n"
-    "doubtful or its conversion failed; 2 for a usage error.\n";
+    "doubtful or its conversion failed, or a named folder holds no models; 2 for a\n"
+    "usage error.\n";
 
 namespace {
 
@@ -43,59 +55,198 @@ int button_from_name(const char* name) {
     static const struct {
         const char* name;
         int id;
-    } buttons[] = {{"auto", 0},         {"structure", id_structure}, {"go1", id_go1},
-                   {"go2", id_go2},     {"go3", id_go3},             {"go4", id_go4}};
+    } buttons[] = {{"auto", 0},         {"go1", id_go1}, {"go2", id_go2},
+                   {"go3", id_go3},     {"go4", id_go4}, {"structure", id_structure}};
     for (const auto& b : buttons)
         if (std::strcmp(name, b.name) == 0) return b.id;
     return -1;
 }
 
+using Apply = bool (*)(Options&, const char* value, std::string& error);
+
+// One row per option. value_needed names what the option's value is, for the
+// message when it is missing; null for options without a value.
+struct OptionRow {
+    char short_name;  // 0 for none
+    const char* long_name;
+    const char* value_needed;
+    Apply apply;
+};
+
+bool set_button(Options& o, const char* value, std::string& error) {
+    o.button_id = button_from_name(value);
+    if (o.button_id >= 0) return true;
+    error = std::string("unknown button '") + value + "' (structure, go1, go2, go3, go4 or auto)";
+    return false;
+}
+
+bool set_output_dir(Options& o, const char* value, std::string& error) {
+    if (value[0] == '\0') {
+        error = "option '--output-dir' needs a folder";
+        return false;
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(value, ec) && !std::filesystem::is_directory(value, ec)) {
+        error = std::string("output folder '") + value + "' exists and is not a folder";
+        return false;
+    }
+    o.output_dir = value;
+    return true;
+}
+
+bool set_jobs(Options& o, const char* value, std::string& error) {
+    constexpr int most_jobs = 256;
+    int n = 0;
+    const char* c = value;
+    for (; *c >= '0' && *c <= '9' && n <= most_jobs; ++c) n = n * 10 + (*c - '0');
+    if (*c != '\0' || c == value || n < 1 || n > most_jobs) {
+        error = std::string("option '--jobs' needs a number from 1 to ") + std::to_string(most_jobs) +
+                ", not '" + value + "'";
+        return false;
+    }
+    o.jobs = n;
+    return true;
+}
+
+bool add_texture(Options& o, const char* value, std::string& error) {
+    if (value[0] == '\0') {
+        error = "option '--textures' needs a file";
+        return false;
+    }
+    o.textures.push_back(value);
+    return true;
+}
+
+const OptionRow option_table[] = {
+    {'b', "button", "a button (structure, go1, go2, go3, go4 or auto)", set_button},
+    {0, "recursive", nullptr, [](Options& o, const char*, std::string&) { return o.recursive = true; }},
+    {'o', "output-dir", "a folder", set_output_dir},
+    {'q', "quiet", nullptr,
+     [](Options& o, const char*, std::string&) { o.verbosity = Verbosity::quiet; return true; }},
+    {'v', "verbose", nullptr,
+     [](Options& o, const char*, std::string&) { o.verbosity = Verbosity::verbose; return true; }},
+    {'h', "help", nullptr, [](Options& o, const char*, std::string&) { return o.help = true; }},
+    {0, "version", nullptr, [](Options& o, const char*, std::string&) { return o.version = true; }},
+    {'j', "jobs", "a number of worker processes", set_jobs},
+    {0, "inspect", nullptr, [](Options& o, const char*, std::string&) { return o.inspect = true; }},
+    {'t', "textures", "a texture dictionary file", add_texture},
+    {0, "no-textures", nullptr, [](Options& o, const char*, std::string&) { return o.no_textures = true; }},
+    {0, "extract", nullptr, [](Options& o, const char*, std::string&) { return o.extract = true; }},
+    {0, "exact-text", nullptr, [](Options& o, const char*, std::string&) { return o.exact_text = true; }},
+    {0, "local", nullptr, [](Options& o, const char*, std::string&) { return o.local = true; }},
+};
+
+const OptionRow* row_for_long(const std::string& name) {
+    for (const auto& row : option_table)
+        if (name == row.long_name) return &row;
+    return nullptr;
+}
+
+const OptionRow* row_for_short(char name) {
+    for (const auto& row : option_table)
+        if (row.short_name != 0 && row.short_name == name) return &row;
+    return nullptr;
+}
+
+// Walks argv as getopt_long does, without permuting: options and paths may mix.
+class ArgumentWalk {
+public:
+    ArgumentWalk(int argc, char** argv, Options& options, std::string& error)
+        : argc_(argc), argv_(argv), options_(options), error_(error) {}
+
+    bool run() {
+        bool options_ended = false;
+        for (i_ = 1; i_ < argc_; ++i_) {
+            const char* arg = argv_[i_];
+            if (arg[0] == '\0') return fail("empty path");
+            if (options_ended || arg[0] != '-' || arg[1] == '\0') {
+                options_.paths.push_back(arg);
+            } else if (std::strcmp(arg, "--") == 0) {
+                options_ended = true;
+                options_.first_literal_path = options_.paths.size();
+            } else if (arg[1] == '-') {
+                if (!long_option(arg + 2)) return false;
+            } else if (!short_options(arg + 1)) {
+                return false;
+            }
+            // --help and --version end the walk: what follows does not matter.
+            if (options_.help || options_.version) return true;
+        }
+        return true;
+    }
+
+private:
+    bool fail(const std::string& why) {
+        error_ = why;
+        return false;
+    }
+
+    // The next argument as the option's value; false when there is none.
+    bool take_next(const char*& value) {
+        if (i_ + 1 >= argc_) return false;
+        value = argv_[++i_];
+        return true;
+    }
+
+    bool apply(const OptionRow& row, const char* value, const std::string& spelled) {
+        if (!row.apply(options_, value, error_)) {
+            // A value's own message names the long spelling; say what was typed.
+            const std::string long_spelling = std::string("'--") + row.long_name + "'";
+            std::size_t at = error_.find(long_spelling);
+            if (at != std::string::npos) error_.replace(at, long_spelling.size(), "'" + spelled + "'");
+            return false;
+        }
+        return true;
+    }
+
+    bool long_option(const char* text) {
+        const char* equals = std::strchr(text, '=');
+        std::string name = equals ? std::string(text, equals) : std::string(text);
+        const OptionRow* row = row_for_long(name);
+        std::string spelled = "--" + name;
+        if (!row) return fail("unknown option '" + spelled + "'");
+        const char* value = equals ? equals + 1 : nullptr;
+        if (!row->value_needed) {
+            if (value) return fail("option '" + spelled + "' takes no value");
+            return apply(*row, "", spelled);
+        }
+        if (!value && !take_next(value))
+            return fail("option '" + spelled + "' needs " + row->value_needed);
+        return apply(*row, value, spelled);
+    }
+
+    // A cluster of short options, as "-qv" or "-bgo2": an option with a value
+    // takes the rest of the cluster, or the next argument when nothing is left.
+    bool short_options(const char* cluster) {
+        for (const char* c = cluster; *c; ++c) {
+            const OptionRow* row = row_for_short(*c);
+            std::string spelled = std::string("-") + *c;
+            if (!row) return fail("unknown option '" + spelled + "'");
+            if (!row->value_needed) {
+                if (!apply(*row, "", spelled)) return false;
+                if (options_.help) return true;
+                continue;
+            }
+            const char* value = c + 1;
+            if (*value == '\0' && !take_next(value))
+                return fail("option '" + spelled + "' needs " + row->value_needed);
+            return apply(*row, value, spelled);
+        }
+        return true;
+    }
+
+    int argc_;
+    char** argv_;
+    Options& options_;
+    std::string& error_;
+    int i_ = 0;
+};
+
 }  // namespace
 
 int parse_options(int argc, char** argv, Options& options, std::string& error) {
-    bool options_ended = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (options_ended || arg[0] != '-' || arg[1] == '\0') {
-            options.paths.push_back(arg);
-            continue;
-        }
-        const char* value = nullptr;
-        if (std::strcmp(arg, "--") == 0) {
-            options_ended = true;
-        } else if (std::strcmp(arg, "--help") == 0) {
-            options.help = true;
-            return 1;
-        } else if (std::strcmp(arg, "--version") == 0) {
-            options.version = true;
-            return 1;
-        } else if (std::strcmp(arg, "--recursive") == 0) {
-            options.recursive = true;
-        } else if (std::strcmp(arg, "--local") == 0) {
-            options.local = true;
-        } else if (std::strcmp(arg, "--exact-text") == 0) {
-            options.exact_text = true;
-        } else if (std::strncmp(arg, "--button=", 9) == 0) {
-            value = arg + 9;
-        } else if (std::strcmp(arg, "-b") == 0 || std::strcmp(arg, "--button") == 0) {
-            if (i + 1 == argc) {
-                error = std::string("option '") + arg + "' needs a button (structure, go1, go2, go3, go4 or auto)";
-                return 0;
-            }
-            value = argv[++i];
-        } else {
-            error = std::string("unknown option '") + arg + "'";
-            return 0;
-        }
-        if (value) {
-            int id = button_from_name(value);
-            if (id < 0) {
-                error = std::string("unknown button '") + value + "' (structure, go1, go2, go3, go4 or auto)";
-                return 0;
-            }
-            options.button_id = id;
-        }
-    }
+    if (!ArgumentWalk(argc, argv, options, error).run()) return 0;
+    if (options.help || options.version) return 1;
     if (options.paths.empty()) {
         error = "no model or folder named";
         return 0;

@@ -4,14 +4,25 @@
 #include <string>
 #include <vector>
 
+enum class Verbosity { quiet, normal, verbose };
+
 struct Options {
     int button_id = 0;  // id_structure, id_go1..id_go4, or 0 for auto: each in turn until one is clean
-    bool local = false;  // structure: every part in its own frame's space
     bool recursive = false;
-    bool exact_text = false;  // the window's text byte for byte: no vertices-first rewrite
     bool help = false;
     bool version = false;
+    Verbosity verbosity = Verbosity::normal;
+    std::string output_dir;  // -o: where the OBJ files go; empty for beside the models
+    int jobs = 1;            // -j: worker processes
+    bool inspect = false;
+    std::vector<std::string> textures;  // -t: texture dictionaries, in the order named
+    bool no_textures = false;
+    bool extract = false;
+    bool exact_text = false;
+    bool local = false;
     std::vector<std::string> paths;  // models and folders, as named
+    // paths[i] with i >= this index came after "--": taken as models whatever their name.
+    std::size_t first_literal_path = static_cast<std::size_t>(-1);
 };
 
 // Fills options from argv. 1 on success; 0 on a usage error, with error set to

@@ -1,6 +1,7 @@
 #include "control/commands.h"
 
 #include <cstdio>
+#include <string>
 
 #include "engine/conversion_state.h"
 #include "engine/error_box.h"
@@ -22,12 +23,19 @@ int conversion_busy = 0;
 // The command line keeps doubtful output to show it; the window empties it.
 int keep_doubtful = 0;
 
+// The command line's output folder; empty for the window, whose OBJ file is a
+// bare name in the model's folder (the current one after the Open dialog).
+std::string output_folder;
+
+// The path the OBJ file is opened by: the bare name, or the name in the output folder.
+std::string output_file;
+
 // Models produce hundreds of megabytes of text: one large buffer saves most of
 // the write calls. One stream is open at a time, so one static buffer serves.
 char output_buffer[1 << 20];
 
 int open_output() {
-    std::FILE* f = std::fopen(conversion_state.output_path, "w");
+    std::FILE* f = std::fopen(output_file.c_str(), "w");
     conversion_state.output = f;
     if (!f) return 0;
     std::setvbuf(f, output_buffer, _IOFBF, sizeof output_buffer);
@@ -51,6 +59,19 @@ bool is_path_separator(char c) {
 #endif
 }
 
+std::string output_file_for(const char* name) {
+    if (output_folder.empty()) return name;
+    std::string path = output_folder;
+    if (!is_path_separator(path.back())) {
+#ifdef _WIN32
+        path += '\\';
+#else
+        path += '/';
+#endif
+    }
+    return path + name;
+}
+
 void show_about() {
     static const char text[] = PROGRAM_NAME " " PROGRAM_VERSION
         "\n\nTurns Vorlund model files (*.dff) into Wavefront OBJ text.";
@@ -67,6 +88,18 @@ void open_model(WindowHandle main_window) {
 
 void set_keep_doubtful_output(int keep) { keep_doubtful = keep; }
 
+void set_output_folder(const std::string& folder) { output_folder = folder; }
+
+std::string output_file_path() {
+    for (char c : output_file)
+        if (is_path_separator(c)) return output_file;
+    // A bare name lies in the model's folder, named as the dialog named the model.
+    std::string path = conversion_state.source_path;
+    std::size_t name = path.size();
+    while (name > 0 && !is_path_separator(path[name - 1])) --name;
+    return path.substr(0, name) + output_file;
+}
+
 int choose_model(WindowHandle main_window, char* source_path, char* output_path) {
     source_path[0] = '\0';
     platform().open_dialog(main_window, source_path, source_path_capacity);
@@ -77,6 +110,7 @@ int choose_model(WindowHandle main_window, char* source_path, char* output_path)
     for (const char* c = source_path; *c; ++c)
         if (is_path_separator(*c)) name = c + 1;
     std::snprintf(output_path, output_path_capacity, "%s.obj", name);
+    output_file = output_file_for(output_path);
 
     // The previous model's OBJ file is still empty: nothing to check.
     if (conversion_state.output_open) close_output();

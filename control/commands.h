@@ -3,6 +3,7 @@
 // hands every WM_COMMAND and WM_CLOSE here; the command line drives the same calls.
 
 #include <cstdint>
+#include <string>
 
 #include "control/platform.h"
 #include "engine/strategies.h"
@@ -28,6 +29,16 @@ void run_conversion(WindowHandle main_window, int button_id, Strategy strategy);
 // With 1, doubtful output stays in the OBJ file, which is closed for good (output_open
 // 0) instead of being emptied for another button. The window never sets it.
 void set_keep_doubtful_output(int keep);
+
+// With a folder, choose_model opens the OBJ file in that folder (by the same bare
+// name) instead of the current one, which stays the model's. The model is still
+// loaded from the current folder. Empty restores the window's behaviour; the
+// window never sets it.
+void set_output_folder(const std::string& folder);
+
+// The full path of the current (or last) model's OBJ file: in the output folder
+// when one is set, else beside the model. The MTL and PNG files go beside it.
+std::string output_file_path();
 
 // The messages of the commands, for those who must tell them apart.
 extern const char text_choose_model[];  // a button pressed with no OBJ file open

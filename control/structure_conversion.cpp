@@ -1,18 +1,24 @@
 #include "control/structure_conversion.h"
 
 #include <cstdio>
+#include <vector>
 
+#include "control/commands.h"
 #include "control/version.h"
 #include "engine/conversion_state.h"
 #include "engine/obj_output.h"
 #include "engine/source_loading.h"
 #include "model/obj_writer.h"
 #include "model/structure_reader.h"
+#include "model/model.h"
 
 namespace {
 
 bool keep_local = false;
 std::uint32_t geometries_written = 0;
+std::vector<std::string> texture_names;
+std::string first_doubt;
+std::string mtl_text;
 
 // Atomics may place one geometry many times; a small hostile file must not
 // make endless text. Real models make a few times their size.
@@ -38,6 +44,9 @@ bool write_text_file(const std::string& name, const std::string& text) {
 
 void run_structure(const char* source_path) {
     geometries_written = 0;
+    texture_names.clear();
+    first_doubt.clear();
+    mtl_text.clear();
     if (!prepare_source(source_path)) return;
     const auto size = static_cast<std::uint32_t>(conversion_state.source_length);
     Model model = read_model(conversion_state.source_buffer, size);
@@ -53,13 +62,11 @@ void run_structure(const char* source_path) {
     options.max_obj_bytes = text_bytes_floor + text_bytes_per_model_byte * size;
     ObjText text = write_obj(model, options);
     geometries_written = text.geometries_written;
+    texture_names = text.texture_names;
+    texture_names.insert(texture_names.end(), text.mask_names.begin(), text.mask_names.end());
+    first_doubt = text.first_doubt;
 
-    if (!write_text_file(options.mtl_file_name, text.mtl)) {
-        put_text("# the material file ");
-        put_text(options.mtl_file_name.c_str());
-        put_text(" could not be written\n");
-        text.doubtful = true;
-    }
+    mtl_text = std::move(text.mtl);
     if (text.doubtful) conversion_state.had_errors = 1;
 }
 
@@ -70,6 +77,16 @@ void structure(const char* source_path) { run_with_gathered_output(run_structure
 void set_structure_local(bool local) { keep_local = local; }
 
 std::uint32_t structure_geometries_written() { return geometries_written; }
+
+const std::vector<std::string>& structure_texture_names() { return texture_names; }
+
+const std::string& structure_first_doubt() { return first_doubt; }
+
+bool write_structure_mtl(std::string& mtl_path) {
+    // Beside the OBJ file, wherever the command line put it.
+    mtl_path = mtl_file_name_for(output_file_path());
+    return write_text_file(mtl_path, mtl_text);
+}
 
 std::string mtl_file_name_for(const std::string& obj_file_name) {
     const std::string extension = ".obj";

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 void structure(const char* source_path);
 
@@ -13,6 +14,19 @@ void set_structure_local(bool local);
 
 // How many geometries the last structure conversion wrote (whole or in part).
 std::uint32_t structure_geometries_written();
+
+// The textures and masks that the last structure conversion's materials name,
+// each once, spelled as the first material spells it.
+const std::vector<std::string>& structure_texture_names();
+
+// What first made the last structure conversion doubtful, as its OBJ text tells
+// it; empty when it was clean.
+const std::string& structure_first_doubt();
+
+// Writes the last structure conversion's MTL file beside its OBJ file, once its
+// output is kept: a conversion passed over leaves no MTL file behind. mtl_path
+// tells where; false when it could not be written.
+bool write_structure_mtl(std::string& mtl_path);
 
 // The MTL file beside an OBJ file: house.dff.obj gives house.dff.mtl.
 std::string mtl_file_name_for(const std::string& obj_file_name);

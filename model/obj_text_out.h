@@ -23,6 +23,7 @@ public:
     // A comment that makes the conversion doubtful.
     void doubt(std::string_view text) {
         comment(text);
+        if (!doubtful) first_doubt = text;
         doubtful = true;
     }
 
@@ -31,6 +32,7 @@ public:
     std::uint64_t size() const { return handed_ + text_.size(); }
 
     bool doubtful = false;
+    std::string first_doubt;  // what made it doubtful first, for a one-line reason
 
 private:
     static constexpr std::size_t piece_size = 1 << 20;

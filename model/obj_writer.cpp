@@ -63,15 +63,18 @@ public:
         out_.append("mtllib " + options_.mtl_file_name + "\n");
         for (const Finding& f : model.findings) {
             std::string line = std::string(f.doubtful ? "doubtful" : "note") + " at " + hex(f.offset) + ": " + f.text;
-            if (f.doubtful)
+            if (f.doubtful) {
+                const bool first = !out_.doubtful;
                 out_.doubt(line);
-            else
+                if (first) out_.first_doubt = f.text + " (at " + hex(f.offset) + ")";
+            } else
                 out_.comment(line);
         }
         many_clumps_ = model.clumps.size() > 1;
         for (std::size_t c = 0; c < model.clumps.size() && !stopped_; ++c) write_clump(model.clumps[c], c);
         out_.hand_on();
         result_.doubtful = out_.doubtful;
+        result_.first_doubt = out_.first_doubt;
         result_.mtl = mtl_.take_text();
         result_.texture_names = mtl_.take_textures();
         result_.mask_names = mtl_.take_masks();

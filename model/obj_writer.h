@@ -25,6 +25,7 @@ struct ObjWriteOptions {
 struct ObjText {
     std::string obj, mtl;
     bool doubtful = false;                 // not every geometry was converted whole
+    std::string first_doubt;               // the first doubtful comment, for a one-line reason
     std::uint32_t geometries_written = 0;  // geometries with at least one object in the OBJ
     std::vector<std::string> texture_names, mask_names;  // as the materials name them, each once
 };

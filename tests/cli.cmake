@@ -9,3 +9,7 @@ if(TARGET make_samples)
   target_compile_definitions(vorlund_tests PRIVATE MAKE_SAMPLES_PROGRAM="$<TARGET_FILE:make_samples>")
   add_dependencies(vorlund_tests make_samples)
 endif()
+if(TARGET vorlund-obj AND NOT WIN32)
+  # forkpty, for the progress line on a terminal.
+  target_link_libraries(vorlund_tests PRIVATE util)
+endif()

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,6 +47,9 @@ std::vector<std::uint8_t> clean_go1_model(std::uint32_t vertices) {
 }
 
 class CliHostile : public ::testing::Test {
+public:
+    ProgramRun run_cli(const std::vector<std::string>& args) { return cli(args); }
+
 protected:
     TempFolder folder;
 
@@ -63,6 +67,13 @@ protected:
     }
 };
 
+void test_write(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
 std::string last_line(const std::string& text) {
     std::string t = text;
     while (!t.empty() && t.back() == '\n') t.pop_back();
@@ -75,7 +86,8 @@ TEST_F(CliHostile, ModelThatIsAFolderFailsAndWritesNothing) {
     fs::create_directory(folder.path / "thing.dff");
     ProgramRun run = cli({"thing.dff"});
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_NE(run.err.find(at("thing.dff") + ": no *.dff files in the folder"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(at("thing.dff") + ": no models (no *.dff files in the folder)"), std::string::npos)
+        << run.err;
     EXPECT_EQ(entries(), std::vector<std::string>{"thing.dff"});
 }
 
@@ -106,38 +118,58 @@ TEST_F(CliHostile, NameWithBlanksAndNonAsciiBytesKeepsItsBytes) {
     EXPECT_EQ(last_line(run.err), "vorlund-obj: 1 model: 1 clean, 0 doubtful, 0 failed");
 }
 
-// The model is listed, then removed before it is loaded. The OBJ file of the
+// The model is listed, then changed before it is loaded. The OBJ file of the
 // model before it is a pipe, so that model's conversion holds the program
-// still until the test has removed the next one.
-TEST_F(CliHostile, ModelRemovedBetweenListingAndLoadingFails) {
-    folder.write("a.dff", clean_go1_model(30000));  // OBJ text far beyond a pipe's buffer
-    folder.write("b.dff", clean_go1_model(30));
-    ASSERT_EQ(mkfifo((folder.path / "a.dff.obj").c_str(), 0600), 0);
-    int reader = open((folder.path / "a.dff.obj").c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-
+// still until the test has changed the next one.
+struct ChangedRun {
     ProgramRun run;
+    bool writing = false;
+    std::size_t received = 0;
+};
+
+ChangedRun run_while_changing_b(CliHostile& test, const fs::path& folder, const std::function<void()>& change) {
+    ChangedRun r;
+    test_write(folder / "a.dff", clean_go1_model(30000));  // OBJ text far beyond a pipe's buffer
+    test_write(folder / "b.dff", clean_go1_model(30));
+    if (mkfifo((folder / "a.dff.obj").c_str(), 0600) != 0) return r;
+    int reader = open((folder / "a.dff.obj").c_str(), O_RDONLY | O_NONBLOCK);
+    if (reader < 0) return r;
+
     // go1 alone: auto's first try (structure) would close the pipe, ending the reader's loop early.
-    std::thread program([&] { run = cli({"--button", "go1", "."}); });
+    std::thread program([&] { r.run = test.run_cli({"--button", "go1", "."}); });
     pollfd ready{reader, POLLIN, 0};
-    bool writing = poll(&ready, 1, 60000) == 1;  // a's text is arriving: the listing is done
-    fs::remove(folder.path / "b.dff");
+    r.writing = poll(&ready, 1, 60000) == 1;  // a's text is arriving: the listing is done
+    change();
     fcntl(reader, F_SETFL, 0);
     char buffer[65536];
-    std::size_t received = 0;
-    for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) received += static_cast<std::size_t>(n);
+    for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) r.received += static_cast<std::size_t>(n);
     program.join();
     close(reader);
+    return r;
+}
 
-    ASSERT_TRUE(writing);
-    EXPECT_GT(received, 1000000u);
+TEST_F(CliHostile, ModelRemovedBetweenListingAndLoadingFails) {
+    ChangedRun r = run_while_changing_b(*this, folder.path, [&] { fs::remove(folder.path / "b.dff"); });
+    ProgramRun& run = r.run;
+    ASSERT_TRUE(r.writing);
+    EXPECT_GT(r.received, 1000000u);
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_NE(run.err.find(at("b.dff") + ": not converted: the model could not be loaded"), std::string::npos)
+    EXPECT_NE(run.err.find(at("b.dff") + ": not converted: no such file or folder"), std::string::npos)
         << run.err;
     EXPECT_EQ(last_line(run.err), "vorlund-obj: 2 models: 1 clean, 0 doubtful, 1 failed");
-    // b's OBJ file holds the header and the failed lookup.
-    EXPECT_EQ(read_file(folder.path / "b.dff.obj"),
-              "# " + at("b.dff") + "\n Invalid file handle. Error is 2\n");
+    // Found missing before its OBJ file was opened: there is none.
+    EXPECT_FALSE(fs::exists(folder.path / "b.dff.obj"));
+}
+
+TEST_F(CliHostile, ModelTurnedIntoAFolderBetweenListingAndLoadingFails) {
+    ChangedRun r = run_while_changing_b(*this, folder.path, [&] {
+        fs::remove(folder.path / "b.dff");
+        fs::create_directory(folder.path / "b.dff");
+    });
+    ASSERT_TRUE(r.writing);
+    EXPECT_EQ(r.run.exit_status, 1);
+    EXPECT_NE(r.run.err.find(at("b.dff") + ": not converted: is a folder\n"), std::string::npos) << r.run.err;
+    EXPECT_EQ(entries(), (std::vector<std::string>{"a.dff", "a.dff.obj", "b.dff"}));
 }
 
 TEST_F(CliHostile, FullFileSystemIsAWriteError) {
@@ -151,12 +183,15 @@ TEST_F(CliHostile, FullFileSystemIsAWriteError) {
     if (f) std::fclose(f);
     ProgramRun run;
     if (written)
-        run = run_program(VORLUND_OBJ_PROGRAM, {"--button", "go1", "m.dff"}, RunSettings{small.string(), false});
+        run = run_program(VORLUND_OBJ_PROGRAM, {"-v", "--button", "go1", "m.dff"}, RunSettings{small.string(), false});
+    // The cut-off OBJ file was made by the failed conversion: it is gone.
+    bool obj_left = fs::exists(small / "m.dff.obj");
     umount(small.c_str());
     ASSERT_TRUE(written);
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_NE(run.err.find("vorlund-obj: <*.obj> write error!"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(": not converted: could not write "), std::string::npos) << run.err;
+    EXPECT_FALSE(obj_left);
 }
 
 #endif

@@ -107,10 +107,10 @@ protected:
     std::string at(const std::string& name) { return (folder.path / name).string(); }
 };
 
-std::string summary(int models, int clean, int doubtful, int failed) {
+std::string summary(int models, int clean, int doubtful, int failed, const std::string& more = "") {
     return "vorlund-obj: " + std::to_string(models) + (models == 1 ? " model: " : " models: ") +
            std::to_string(clean) + " clean, " + std::to_string(doubtful) + " doubtful, " +
-           std::to_string(failed) + " failed";
+           std::to_string(failed) + " failed" + more;
 }
 
 // --- usage -----------------------------------------------------------------
@@ -150,10 +150,10 @@ TEST_F(Cli, HelpAndVersionGoToStdout) {
     EXPECT_EQ(help.exit_status, 0);
     EXPECT_EQ(help.err, "");
     EXPECT_EQ(lines_of(help.out).at(0),
-              "usage: vorlund-obj [--button structure|go1|go2|go3|go4|auto] [--local] [--recursive]");
+              "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]");
     for (const char* word : {"--button", "-b", "--recursive", "--help", "--version", "auto", "go4",
-                             "structure", "--local", "house.dff.mtl",
-                             "house.dff.obj", "Exit status"})
+                             "structure", "--local", "house.dff.mtl", "house.dff.obj", "Exit status",
+                             "--output-dir", "--quiet", "--verbose", "-h,", "--exact-text"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 
     ProgramRun version = cli({"--version"});
@@ -168,6 +168,7 @@ struct ButtonCase {
     const char* sample;
     const char* spelling;  // the button as named on the command line
     int button_id;
+    const char* doubt;     // why the button's output is doubtful; null when clean
 };
 void PrintTo(const ButtonCase& c, std::ostream* os) {
     *os << c.sample << " " << c.spelling << " go" << c.button_id - id_go1 + 1;
@@ -207,14 +208,21 @@ TEST_P(EachButton, WritesWhatTheWindowWritesAndKeepsDoubtfulOutput) {
 
     const std::string name = std::string("go") + std::to_string(c.button_id - id_go1 + 1);
     EXPECT_EQ(run.out, "");
+    args.insert(args.begin(), {"-v", "--exact-text"});
+    ProgramRun verbose = cli(args);
+    EXPECT_EQ(read_file(obj), window.text);
+    EXPECT_EQ(window.doubtful, c.doubt != nullptr);
     if (window.doubtful) {
+        const std::string model_line = "vorlund-obj: " + model.string() + ": " + name +
+                                       " found doubtful output (" + c.doubt + "), kept in " + obj;
         EXPECT_EQ(run.exit_status, 1);
-        EXPECT_EQ(lines_of(run.err),
-                  (std::vector<std::string>{doubtful_line,
-                                            "vorlund-obj: " + model.string() + ": " + name +
-                                                " found doubtful output, kept in " + obj,
-                                            summary(1, 0, 1, 0)}));
+        EXPECT_EQ(lines_of(run.err), (std::vector<std::string>{model_line, summary(1, 0, 1, 0)}));
+        // The window's box is shown only when asked for.
+        EXPECT_EQ(verbose.exit_status, 1);
+        EXPECT_EQ(lines_of(verbose.err),
+                  (std::vector<std::string>{doubtful_line, model_line, summary(1, 0, 1, 0)}));
     } else {
+        EXPECT_EQ(verbose.err, run.err);
         EXPECT_EQ(run.exit_status, 0);
         EXPECT_EQ(lines_of(run.err),
                   (std::vector<std::string>{"vorlund-obj: " + model.string() + ": " + name +
@@ -225,12 +233,21 @@ TEST_P(EachButton, WritesWhatTheWindowWritesAndKeepsDoubtfulOutput) {
 
 std::vector<ButtonCase> every_sample_and_button() {
     std::vector<ButtonCase> cases;
-    const char* spellings[] = {"--button", "-b", "--button=go3", "--button=go4"};
-    for (const char* sample : {"crate.dff", "house.dff", "lantern.dff"})
-        for (int id = id_go1; id <= id_go4; ++id) {
-            const char* spelling = spellings[id - id_go1];
-            cases.push_back({sample, spelling, id});
-        }
+    const char* spellings[] = {"--button", "-b", "--button=go3", "-bgo4"};
+    const char* none = "no blocks found";
+    const struct {
+        const char* sample;
+        const char* doubt[4];  // for go1..go4
+    } samples[] = {
+        {"crate.dff", {nullptr, none, "2 blocks, 2 with face indices out of range", none}},
+        {"house.dff",
+         {"2 blocks, 2 with face indices out of range, 2 with a normal not of unit length", none, nullptr,
+          none}},
+        {"lantern.dff", {none, none, none, nullptr}},
+    };
+    for (const auto& s : samples)
+        for (int id = id_go1; id <= id_go4; ++id)
+            cases.push_back({s.sample, spellings[id - id_go1], id, s.doubt[id - id_go1]});
     return cases;
 }
 
@@ -272,12 +289,13 @@ TEST_F(Cli, AutoStopsAtTheFirstCleanButton) {
         const fs::path model = copy_sample(c.sample);
         const std::string obj = model.string() + ".obj";
         const std::string expected_text = window_output(model, c.clean_id).text;
-        ProgramRun run = cli({"--exact-text", c.sample});
+        ProgramRun run = cli({"-v", "--exact-text", c.sample});
         // structure first: these samples are no chunk trees.
         const int tries = c.clean_id - id_go1 + 1;
         std::vector<std::string> expected_err(static_cast<std::size_t>(tries), doubtful_line);
-        expected_err.push_back("vorlund-obj: " + model.string() + ": go" + std::to_string(tries) +
-                               " converted it clean into " + obj);
+        const std::string model_line = "vorlund-obj: " + model.string() + ": go" + std::to_string(tries) +
+                                       " converted it clean into " + obj;
+        expected_err.push_back(model_line);
         expected_err.push_back(summary(1, 1, 0, 0));
         EXPECT_EQ(run.exit_status, 0) << c.sample;
         EXPECT_EQ(lines_of(run.err), expected_err);
@@ -285,7 +303,9 @@ TEST_F(Cli, AutoStopsAtTheFirstCleanButton) {
         EXPECT_EQ(read_file(obj), expected_text) << c.sample;
         // structure's MTL file goes with structure's text.
         EXPECT_FALSE(fs::exists(model.string() + ".mtl")) << c.sample;
-        EXPECT_EQ(cli({"--button", "auto", c.sample}).err, run.err);
+        EXPECT_EQ(cli({"--button", "auto", "--verbose", "--exact-text", c.sample}).err, run.err);
+        // Without -v the conversions passed over say nothing.
+        EXPECT_EQ(lines_of(cli({c.sample}).err), (std::vector<std::string>{model_line, summary(1, 1, 0, 0)}));
         const std::string reordered = read_file(obj);
         EXPECT_EQ(sorted_lines(reordered), sorted_lines(expected_text)) << c.sample;
         EXPECT_EQ(faces_pointing_ahead(reordered), 0) << c.sample;
@@ -297,10 +317,13 @@ TEST_F(Cli, AutoLeavesTheFileEmptyWhenNoButtonIsClean) {
     nothing.u8(16);
     nothing.fill(200, 0x55);
     folder.write("nothing.dff", nothing);
-    ProgramRun run = cli({"nothing.dff"});
+    ProgramRun run = cli({"-v", "nothing.dff"});
     EXPECT_EQ(run.exit_status, 1);
     std::vector<std::string> expected(5, doubtful_line);
-    expected.push_back("vorlund-obj: " + at("nothing.dff") + ": no button converts it clean; " +
+    expected.push_back("vorlund-obj: " + at("nothing.dff") +
+                       ": no conversion is clean (structure: not a chunked model: no clump among the first "
+                       "chunks (at 0x0); go1: no blocks found; go2: no blocks found; go3: no blocks found; go4: no "
+                       "blocks found); " +
                        at("nothing.dff.obj") +
                        " is left empty (--button structure and go1 to go4 keep each one's doubtful output)");
     expected.push_back(summary(1, 0, 1, 0));
@@ -363,8 +386,8 @@ TEST_F(Cli, FolderWithoutModelsFails) {
     ProgramRun run = cli({"empty"});
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(lines_of(run.err),
-              (std::vector<std::string>{"vorlund-obj: " + at("empty") + ": no *.dff files in the folder",
-                                        summary(1, 0, 0, 1)}));
+              (std::vector<std::string>{"vorlund-obj: " + at("empty") + ": no models (no *.dff files in the folder)",
+                                        summary(0, 0, 0, 0, "; 1 folder without models")}));
 }
 
 // The public corpus, reached through links: the OBJ files go beside the links.
@@ -421,30 +444,31 @@ TEST_F(Cli, ModelsThatCannotBeLoadedFailThoughTheWindowEndsThemClean) {
     wrong.fill(100, 1);
     folder.write("wrong.dff", wrong);
     folder.write("empty.dff", std::vector<std::uint8_t>{});
-    ProgramRun run = cli({"wrong.dff", "empty.dff"});
+    ProgramRun run = cli({"-v", "wrong.dff", "empty.dff"});
     EXPECT_EQ(run.exit_status, 1);
+    // Known before the Open: the window's commands never run, so no box either.
     EXPECT_EQ(lines_of(run.err),
               (std::vector<std::string>{
-                  "vorlund-obj: This doesn't seem to be a dff file!",
-                  "vorlund-obj: " + at("wrong.dff") + ": not converted: not a model file",
-                  "vorlund-obj: " + at("empty.dff") + ": not converted: the model could not be loaded",
-                  summary(2, 0, 0, 2)}));
-    // As the window leaves them: the header line and nothing else.
-    EXPECT_EQ(read_file(folder.path / "wrong.dff.obj"), "# " + at("wrong.dff") + "\n");
-    EXPECT_EQ(read_file(folder.path / "empty.dff.obj"), "# " + at("empty.dff") + "\n");
+                  "vorlund-obj: " + at("wrong.dff") +
+                      ": not converted: not a model file (first bytes 11 01 01 01; a model starts with 10)",
+                  "vorlund-obj: " + at("empty.dff") + ": not converted: empty file", summary(2, 0, 0, 2)}));
+    // Unlike the window, which leaves the header line, no OBJ file at all.
+    EXPECT_FALSE(fs::exists(folder.path / "wrong.dff.obj"));
+    EXPECT_FALSE(fs::exists(folder.path / "empty.dff.obj"));
 }
 
 TEST_F(Cli, ObjNameTakenByAFolderFailsWithTheOpenError) {
     copy_sample("crate.dff");
     copy_sample("house.dff");
     fs::create_directory(folder.path / "crate.dff.obj");
-    ProgramRun run = cli({"crate.dff", "house.dff"});
+    ProgramRun run = cli({"-v", "crate.dff", "house.dff"});
     EXPECT_EQ(run.exit_status, 1);
     std::vector<std::string> err = lines_of(run.err);
     ASSERT_GE(err.size(), 3u);
     EXPECT_EQ(err[0], "vorlund-obj: <*.obj> open error!");
     EXPECT_EQ(err[1], "vorlund-obj: " + at("crate.dff") + ": not converted: cannot create " +
-                          at("crate.dff.obj"));
+                          at("crate.dff.obj") + " (is a directory)");
+    EXPECT_TRUE(fs::is_directory(folder.path / "crate.dff.obj"));
     EXPECT_EQ(err.back(), summary(2, 1, 0, 1));
 }
 
@@ -452,7 +476,9 @@ TEST_F(Cli, FullDiskIsAWriteErrorNotACleanConversion) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
     copy_sample("crate.dff");
     fs::create_symlink("/dev/full", folder.path / "crate.dff.obj");
-    ProgramRun run = cli({"--button", "go1", "crate.dff"});
+    ProgramRun run = cli({"-v", "--button", "go1", "crate.dff"});
+    // A failed conversion takes back only what it created: the link was there before.
+    EXPECT_TRUE(fs::is_symlink(folder.path / "crate.dff.obj"));
     fs::remove(folder.path / "crate.dff.obj");  // the link, never the device
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(lines_of(run.err),
@@ -481,7 +507,7 @@ TEST_F(CliWithoutRoot, ReadOnlyFolderFailsEveryModelInIt) {
     fs::permissions(folder.path / "locked", fs::perms::owner_write | fs::perms::group_write |
                                                  fs::perms::others_write,
                     fs::perm_options::remove);
-    ProgramRun run = run_unprivileged({"locked"});
+    ProgramRun run = run_unprivileged({"-v", "locked"});
     if (!skipped_reason.empty()) GTEST_SKIP() << skipped_reason;
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(count_lines_starting(run.err, "vorlund-obj: <*.obj> open error!"), 2) << run.err;
@@ -495,13 +521,13 @@ TEST_F(CliWithoutRoot, ReadOnlyObjFileIsLeftAsItWas) {
     folder.write("crate.dff.obj", std::vector<std::uint8_t>{'o', 'l', 'd'});
     fs::permissions(folder.path / "crate.dff.obj",
                     fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    ProgramRun run = run_unprivileged({"crate.dff"});
+    ProgramRun run = run_unprivileged({"-v", "crate.dff"});
     if (!skipped_reason.empty()) GTEST_SKIP() << skipped_reason;
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(lines_of(run.err),
               (std::vector<std::string>{"vorlund-obj: <*.obj> open error!",
                                         "vorlund-obj: " + at("crate.dff") + ": not converted: cannot create " +
-                                            at("crate.dff.obj"),
+                                            at("crate.dff.obj") + " (permission denied)",
                                         summary(1, 0, 0, 1)}));
     EXPECT_EQ(read_file(folder.path / "crate.dff.obj"), "old");
 }

@@ -128,6 +128,29 @@ TEST_F(Commands, OpenNamesTheObjFileAfterTheWholeFileNameAndEnablesTheButtonsInO
     EXPECT_TRUE(fake.boxes.empty());
 }
 
+// The command line's output folder: the OBJ file goes there by its bare name,
+// the model stays where the dialog left the current folder; without it, as the window.
+TEST_F(Commands, OutputFolderTakesTheObjFileAndOutputFilePathNamesItInFull) {
+    fs::create_directory(folder.path / "out");
+    const std::string out = (folder.path / "out").string();
+    const struct {
+        std::string set;       // the output folder, "" for none
+        std::string expected;  // output_file_path()
+    } cases[] = {{out, out + "/house.dff.obj"}, {out + "/", out + "/house.dff.obj"}, {"", model("house.dff.obj")}};
+    for (const auto& c : cases) {
+        set_output_folder(c.set);
+        open("house.dff");
+        run_conversion(main_window, id_go1, clean_strategy);
+        set_output_folder("");
+        EXPECT_STREQ(conversion_state.output_path, "house.dff.obj");
+        EXPECT_EQ(output_file_path(), c.expected);
+        EXPECT_EQ(read_file(c.expected), "# " + model("house.dff") + "\nclean output\n");
+        EXPECT_EQ(fs::current_path(), folder.path);
+        fs::remove(c.expected);
+    }
+    EXPECT_FALSE(fs::exists(folder.path / "out/out"));
+}
+
 TEST_F(Commands, ModelWithoutExtensionGetsDotObj) {
     open("tree");
     EXPECT_STREQ(conversion_state.output_path, "tree.obj");

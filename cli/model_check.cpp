@@ -1,0 +1,89 @@
+#include "cli/model_check.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/conversion_state.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every model starts with this byte (the engine's own test of the type).
+constexpr unsigned char model_mark = 16;
+constexpr std::size_t bytes_shown = 4;
+
+std::string lower_first(std::string text) {
+    // "I/O error" keeps its capitals; "Permission denied" becomes a phrase.
+    if (text.size() > 1 && text[0] >= 'A' && text[0] <= 'Z' && text[1] >= 'a' && text[1] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+std::string hex_bytes(const unsigned char* bytes, std::size_t n) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i) text += ' ';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
+    }
+    return text;
+}
+
+std::string size_problem(unsigned long long size) {
+    if (size == 0) return "empty file";
+    if (size > max_model_size)
+        return "too large: " + grouped_number(size) + " bytes, the limit is " + grouped_number(max_model_size);
+    return "";
+}
+
+// Opens and reads the first bytes, as the engine will.
+std::string content_problem(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return system_error_text(errno);
+    unsigned char first[bytes_shown] = {};
+    std::size_t got = std::fread(first, 1, sizeof first, f);
+    int read_error = std::ferror(f) ? errno : 0;
+    std::fclose(f);
+    if (got == 0) return read_error ? system_error_text(read_error) : "empty file";
+    if (first[0] != model_mark)
+        return "not a model file (first bytes " + hex_bytes(first, got) + "; a model starts with " +
+               hex_bytes(&model_mark, 1) + ")";
+    return "";
+}
+
+}  // namespace
+
+std::string system_error_text(int error) { return lower_first(std::generic_category().message(error)); }
+
+std::string plain_error(const std::error_code& ec) { return lower_first(ec.message()); }
+
+std::string grouped_number(unsigned long long n) {
+    const std::string digits = std::to_string(n);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
+std::string model_file_problem(const std::string& path) {
+    std::error_code ec;
+    fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) {
+        if (!ec || ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
+            return "no such file or folder";
+        return plain_error(ec);
+    }
+    if (fs::is_directory(status)) return "is a folder";
+    // A pipe or a device would block the read or never end.
+    if (!fs::is_regular_file(status)) return "not a regular file";
+    unsigned long long size = fs::file_size(path, ec);
+    if (ec) return plain_error(ec);
+    std::string problem = size_problem(size);
+    return problem.empty() ? content_problem(path) : problem;
+}

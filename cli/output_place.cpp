@@ -1,0 +1,63 @@
+#include "cli/output_place.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "cli/model_check.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Paths as the file system tells them apart: Windows ignores case.
+std::string comparable(const std::string& path) {
+    std::string key = fs::path(path).lexically_normal().string();
+#ifdef _WIN32
+    for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+#endif
+    return key;
+}
+
+bool exists_as_anything(const std::string& path) {
+    std::error_code ec;
+    return fs::symlink_status(path, ec).type() != fs::file_type::not_found;
+}
+
+}  // namespace
+
+std::string OutputPlan::folder_for(const ModelEntry& model) const {
+    if (root_.empty()) return "";
+    if (model.relative_folder.empty()) return root_;
+    return (fs::path(root_) / fs::path(model.relative_folder).make_preferred()).string();
+}
+
+std::string OutputPlan::obj_path_for(const ModelEntry& model) const {
+    fs::path model_path(model.path);
+    fs::path folder = root_.empty() ? model_path.parent_path() : fs::path(folder_for(model));
+    return (folder / (model_path.filename().string() + ".obj")).string();
+}
+
+std::string OutputPlan::claim(const std::string& obj_path, const std::string& model) {
+    auto [it, inserted] = claimed_.emplace(comparable(obj_path), model);
+    return inserted ? "" : it->second;
+}
+
+std::string make_folder(const std::string& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) return plain_error(ec);
+    if (!fs::is_directory(folder, ec)) return "not a folder";
+    return "";
+}
+
+OutputLeftovers::OutputLeftovers(const std::string& obj_path) {
+    std::string base = obj_path.substr(0, obj_path.size() - 4);
+    obj_ = {obj_path, exists_as_anything(obj_path)};
+    mtl_ = {base + ".mtl", exists_as_anything(base + ".mtl")};
+}
+
+void OutputLeftovers::remove_created() const {
+    std::error_code ec;
+    for (const File* f : {&obj_, &mtl_})
+        if (!f->existed) fs::remove(f->path, ec);
+}
