@@ -19,5 +19,9 @@ std::vector<std::string> take_box_texts();
 // One line "vorlund-obj: <text>" on stderr, after the progress line if one is up.
 void say(const std::string& text);
 
+// Text as another process would have put it on stderr, after the progress
+// line if one is up.
+void pass_on(const std::string& text);
+
 // A progress line on stderr that the next line replaces; only on a terminal.
 void show_progress(const std::string& text);

@@ -4,9 +4,13 @@
 #include <vector>
 
 #include "cli/console_session.h"
+#include "cli/convert_in_order.h"
 #include "cli/convert_model.h"
+#include "cli/jobs.h"
+#include "cli/jobs_option.h"
 #include "cli/model_list.h"
 #include "cli/options.h"
+#include "cli/worker_process.h"
 #include "control/version.h"
 
 namespace {
@@ -21,8 +25,11 @@ std::string count_of(std::size_t n, const char* one, const char* many) {
 
 int main(int argc, char** argv) {
     Options options;
+    JobsOptions jobs;
+    std::vector<char*> args;  // argv without the jobs options
     std::string error;
-    if (!parse_options(argc, argv, options, error)) {
+    if (!take_jobs_options(argc, argv, jobs, args, error) ||
+        !parse_options(static_cast<int>(args.size()) - 1, args.data(), options, error)) {
         say(error);
         say("try 'vorlund-obj --help'");
         return exit_usage;
@@ -37,27 +44,18 @@ int main(int argc, char** argv) {
     }
 
     start_console_session();
+    if (jobs.worker) return run_worker(options.button_id);
     std::vector<ModelEntry> models = list_models(options.paths, options.recursive);
-    std::size_t clean = 0, doubtful = 0, failed = 0;
-    for (std::size_t i = 0; i < models.size(); ++i) {
-        const ModelEntry& m = models[i];
-        if (!m.error.empty()) {
-            say(m.path + ": " + m.error);
-            ++failed;
-            continue;
-        }
-        if (models.size() > 1) {
-            std::string progress = "[";
-            progress += std::to_string(i + 1) + "/" + std::to_string(models.size()) + "] " + m.path;
-            show_progress(progress);
-        }
-        switch (convert_model(m.path, options.button_id)) {
-        case ModelOutcome::clean: ++clean; break;
-        case ModelOutcome::doubtful: ++doubtful; break;
-        case ModelOutcome::failed: ++failed; break;
-        }
+    Tally tally;
+    if (std::size_t workers = worker_count(jobs.jobs, models); workers > 1) {
+        WorkerCommand command{own_executable(argv[0]), {args.begin() + 1, args.end() - 1}};
+        tally = convert_with_workers(models, command, workers);
+    } else {
+        tally = convert_in_order(models, [&](std::size_t, const ModelEntry& m) {
+            return convert_model(m.path, options.button_id);
+        });
     }
-    say(count_of(models.size(), "model", "models") + ": " + std::to_string(clean) + " clean, " +
-        std::to_string(doubtful) + " doubtful, " + std::to_string(failed) + " failed");
-    return doubtful == 0 && failed == 0 ? exit_clean : exit_not_clean;
+    say(count_of(models.size(), "model", "models") + ": " + std::to_string(tally.clean) + " clean, " +
+        std::to_string(tally.doubtful) + " doubtful, " + std::to_string(tally.failed) + " failed");
+    return tally.doubtful == 0 && tally.failed == 0 ? exit_clean : exit_not_clean;
 }
