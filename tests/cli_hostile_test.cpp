@@ -117,7 +117,8 @@ TEST_F(CliHostile, ModelRemovedBetweenListingAndLoadingFails) {
     ASSERT_GE(reader, 0);
 
     ProgramRun run;
-    std::thread program([&] { run = cli({"."}); });
+    // One job: b is loaded only after a is written, as the race needs.
+    std::thread program([&] { run = cli({"-j", "1", "."}); });
     pollfd ready{reader, POLLIN, 0};
     bool writing = poll(&ready, 1, 60000) == 1;  // a's text is arriving: the listing is done
     fs::remove(folder.path / "b.dff");
