@@ -18,6 +18,8 @@ const char help_text[] =
     "                         go1 ... go4 uses that one alone and keeps its output even\n"
     "                           when it is doubtful\n"
     "      --recursive      a folder also converts the models in its subfolders\n"
+    "  -j, --jobs N         converts N models at once in worker processes (default: one\n"
+    "                         per processor core); -j 1 converts in this process\n"
     "      --help           show this help and exit\n"
     "      --version        show the version and exit\n"
     "\n"

@@ -69,7 +69,10 @@ bool start_worker(const std::string& program, const std::vector<std::string>& ar
         return false;
     }
     std::string command = quoted(program);
-    for (const auto& a : args) command += " " + quoted(a);
+    for (const auto& a : args) {
+        command += ' ';
+        command += quoted(a);
+    }
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
