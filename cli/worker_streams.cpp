@@ -18,6 +18,9 @@
 #else
 #include <csignal>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 #define read_fd read
 #define write_fd write
 #define seek_fd lseek
@@ -39,6 +42,11 @@ int open_catch_file() {
     if (n == 0 || n > MAX_PATH || !GetTempFileNameA(folder, "vob", 0, name)) return -1;
     return _open(name, _O_RDWR | _O_BINARY | _O_TEMPORARY);
 #else
+#if defined(__linux__)
+    // In memory: works where no temporary folder is writable.
+    int memory_fd = memfd_create("vorlund-obj-errors", 0);
+    if (memory_fd >= 0) return memory_fd;
+#endif
     std::FILE* f = std::tmpfile();
     if (!f) return -1;
     int fd = dup(fileno(f));
