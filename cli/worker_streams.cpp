@@ -79,8 +79,10 @@ bool read_whole_input(std::string& bytes) {
 }
 
 bool start_catching_output() {
+    // Unbuffered, a box's text would be a system call a character; the
+    // buffer is flushed when each model's text is taken.
+    std::setvbuf(stderr, nullptr, _IOFBF, 1 << 16);
     std::fflush(stdout);
-    std::fflush(stderr);
 #ifdef _WIN32
     // The text is passed on as it is; the parent's stream adds the CRs.
     _setmode(1, _O_BINARY);
