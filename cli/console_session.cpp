@@ -79,6 +79,11 @@ void say(const std::string& text) {
     std::fprintf(stderr, "vorlund-obj: %s\n", text.c_str());
 }
 
+void pass_on(const std::string& text) {
+    clear_progress();
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
 void show_progress(const std::string& text) {
     if (!stderr_is_terminal()) return;
     clear_progress();

@@ -29,6 +29,10 @@ int errno_at_last_box();
 // One line "vorlund-obj: <text>" on stderr, after the progress line if one is up.
 void say(const std::string& text);
 
+// Text as another process would have put it on stderr, after the progress
+// line if one is up.
+void pass_on(const std::string& text);
+
 // A line on stderr that the next line replaces; only on a terminal. The text
 // must fit the terminal's width (terminal_columns).
 void show_progress(const std::string& text);

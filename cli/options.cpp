@@ -94,20 +94,6 @@ bool set_output_dir(Options& o, const char* value, std::string& error) {
     return true;
 }
 
-bool set_jobs(Options& o, const char* value, std::string& error) {
-    constexpr int most_jobs = 256;
-    int n = 0;
-    const char* c = value;
-    for (; *c >= '0' && *c <= '9' && n <= most_jobs; ++c) n = n * 10 + (*c - '0');
-    if (*c != '\0' || c == value || n < 1 || n > most_jobs) {
-        error = std::string("option '--jobs' needs a number from 1 to ") + std::to_string(most_jobs) +
-                ", not '" + value + "'";
-        return false;
-    }
-    o.jobs = n;
-    return true;
-}
-
 bool add_texture(Options& o, const char* value, std::string& error) {
     if (value[0] == '\0') {
         error = "option '--textures' needs a file";
@@ -127,7 +113,6 @@ const OptionRow option_table[] = {
      [](Options& o, const char*, std::string&) { o.verbosity = Verbosity::verbose; return true; }},
     {'h', "help", nullptr, [](Options& o, const char*, std::string&) { return o.help = true; }},
     {0, "version", nullptr, [](Options& o, const char*, std::string&) { return o.version = true; }},
-    {'j', "jobs", "a number of worker processes", set_jobs},
     {0, "inspect", nullptr, [](Options& o, const char*, std::string&) { return o.inspect = true; }},
     {'t', "textures", "a texture dictionary file", add_texture},
     {0, "no-textures", nullptr, [](Options& o, const char*, std::string&) { return o.no_textures = true; }},

@@ -13,7 +13,6 @@ struct Options {
     bool version = false;
     Verbosity verbosity = Verbosity::normal;
     std::string output_dir;  // -o: where the OBJ files go; empty for beside the models
-    int jobs = 1;            // -j: worker processes
     bool inspect = false;
     std::vector<std::string> textures;  // -t: texture dictionaries, in the order named
     bool no_textures = false;

@@ -2,7 +2,9 @@
 # Speed of whole conversions: generates the large synthetic models (12, 40 and
 # 120 MB, one per strategy) into build/bench-models, builds the release preset,
 # times every model against the floor of reading it and writing as much text,
-# and reports the peak resident size of one conversion of a 120 MB model.
+# reports the peak resident size of one conversion of a 120 MB model, and
+# times a batch of 10,000 small models (build/bench-batch) with one job, with
+# one job per core and as a shell loop of one program run per model.
 # Usage: scripts/run-benchmarks.sh [REPEATS]   (default 3; the median is shown)
 # Not part of the tests: the figures depend on the machine and its load.
 set -euo pipefail
@@ -12,7 +14,7 @@ models=build/bench-models
 
 bash scripts/install-deps.sh core
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target make_large_model bench_conversion
+cmake --build --preset release -j "$(nproc)" --target make_large_model make_batch_models bench_conversion
 cli=build/release/cli/vorlund-obj
 if [ -f cli/CMakeLists.txt ]; then
   cmake --build --preset release -j "$(nproc)" --target vorlund-obj
@@ -43,3 +45,48 @@ fi
 rm -f "$models/go1-120mb.dff.obj"
 echo "${measured[*]}"
 grep -E "Maximum resident set size|Elapsed \(wall clock\)" "$models/time.txt"
+
+echo "=== batch of small models (median of $repeats runs)"
+batch=build/bench-batch
+if [ ! -f "$batch.txt" ]; then
+  rm -rf "$batch"
+  build/release/tools/make_batch_models "$batch" 10000 >"$batch.txt"
+fi
+cat "$batch.txt"
+count=$(find "$batch" -name '*.dff' | wc -l)
+bytes=$(find "$batch" -name '*.dff' -printf '%s\n' | awk '{ s += $1 } END { print s }')
+cores=$(nproc)
+# The shell loop starts a program a model, far slower: it runs over the first
+# 1000 models (the folder a00) only, and its rates are of those.
+loop_folder=$batch/a00
+loop_count=$(find "$loop_folder" -name '*.dff' | wc -l)
+loop_bytes=$(find "$loop_folder" -name '*.dff' -printf '%s\n' | awk '{ s += $1 } END { print s }')
+loop() { find "$loop_folder" -name '*.dff' | sort | while IFS= read -r m; do "$cli" "$m" || true; done; }
+# Seconds of one run of the command, the OBJ files of the last run removed first.
+seconds() {
+  find "$batch" -name '*.obj' -delete
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+printf '| %-24s | %8s | %10s | %8s |\n' "Run" "s" "models/s" "MB/s"
+for run in "-j 1" "-j $cores" "loop"; do
+  times=()
+  for _ in $(seq "$repeats"); do
+    if [ "$run" = loop ]; then
+      times+=("$(seconds loop)")
+    else
+      # shellcheck disable=SC2086
+      times+=("$(seconds "$cli" $run --recursive "$batch")")
+    fi
+  done
+  t=$(printf '%s\n' "${times[@]}" | median)
+  n=$count b=$bytes
+  [ "$run" = loop ] && n=$loop_count b=$loop_bytes && run="loop, $loop_count models"
+  awk -v r="$run" -v t="$t" -v n="$n" -v b="$b" \
+    'BEGIN { printf "| %-24s | %8.2f | %10.0f | %8.2f |\n", r, t, n / t, b / 1000000 / t }'
+done
+find "$batch" -name '*.obj' -delete

@@ -136,7 +136,8 @@ ChangedRun run_while_changing_b(CliHostile& test, const fs::path& folder, const 
     if (reader < 0) return r;
 
     // go1 alone: auto's first try (structure) would close the pipe, ending the reader's loop early.
-    std::thread program([&] { r.run = test.run_cli({"--button", "go1", "."}); });
+    // One job: b is loaded only after a is written, as the race needs.
+    std::thread program([&] { r.run = test.run_cli({"-j", "1", "--button", "go1", "."}); });
     pollfd ready{reader, POLLIN, 0};
     r.writing = poll(&ready, 1, 60000) == 1;  // a's text is arriving: the listing is done
     change();

@@ -2,7 +2,7 @@
 # The Windows build of vorlund-obj, under Wine, writes the same OBJ text as the
 # Linux build for every model and button (line ends and the header line, which
 # names the model by its path, aside), says the same on stderr and ends with the
-# same exit status.
+# same exit status, the Windows build converting with two worker processes.
 # Usage: compare_cli_test.sh LINUX_CLI WINDOWS_CLI SCRATCH MODEL...
 set -euo pipefail
 linux_cli=$1 windows_cli=$2 scratch=$3
@@ -28,8 +28,10 @@ for n in 1 2 3 4; do
     windows_models+=("$(windows_path "$work/windows/$(basename "$model")")")
   done
   linux_code=0 windows_code=0
-  "$linux_cli" --button "go$n" "${linux_models[@]}" 2>"$work/linux.stderr" || linux_code=$?
-  bash "$wine" "$windows_cli" --button "go$n" "${windows_models[@]}" 2>"$work/windows.stderr" ||
+  # One job on Linux, two worker processes on Windows: the workers' pipes and
+  # their order must not change a line or a byte.
+  "$linux_cli" -j 1 --button "go$n" "${linux_models[@]}" 2>"$work/linux.stderr" || linux_code=$?
+  bash "$wine" "$windows_cli" -j 2 --button "go$n" "${windows_models[@]}" 2>"$work/windows.stderr" ||
     windows_code=$?
   if [ "$linux_code" != "$windows_code" ]; then
     echo "FAIL: go$n: exit status $windows_code on Windows, $linux_code on Linux"

@@ -1,0 +1,71 @@
+#include "cli/job_records.h"
+
+namespace {
+
+constexpr std::size_t largest_number = std::size_t{1} << 40;
+
+// Reads count numbers separated by blanks and ended by a line break from bytes
+// at pos. Returns the position after the line break; 0 when the line is not
+// complete yet; npos when it is no such line.
+std::size_t read_numbers(const std::string& bytes, std::size_t pos, std::size_t* numbers, int count) {
+    for (int k = 0; k < count; ++k) {
+        std::size_t n = 0, digits = 0;
+        for (; pos < bytes.size() && bytes[pos] >= '0' && bytes[pos] <= '9'; ++pos, ++digits) {
+            n = n * 10 + static_cast<std::size_t>(bytes[pos] - '0');
+            if (n > largest_number) return std::string::npos;
+        }
+        if (pos == bytes.size()) return 0;
+        const char end = k + 1 == count ? '\n' : ' ';
+        if (digits == 0 || bytes[pos] != end) return std::string::npos;
+        numbers[k] = n;
+        ++pos;
+    }
+    return pos;
+}
+
+}  // namespace
+
+std::string encode_share(const std::vector<ShareEntry>& entries, std::size_t first) {
+    std::string bytes;
+    for (std::size_t i = first; i < entries.size(); ++i) {
+        const ShareEntry& e = entries[i];
+        bytes += std::to_string(e.index) + " " + std::to_string(e.path.size()) + " " +
+                 std::to_string(e.output_folder.size()) + " " + std::to_string(e.obj_path.size()) + "\n" + e.path +
+                 e.output_folder + e.obj_path;
+    }
+    return bytes;
+}
+
+bool decode_share(const std::string& bytes, std::vector<ShareEntry>& entries) {
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t numbers[4];
+        std::size_t body = read_numbers(bytes, pos, numbers, 4);
+        if (body == 0 || body == std::string::npos) return false;
+        const std::size_t length = numbers[1] + numbers[2] + numbers[3];
+        if (bytes.size() - body < length) return false;
+        entries.push_back({numbers[0], bytes.substr(body, numbers[1]), bytes.substr(body + numbers[1], numbers[2]),
+                           bytes.substr(body + numbers[1] + numbers[2], numbers[3])});
+        pos = body + length;
+    }
+    return true;
+}
+
+std::string encode_record(const ModelRecord& record) {
+    return std::to_string(record.index) + " " + std::to_string(static_cast<int>(record.outcome)) + " " +
+           std::to_string(record.text.size()) + "\n" + record.text;
+}
+
+int take_record(std::string& bytes, ModelRecord& record) {
+    std::size_t numbers[3];
+    std::size_t body = read_numbers(bytes, 0, numbers, 3);
+    if (body == std::string::npos) return -1;
+    if (body == 0) return 0;
+    if (numbers[1] > static_cast<std::size_t>(ModelOutcome::failed)) return -1;
+    if (bytes.size() - body < numbers[2]) return 0;
+    record.index = numbers[0];
+    record.outcome = static_cast<ModelOutcome>(numbers[1]);
+    record.text = bytes.substr(body, numbers[2]);
+    bytes.erase(0, body + numbers[2]);
+    return 1;
+}
