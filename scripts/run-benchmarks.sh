@@ -14,7 +14,8 @@ models=build/bench-models
 
 bash scripts/install-deps.sh core
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target make_large_model make_batch_models bench_conversion
+cmake --build --preset release -j "$(nproc)" --target make_large_model make_batch_models bench_conversion \
+  bench_structure time_texture_extract
 cli=build/release/cli/vorlund-obj
 if [ -f cli/CMakeLists.txt ]; then
   cmake --build --preset release -j "$(nproc)" --target vorlund-obj
@@ -45,6 +46,12 @@ fi
 rm -f "$models/go1-120mb.dff.obj"
 echo "${measured[*]}"
 grep -E "Maximum resident set size|Elapsed \(wall clock\)" "$models/time.txt"
+
+echo "=== the structure conversion of a 40 MB model of many geometries (median of $repeats runs)"
+build/release/tools/bench_structure "$models" 40 "$repeats"
+
+echo "=== extracting a dictionary of 19 textures (about 1.3 MB) to PNG files"
+build/release/tools/time_texture_extract "$repeats"
 
 echo "=== batch of small models (median of $repeats runs)"
 batch=build/bench-batch
