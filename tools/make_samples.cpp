@@ -5,6 +5,8 @@
 //   crate.dff    two boxes, one UV set              go1 converts it clean
 //   house.dff    walls and roof, two UV sets        go3 converts it clean (go1, go2 not)
 //   lantern.dff  post and cap with vertex colours   only go4 converts it clean
+//   lamp.dff     a street lamp of four parts placed by frames, for the
+//   lamp.txd     structure conversion, and its textures (samples/lamp_*)
 //
 // Usage: make_samples FOLDER
 #include <algorithm>
@@ -15,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "samples/lamp_model.h"
+#include "samples/lamp_textures.h"
 #include "support/model_builder.h"
 
 namespace {
@@ -251,10 +255,10 @@ ModelBuilder model(const std::vector<SubMesh>& parts, const Layout& layout, bool
     return m;
 }
 
-bool write(const std::string& folder, const std::string& name, const ModelBuilder& m) {
+bool write(const std::string& folder, const std::string& name, const std::vector<std::uint8_t>& bytes) {
     std::string path = folder + "/" + name;
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f && std::fwrite(m.bytes.data(), 1, m.bytes.size(), f) == m.bytes.size();
+    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     if (f && std::fclose(f) != 0) ok = false;
     if (!ok) std::fprintf(stderr, "make_samples: cannot write %s\n", path.c_str());
     return ok;
@@ -279,7 +283,8 @@ int main(int argc, char** argv) {
                                   {cap(-0.3f, 0.3f, -0.3f, 0.3f, 2.0f, 2.4f), "lantern_cap"}},
                                  Layout{false, true}, true);
 
-    bool ok = write(folder, "crate.dff", crate) && write(folder, "house.dff", house) &&
-              write(folder, "lantern.dff", lantern);
+    bool ok = write(folder, "crate.dff", crate.bytes) && write(folder, "house.dff", house.bytes) &&
+              write(folder, "lantern.dff", lantern.bytes) && write(folder, "lamp.dff", lamp_model()) &&
+              write(folder, "lamp.txd", lamp_dictionary());
     return ok ? 0 : 1;
 }
