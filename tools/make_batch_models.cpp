@@ -36,24 +36,14 @@ enum : std::uint32_t {
     chunk_material = 0x07, chunk_material_list = 0x08, chunk_frame_list = 0x0E, chunk_geometry = 0x0F,
     chunk_clump = 0x10, chunk_atomic = 0x14, chunk_geometry_list = 0x1A, chunk_paint_effect = 0xFA01,
 };
-constexpr std::uint32_t format_version = 0x1803FFFF;
 
-std::size_t begin_chunk(ModelBuilder& m, std::uint32_t type) {
-    m.u32(type);
-    std::size_t at = m.u32(0);
-    m.u32(format_version);
-    return at;
-}
-void end_chunk(ModelBuilder& m, std::size_t size_at) {
-    m.put_u32(size_at, static_cast<std::uint32_t>(m.size() - size_at - 8));
-}
-void empty_chunk(ModelBuilder& m, std::uint32_t type) { end_chunk(m, begin_chunk(m, type)); }
+void empty_chunk(ModelBuilder& m, std::uint32_t type) { m.end_chunk(m.begin_chunk(type)); }
 
 void string_chunk(ModelBuilder& m, const std::string& s) {
-    std::size_t c = begin_chunk(m, chunk_string);
+    std::size_t c = m.begin_chunk(chunk_string);
     m.text(s);
     m.fill(4 - s.size() % 4);
-    end_chunk(m, c);
+    m.end_chunk(c);
 }
 
 struct Style {
@@ -63,29 +53,29 @@ struct Style {
 };
 
 void material(ModelBuilder& m, const std::string& texture) {
-    std::size_t mat = begin_chunk(m, chunk_material);
-    std::size_t s = begin_chunk(m, chunk_struct);
+    std::size_t mat = m.begin_chunk(chunk_material);
+    std::size_t s = m.begin_chunk(chunk_struct);
     m.u32(0), m.raw({0xFF, 0xFF, 0xFF, 0xFF}), m.u32(0), m.u32(1);
     m.f32(1.0f), m.f32(1.0f), m.f32(1.0f);
-    end_chunk(m, s);
-    std::size_t tex = begin_chunk(m, chunk_texture);
-    std::size_t ts = begin_chunk(m, chunk_struct);
+    m.end_chunk(s);
+    std::size_t tex = m.begin_chunk(chunk_texture);
+    std::size_t ts = m.begin_chunk(chunk_struct);
     m.u32(0x1106);
-    end_chunk(m, ts);
+    m.end_chunk(ts);
     string_chunk(m, texture);
     string_chunk(m, "");
     empty_chunk(m, chunk_extension);
-    end_chunk(m, tex);
+    m.end_chunk(tex);
     empty_chunk(m, chunk_extension);
-    end_chunk(m, mat);
+    m.end_chunk(mat);
 }
 
 void paint_effect(ModelBuilder& m) {
-    std::size_t pe = begin_chunk(m, chunk_paint_effect);
+    std::size_t pe = m.begin_chunk(chunk_paint_effect);
     m.text("paint name");
     m.fill(2);
     m.u32(1), m.u32(1), m.u32(2), m.u32(3), m.u32(1), m.u32(1), m.u32(0);
-    end_chunk(m, pe);
+    m.end_chunk(pe);
 }
 
 // A w x h grid of quads on rolling ground at height base. The first corner
@@ -93,8 +83,8 @@ void paint_effect(ModelBuilder& m) {
 void grid_geometry(ModelBuilder& m, Random& r, const Style& style, float base, int part) {
     const std::uint32_t w = r.range(2, 24), h = r.range(2, 24), vc = (w + 1) * (h + 1), fc = 2 * w * h;
     if (style.colours) paint_effect(m);
-    std::size_t g = begin_chunk(m, chunk_geometry);
-    std::size_t s = begin_chunk(m, chunk_struct);
+    std::size_t g = m.begin_chunk(chunk_geometry);
+    std::size_t s = m.begin_chunk(chunk_struct);
     std::uint32_t flags = 0x02 | 0x04 | 0x10 | 0x20 | (style.colours ? 0x08 : 0) | (style.lightmap ? 0x80 : 0);
     m.u32(flags | (style.lightmap ? 2u : 1u) << 16);
     m.u32(fc), m.u32(vc), m.u32(1);
@@ -119,52 +109,52 @@ void grid_geometry(ModelBuilder& m, Random& r, const Style& style, float base, i
     for (float& y : heights) y = base + 0.01f * static_cast<float>(r.range(0, 100));
     for (std::uint32_t k = 0; k < vc; ++k) m.f32(float(k % (w + 1))), m.f32(heights[k]), m.f32(float(k / (w + 1)));
     for (std::uint32_t k = 0; k < vc; ++k) m.f32(0.0f), m.f32(1.0f), m.f32(0.0f);
-    end_chunk(m, s);
+    m.end_chunk(s);
     const std::string texture = "ground" + std::to_string(part);
     if (style.proper) {
-        std::size_t list = begin_chunk(m, chunk_material_list);
-        std::size_t ls = begin_chunk(m, chunk_struct);
+        std::size_t list = m.begin_chunk(chunk_material_list);
+        std::size_t ls = m.begin_chunk(chunk_struct);
         m.u32(1), m.u32(0xFFFFFFFF);
-        end_chunk(m, ls);
+        m.end_chunk(ls);
         material(m, texture);
-        end_chunk(m, list);
+        m.end_chunk(list);
         empty_chunk(m, chunk_extension);
     } else {
         material(m, texture);
     }
-    end_chunk(m, g);
+    m.end_chunk(g);
 }
 
 // A clump of parts grids on one frame. Without proper the frame list, the
 // geometry list and the atomics are bare structs, as in the bundled samples.
 ModelBuilder clump(Random& r, const Style& style, std::uint32_t parts) {
     ModelBuilder m;
-    std::size_t c = begin_chunk(m, chunk_clump);
-    std::size_t s = begin_chunk(m, chunk_struct);
+    std::size_t c = m.begin_chunk(chunk_clump);
+    std::size_t s = m.begin_chunk(chunk_struct);
     m.u32(parts), m.u32(0), m.u32(0);
-    end_chunk(m, s);
-    std::size_t frames = style.proper ? begin_chunk(m, chunk_frame_list) : 0;
-    std::size_t fs = begin_chunk(m, chunk_struct);
+    m.end_chunk(s);
+    std::size_t frames = style.proper ? m.begin_chunk(chunk_frame_list) : 0;
+    std::size_t fs = m.begin_chunk(chunk_struct);
     m.u32(1);
     for (float v : {1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f}) m.f32(v);
     m.raw({0xFF, 0xFF, 0xFF, 0xFF}), m.u32(0);
-    end_chunk(m, fs);
-    if (style.proper) empty_chunk(m, chunk_extension), end_chunk(m, frames);
-    std::size_t list = style.proper ? begin_chunk(m, chunk_geometry_list) : 0;
-    std::size_t gs = begin_chunk(m, chunk_struct);
+    m.end_chunk(fs);
+    if (style.proper) empty_chunk(m, chunk_extension), m.end_chunk(frames);
+    std::size_t list = style.proper ? m.begin_chunk(chunk_geometry_list) : 0;
+    std::size_t gs = m.begin_chunk(chunk_struct);
     m.u32(parts);
-    end_chunk(m, gs);
+    m.end_chunk(gs);
     for (std::uint32_t p = 0; p < parts; ++p) grid_geometry(m, r, style, 2.0f * p, static_cast<int>(p));
-    if (style.proper) end_chunk(m, list);
+    if (style.proper) m.end_chunk(list);
     for (std::uint32_t p = 0; p < parts; ++p) {
-        std::size_t atomic = style.proper ? begin_chunk(m, chunk_atomic) : 0;
-        std::size_t as = begin_chunk(m, chunk_struct);
+        std::size_t atomic = style.proper ? m.begin_chunk(chunk_atomic) : 0;
+        std::size_t as = m.begin_chunk(chunk_struct);
         m.u32(0), m.u32(p), m.u32(5), m.u32(0);
-        end_chunk(m, as);
-        if (style.proper) empty_chunk(m, chunk_extension), end_chunk(m, atomic);
+        m.end_chunk(as);
+        if (style.proper) empty_chunk(m, chunk_extension), m.end_chunk(atomic);
     }
     if (style.proper) empty_chunk(m, chunk_extension);
-    end_chunk(m, c);
+    m.end_chunk(c);
     return m;
 }
 

@@ -125,59 +125,46 @@ enum : std::uint32_t {
     chunk_clump = 0x10,
     chunk_paint_effect = 0xFA01,
 };
-constexpr std::uint32_t format_version = 0x1803FFFF;
-
-// Chunk headers carry a size that is known only once the content is written.
-std::size_t begin_chunk(ModelBuilder& m, std::uint32_t type) {
-    m.u32(type);
-    std::size_t at = m.u32(0);
-    m.u32(format_version);
-    return at;
-}
-
-void end_chunk(ModelBuilder& m, std::size_t size_at) {
-    m.put_u32(size_at, static_cast<std::uint32_t>(m.size() - size_at - 8));
-}
 
 void string_chunk(ModelBuilder& m, const std::string& s) {
-    std::size_t c = begin_chunk(m, chunk_string);
+    std::size_t c = m.begin_chunk(chunk_string);
     m.text(s);
     m.fill(4 - s.size() % 4);  // terminated, padded to four bytes
-    end_chunk(m, c);
+    m.end_chunk(c);
 }
 
 // A material with a texture of the given name.
 void material(ModelBuilder& m, const std::string& texture) {
-    std::size_t mat = begin_chunk(m, chunk_material);
-    std::size_t s = begin_chunk(m, chunk_struct);
+    std::size_t mat = m.begin_chunk(chunk_material);
+    std::size_t s = m.begin_chunk(chunk_struct);
     m.u32(0);                         // flags
     m.raw({0xFF, 0xFF, 0xFF, 0xFF});  // colour
     m.u32(0);                         // unused
     m.u32(1);                         // textured
     m.f32(1.0f), m.f32(1.0f), m.f32(1.0f);  // ambient, specular, diffuse
-    end_chunk(m, s);
-    std::size_t tex = begin_chunk(m, chunk_texture);
-    std::size_t ts = begin_chunk(m, chunk_struct);
+    m.end_chunk(s);
+    std::size_t tex = m.begin_chunk(chunk_texture);
+    std::size_t ts = m.begin_chunk(chunk_struct);
     m.u32(0x1106);  // filtering and addressing
-    end_chunk(m, ts);
+    m.end_chunk(ts);
     string_chunk(m, texture);
     string_chunk(m, "");
-    end_chunk(m, tex);
-    std::size_t ext = begin_chunk(m, chunk_extension);
-    end_chunk(m, ext);
-    end_chunk(m, mat);
+    m.end_chunk(tex);
+    std::size_t ext = m.begin_chunk(chunk_extension);
+    m.end_chunk(ext);
+    m.end_chunk(mat);
 }
 
 // The paint effect record that precedes a painted geometry: its "paint name"
 // entry, then two pairs of ones 16 bytes apart, the second 40 bytes before the
 // geometry's triangle count. This is what go4 looks for.
 void paint_effect(ModelBuilder& m) {
-    std::size_t pe = begin_chunk(m, chunk_paint_effect);
+    std::size_t pe = m.begin_chunk(chunk_paint_effect);
     m.text("paint name");
     m.fill(2);
     m.u32(1), m.u32(1), m.u32(2), m.u32(3);
     m.u32(1), m.u32(1), m.u32(0);
-    end_chunk(m, pe);
+    m.end_chunk(pe);
 }
 
 struct Layout {
@@ -191,8 +178,8 @@ struct Layout {
 void geometry(ModelBuilder& m, const Mesh& mesh, const Layout& layout, const std::string& texture,
               bool paint) {
     if (paint) paint_effect(m);
-    std::size_t g = begin_chunk(m, chunk_geometry);
-    std::size_t s = begin_chunk(m, chunk_struct);
+    std::size_t g = m.begin_chunk(chunk_geometry);
+    std::size_t s = m.begin_chunk(chunk_struct);
     std::uint32_t flags = 0x02 | 0x04 | 0x10 | 0x20 | (layout.colours ? 0x08 : 0) | (layout.lightmap ? 0x80 : 0);
     m.u32(flags | (layout.lightmap ? 2u : 1u) << 16);
     std::uint32_t vc = static_cast<std::uint32_t>(mesh.positions.size());
@@ -215,9 +202,9 @@ void geometry(ModelBuilder& m, const Mesh& mesh, const Layout& layout, const std
     m.u32(1), m.u32(1);  // has positions, has normals: go1's and go3's sign of such records
     for (const auto& p : mesh.positions) m.f32(p[0]), m.f32(p[1]), m.f32(p[2]);
     for (const auto& n : mesh.normals) m.f32(n[0]), m.f32(n[1]), m.f32(n[2]);
-    end_chunk(m, s);
+    m.end_chunk(s);
     material(m, texture);
-    end_chunk(m, g);
+    m.end_chunk(g);
 }
 
 struct SubMesh {
@@ -229,29 +216,29 @@ struct SubMesh {
 // materials. The first byte of the file is the clump's type, 16.
 ModelBuilder model(const std::vector<SubMesh>& parts, const Layout& layout, bool paint) {
     ModelBuilder m;
-    std::size_t clump = begin_chunk(m, chunk_clump);
-    std::size_t s = begin_chunk(m, chunk_struct);
+    std::size_t clump = m.begin_chunk(chunk_clump);
+    std::size_t s = m.begin_chunk(chunk_struct);
     m.u32(static_cast<std::uint32_t>(parts.size())), m.u32(0), m.u32(0);
-    end_chunk(m, s);
+    m.end_chunk(s);
     // Frame list: one frame with the identity rotation at the origin, no parent.
-    std::size_t frames = begin_chunk(m, chunk_struct);
+    std::size_t frames = m.begin_chunk(chunk_struct);
     m.u32(1);
     for (float v : {1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f}) m.f32(v);
     m.raw({0xFF, 0xFF, 0xFF, 0xFF});
     m.u32(0);
-    end_chunk(m, frames);
+    m.end_chunk(frames);
     // Geometry list: count, then the records.
-    std::size_t list = begin_chunk(m, chunk_struct);
+    std::size_t list = m.begin_chunk(chunk_struct);
     m.u32(static_cast<std::uint32_t>(parts.size()));
-    end_chunk(m, list);
+    m.end_chunk(list);
     for (const SubMesh& part : parts) geometry(m, part.mesh, layout, part.texture, paint);
     // Atomics: frame 0, geometry i, rendered and tested for collisions.
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        std::size_t a = begin_chunk(m, chunk_struct);
+        std::size_t a = m.begin_chunk(chunk_struct);
         m.u32(0), m.u32(static_cast<std::uint32_t>(i)), m.u32(5), m.u32(0);
-        end_chunk(m, a);
+        m.end_chunk(a);
     }
-    end_chunk(m, clump);
+    m.end_chunk(clump);
     return m;
 }
 

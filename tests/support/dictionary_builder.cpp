@@ -4,18 +4,6 @@
 
 namespace {
 
-constexpr std::uint32_t stamp = 0x1803FFFF;  // 3.6.0.3
-
-std::size_t header(ModelBuilder& m, std::uint32_t id) {
-    m.u32(id);
-    std::size_t size_at = m.u32(0);
-    m.u32(stamp);
-    return size_at;
-}
-
-void close_chunk(ModelBuilder& m, std::size_t size_at) {
-    m.put_u32(size_at, static_cast<std::uint32_t>(m.size() - size_at - 8));
-}
 
 void fixed_name(ModelBuilder& m, const std::string& s) {
     std::size_t at = m.text(s.substr(0, 32));
@@ -23,8 +11,8 @@ void fixed_name(ModelBuilder& m, const std::string& s) {
 }
 
 void texture(ModelBuilder& m, const TextureSpec& t) {
-    std::size_t chunk = header(m, 0x15);
-    std::size_t body = header(m, 0x01);
+    std::size_t chunk = m.begin_chunk(0x15);
+    std::size_t body = m.begin_chunk(0x01);
     m.u32(t.platform);
     m.u32(0x1106);  // linear filter, wrap
     fixed_name(m, t.name);
@@ -42,9 +30,9 @@ void texture(ModelBuilder& m, const TextureSpec& t) {
         m.u32(static_cast<std::uint32_t>(level.size()));
         m.bytes.insert(m.bytes.end(), level.begin(), level.end());
     }
-    close_chunk(m, body);
-    close_chunk(m, header(m, 0x03));
-    close_chunk(m, chunk);
+    m.end_chunk(body);
+    m.end_chunk(m.begin_chunk(0x03));
+    m.end_chunk(chunk);
 }
 
 }  // namespace
@@ -52,14 +40,14 @@ void texture(ModelBuilder& m, const TextureSpec& t) {
 std::vector<std::uint8_t> build_dictionary(const std::vector<TextureSpec>& textures, std::uint16_t stored_count,
                                            std::uint32_t pad) {
     ModelBuilder m;
-    std::size_t dictionary = header(m, 0x16);
-    std::size_t body = header(m, 0x01);
+    std::size_t dictionary = m.begin_chunk(0x16);
+    std::size_t body = m.begin_chunk(0x01);
     m.u16(stored_count);
     m.u16(0);
-    close_chunk(m, body);
+    m.end_chunk(body);
     for (const auto& t : textures) texture(m, t);
-    close_chunk(m, header(m, 0x03));
-    close_chunk(m, dictionary);
+    m.end_chunk(m.begin_chunk(0x03));
+    m.end_chunk(dictionary);
     if (pad) m.pad_to((m.size() + pad - 1) / pad * pad);
     return m.bytes;
 }

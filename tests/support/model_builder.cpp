@@ -57,6 +57,17 @@ void ModelBuilder::put_u32(std::size_t offset, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
+std::size_t ModelBuilder::begin_chunk(std::uint32_t id, std::uint32_t stamp) {
+    u32(id);
+    std::size_t size_at = u32(0);
+    u32(stamp);
+    return size_at;
+}
+
+void ModelBuilder::end_chunk(std::size_t size_at) {
+    put_u32(size_at, static_cast<std::uint32_t>(size() - size_at - 8));
+}
+
 std::size_t block_size(const BlockSpec& s) {
     std::size_t vc = s.vertex_count, fc = s.face_count;
     std::size_t extra = s.variant == 3 ? 8 * vc : s.variant == 4 ? 4 * vc : 0;

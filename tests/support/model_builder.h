@@ -24,6 +24,12 @@ struct ModelBuilder {
     // Overwrites at an offset that already exists.
     void put_u32(std::size_t offset, std::uint32_t v);
 
+    // A chunk header (id, size, library stamp; 3.6.0.3 unless told) whose size
+    // is known only once the body is written: begin returns where the size
+    // goes, end fills it in.
+    std::size_t begin_chunk(std::uint32_t id, std::uint32_t stamp = 0x1803FFFF);
+    void end_chunk(std::size_t size_at);
+
     std::size_t size() const { return bytes.size(); }
 };
 
