@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Every model through each button of the command line; Blender imports every
-# OBJ file that a button converts clean and must find all its faces and
-# vertices, as many as the file has f and v lines.
+# Every model through each conversion of the command line; Blender imports
+# every OBJ file that a conversion makes clean and must find all its faces and
+# vertices, as many as the file has f and v lines; for structure also one mesh
+# an object, the materials its faces use and every texture at its size.
 # Usage: import_models_test.sh CLI SCRATCH MODEL...
 set -euo pipefail
 cli=$1 scratch=$2
@@ -12,24 +13,44 @@ mkdir -p "$scratch"
 manifest=$scratch/manifest.tsv
 : >"$manifest"
 
+# WIDTHxHEIGHT from a PNG file's header.
+png_size() {
+  od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'
+}
+
 i=0
 for model in "$@"; do
   i=$((i + 1))
-  for n in 1 2 3 4; do
-    work=$scratch/$i-go$n
+  for conversion in structure go1 go2 go3 go4; do
+    work=$scratch/$i-$conversion
     mkdir -p "$work"
     ln -s "$(readlink -f "$model")" "$work/$(basename "$model")"
+    # The model's own texture dictionary, where it has one.
+    for txd in "${model%.*}".txd "${model%.*}".TXD; do
+      [ -f "$txd" ] && ln -s "$(readlink -f "$txd")" "$work/$(basename "$txd")"
+    done
     obj=$work/$(basename "$model").obj
     code=0
-    "$cli" --button "go$n" "$work/$(basename "$model")" 2>"$work/stderr" || code=$?
+    "$cli" -j 1 --button "$conversion" "$work/$(basename "$model")" 2>"$work/stderr" || code=$?
     case $code in
       0) ;;
       1) continue ;;  # doubtful: not a model anyone would import
-      *) echo "FAIL: go$n $model: exit status $code"; cat "$work/stderr"; exit 1 ;;
+      *) echo "FAIL: $conversion $model: exit status $code"; cat "$work/stderr"; exit 1 ;;
     esac
     faces=$(grep -c '^f ' "$obj" || true)
     vertices=$(grep -c '^v ' "$obj" || true)
-    printf '%s\tfaces=%d\tvertices=%d\n' "$obj" "$faces" "$vertices" >>"$manifest"
+    line="$obj"$'\t'"faces=$faces"$'\t'"vertices=$vertices"
+    if [ "$conversion" = structure ]; then
+      meshes=$(grep -c '^o ' "$obj" || true)
+      materials=$(grep '^usemtl ' "$obj" | sort -u | wc -l)
+      line+=$'\t'"meshes=$meshes"$'\t'"materials=$materials"
+      mtl=${obj%.obj}.mtl
+      for png in $(grep -E '^map_(Kd|d) ' "$mtl" | cut -d' ' -f2- | sort -u); do
+        [ -f "$work/$png" ] || continue
+        line+=$'\t'"image=$png:$(png_size "$work/$png")"
+      done
+    fi
+    printf '%s\n' "$line" >>"$manifest"
   done
 done
 if [ ! -s "$manifest" ]; then
