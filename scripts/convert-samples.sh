@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds the converter and converts the bundled sample models; then
-# tells where each OBJ file went and what it holds.
+# tells where each OBJ file went and what it holds, with its materials and
+# textures where the model has them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh core
@@ -17,8 +18,19 @@ for model in samples/*.dff; do
     continue
   fi
   groups=$(grep -c '^g ' "$obj" || true)
+  objects=$(grep -c '^o ' "$obj" || true)
   vertices=$(grep -c '^v ' "$obj" || true)
   faces=$(grep -c '^f ' "$obj" || true)
-  echo "$PWD/$obj: $groups groups, $vertices vertices, $faces faces"
+  parts="$groups groups"
+  [ "$objects" -gt 0 ] && parts="$objects objects"
+  echo "$PWD/$obj: $parts, $vertices vertices, $faces faces"
+  # structure's materials and the textures they name, written beside the OBJ file.
+  mtl=${obj%.obj}.mtl
+  if [ -f "$mtl" ]; then
+    materials=$(grep -c '^newmtl ' "$mtl" || true)
+    textures=$(grep -E '^map_(Kd|d) ' "$mtl" | cut -d' ' -f2- | sort -u | while read -r png; do
+      if [ -f "samples/$png" ]; then printf ' %s' "$png"; fi; done)
+    echo "$PWD/$mtl: $materials materials; textures written:${textures:- none}"
+  fi
 done
 exit "$status"
