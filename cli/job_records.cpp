@@ -1,8 +1,15 @@
 #include "cli/job_records.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 namespace {
 
-constexpr std::size_t largest_number = std::size_t{1} << 40;
+// No index or length comes near this; the bound also keeps n * 10 + 9 within a
+// size_t where it has 32 bits (the 32-bit Windows program).
+constexpr std::size_t largest_number = static_cast<std::size_t>(
+    std::min<std::uint64_t>(std::uint64_t{1} << 40, std::numeric_limits<std::size_t>::max() / 16));
 
 // Reads count numbers separated by blanks and ended by a line break from bytes
 // at pos. Returns the position after the line break; 0 when the line is not

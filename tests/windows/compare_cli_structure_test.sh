@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The Windows build of vorlund-obj, under Wine, against the Linux build for what
+# compare_cli_test.sh leaves out: the structure conversion (OBJ and MTL text),
+# -o DIR over a folder with --recursive, and a model that fails. Files and
+# messages must be the same apart from line ends and the spelling of paths.
+# Usage: compare_cli_structure_test.sh LINUX_CLI WINDOWS_CLI SCRATCH SAMPLE... [-- CORPUS_MODEL...]
+#   structure converts every model named; the -o folder is built from the samples
+#   and the first corpus model.
+set -euo pipefail
+linux_cli=$1 windows_cli=$2 scratch=$3
+shift 3
+samples=() models=()
+while [ $# -gt 0 ] && [ "$1" != -- ]; do samples+=("$1"); models+=("$1"); shift; done
+[ $# -gt 0 ] && shift
+models+=("$@")
+# The samples convert by the search buttons; a corpus model, when there is one,
+# converts by structure and brings its MTL file into the output folder too.
+tree_models=("${samples[@]}")
+[ $# -gt 0 ] && tree_models+=("$1")
+wine=$(dirname "$0")/run_in_wine.sh
+if [ ! -x "$linux_cli" ]; then
+  echo "no Linux command line at $linux_cli: build the release preset first"
+  exit 1
+fi
+windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# Windows text in Linux spelling: no CRs, and every path under the Windows
+# folder spelled as the same path under the Linux one (a plain string match,
+# then slashes for the rest of that line's path).
+linux_spelling() {  # FILE WINDOWS_FOLDER LINUX_FOLDER
+  # Through the environment: awk -v would take the backslashes for escapes.
+  FROM=$2 TO=$3 awk '{
+    from = ENVIRON["FROM"]; to = ENVIRON["TO"]
+    sub(/\r$/, "")
+    while ((i = index($0, from)) > 0) {
+      rest = substr($0, i + length(from))
+      match(rest, /[ :]|$/)
+      path = substr(rest, 1, RSTART - 1); gsub(/\\/, "/", path)
+      $0 = substr($0, 1, i - 1) to path substr(rest, RSTART)
+    }
+    print
+  }' "$1"
+}
+
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+# Runs both builds: Linux with one job, Windows with two worker processes.
+# Usage: run_both NAME ARGS... where ARGS spell folders as @/ (replaced per side).
+run_both() {
+  local name=$1; shift
+  local linux_args=() windows_args=() a linux_code=0 windows_code=0
+  for a in "$@"; do
+    linux_args+=("${a//@\//$work/linux/}")
+    if [[ $a == @/* ]]; then windows_args+=("$(windows_path "$work/windows/${a#@/}")")
+    else windows_args+=("$a"); fi
+  done
+  "$linux_cli" -j 1 "${linux_args[@]}" 2>"$work/linux.stderr" || linux_code=$?
+  bash "$wine" "$windows_cli" -j 2 "${windows_args[@]}" 2>"$work/windows.stderr" || windows_code=$?
+  [ "$linux_code" = "$windows_code" ] ||
+    fail "$name: exit status $windows_code on Windows, $linux_code on Linux: $(head -5 "$work/windows.stderr")"
+  linux_spelling "$work/windows.stderr" "$(windows_path "$work/windows/")" "$work/linux/" \
+    >"$work/windows.messages"
+  cmp -s "$work/linux.stderr" "$work/windows.messages" ||
+    fail "$name: the messages differ: $(diff "$work/linux.stderr" "$work/windows.messages" | head -10)"
+}
+
+# Every file under both output folders: the same names, the same text, CR LF on Windows.
+compare_outputs() {  # NAME FOLDER (relative to each side)
+  local name=$1 folder=$2 file count=0
+  local linux_files windows_files
+  linux_files=$(cd "$work/linux/$folder" && find . -name '*.obj' -o -name '*.mtl' | sort)
+  windows_files=$(cd "$work/windows/$folder" && find . -name '*.obj' -o -name '*.mtl' | sort)
+  if [ "$linux_files" != "$windows_files" ]; then
+    fail "$name: other files written: $(diff <(echo "$linux_files") <(echo "$windows_files") | head -10)"
+  fi
+  for file in $linux_files; do
+    local linux_file=$work/linux/$folder/$file windows_file=$work/windows/$folder/$file
+    [ -f "$windows_file" ] || continue
+    if [ -s "$windows_file" ] && ! grep -q $'\r$' "$windows_file"; then
+      fail "$name $file: the Windows file has no CR LF line ends"
+    fi
+    if ! cmp -s "$linux_file" <(linux_spelling "$windows_file" "$(windows_path "$work/windows/")" "$work/linux/"); then
+      fail "$name $file: the text differs: $(diff "$linux_file" \
+        <(linux_spelling "$windows_file" "$(windows_path "$work/windows/")" "$work/linux/") | head -10)"
+    fi
+    count=$((count + 1))
+  done
+  echo "$name: $count files compared"
+}
+
+# The structure conversion beside each model: OBJ and MTL.
+work=$scratch/cli-structure
+rm -rf "$work"
+mkdir -p "$work/linux" "$work/windows"
+names=()
+for model in "${models[@]}"; do
+  ln -s "$model" "$work/linux/$(basename "$model")"
+  ln -s "$model" "$work/windows/$(basename "$model")"
+  names+=("@/$(basename "$model")")
+done
+run_both structure -b structure "${names[@]}"
+compare_outputs structure .
+ls "$work/linux/"*.mtl >/dev/null 2>&1 || fail "structure: no MTL file written at all"
+
+# -o DIR --recursive over a folder of models in subfolders, one of them empty:
+# the output folder mirrors the subfolders and holds nothing for the failed model.
+work=$scratch/cli-output-dir
+rm -rf "$work"
+for side in linux windows; do
+  mkdir -p "$work/$side/models/sub/deeper" "$work/$side/out"
+  k=0
+  for model in "${tree_models[@]}"; do
+    case $((k % 3)) in
+      0) into=models ;; 1) into=models/sub ;; *) into=models/sub/deeper ;;
+    esac
+    ln -s "$model" "$work/$side/$into/$(basename "$model")"
+    k=$((k + 1))
+  done
+  : >"$work/$side/models/sub/empty.dff"
+  echo "not a model" >"$work/$side/models/readme.txt"
+done
+run_both output-dir --recursive -o @/out @/models
+compare_outputs output-dir out
+for side in linux windows; do
+  ls "$work/$side/out/sub/"empty.dff.* >/dev/null 2>&1 && fail "output-dir: the empty model left a file on $side"
+done
+grep -q "/models/sub/empty.dff: not converted: empty file$" "$work/linux.stderr" ||
+  fail "output-dir: no reason given for the empty model: $(cat "$work/linux.stderr")"
+
+exit $failed
