@@ -67,6 +67,8 @@ ModelJob job_for(const Options& options, const std::string& model, const std::st
     job.obj_path = obj_path;
     job.quiet = options.verbosity == Verbosity::quiet;
     job.exact_text = options.exact_text;
+    job.textures = !options.no_textures;
+    job.dictionaries = options.textures;
     return job;
 }
 

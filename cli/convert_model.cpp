@@ -6,6 +6,7 @@
 #include "cli/console_session.h"
 #include "cli/doubt_reasons.h"
 #include "cli/model_check.h"
+#include "cli/model_textures.h"
 #include "cli/obj_rewrite.h"
 #include "cli/output_place.h"
 #include "control/commands.h"
@@ -134,6 +135,11 @@ std::string keep_structure_mtl(int used) {
     return "could not write " + mtl;
 }
 
+// Only once the output is kept: a model that fails leaves no PNG file behind.
+void keep_textures(const ModelJob& job, int used) {
+    if (used == id_structure && job.textures) write_model_textures(job.model_path, job.dictionaries, job.quiet);
+}
+
 // Every conversion of auto was doubtful: the OBJ file is open and empty, as
 // the window leaves it, unless structure made something worth keeping.
 ModelOutcome none_clean(const ModelJob& job, const ButtonRun& run) {
@@ -147,6 +153,7 @@ ModelOutcome none_clean(const ModelJob& job, const ButtonRun& run) {
         if (std::string why = keep_structure_mtl(id_structure); !why.empty()) return model_failed(model, why);
         say(model + ": no conversion is clean (" + auto_rejections(run) + "); structure's doubtful output is kept in " +
             obj);
+        keep_textures(job, id_structure);
         return ModelOutcome::doubtful;
     }
     handle_close(nullptr);
@@ -168,10 +175,12 @@ ModelOutcome finish(const ModelJob& job, const ButtonRun& run) {
         if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
         std::string why = run.rejections.empty() ? "doubtful" : run.rejections.back();
         say(model + ": " + button_name(used) + " found doubtful output (" + why + "), kept in " + obj);
+        keep_textures(job, used);
         return ModelOutcome::doubtful;
     }
     if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
     if (!job.quiet) say(model + ": " + button_name(used) + " converted it clean into " + obj);
+    keep_textures(job, used);
     return ModelOutcome::clean;
 }
 

@@ -2,6 +2,7 @@
 // One model through the window's commands: Open, then the buttons.
 
 #include <string>
+#include <vector>
 
 enum class ModelOutcome { clean, doubtful, failed };
 
@@ -13,6 +14,8 @@ struct ModelJob {
     std::string obj_path;       // the OBJ file's full path there
     bool quiet = false;         // tell nothing of a clean conversion
     bool exact_text = false;    // leave go1..go4's text as the window writes it
+    bool textures = true;       // structure's kept output gets its textures as PNG files
+    std::vector<std::string> dictionaries;  // -t: absolute, in the order named
 };
 
 // Converts the model with the job's button, or for auto with structure, then
@@ -22,7 +25,8 @@ struct ModelJob {
 // first. A model bound to fail
 // (missing, empty, unreadable, too large, not a model, a folder) is not
 // opened; a failed conversion removes the OBJ and MTL files it created.
-// Tells the result on stderr.
+// Once structure's output is kept, its textures are written beside the OBJ
+// file (unless job.textures is false). Tells the result on stderr.
 ModelOutcome convert_model(const ModelJob& job);
 
 // Tells that the model was not converted, and why; the outcome is a failure.

@@ -6,6 +6,8 @@
 #include "cli/console_session.h"
 #include "cli/convert_in_order.h"
 #include "cli/convert_model.h"
+#include "cli/extract_dictionaries.h"
+#include "cli/inspect_models.h"
 #include "cli/jobs.h"
 #include "cli/jobs_option.h"
 #include "cli/model_list.h"
@@ -17,15 +19,6 @@
 namespace {
 
 constexpr int exit_clean = 0, exit_not_clean = 1, exit_usage = 2;
-
-// Options that are understood but whose work is not part of this build yet.
-const char* unavailable_option(const Options& o) {
-    if (o.inspect) return "--inspect";
-    if (!o.textures.empty()) return "--textures";
-    if (o.no_textures) return "--no-textures";
-    if (o.extract) return "--extract";
-    return nullptr;
-}
 
 }  // namespace
 
@@ -48,17 +41,18 @@ int main(int argc, char** argv) {
         std::puts(PROGRAM_NAME " " PROGRAM_VERSION);
         return exit_clean;
     }
-    if (const char* option = unavailable_option(options)) {
-        say(std::string("option '") + option + "' is not available in this build");
-        return exit_usage;
-    }
+    // Each model's Open makes its folder the current one: -t names must not depend on it.
+    for (std::string& dictionary : options.textures) dictionary = absolute_path(dictionary);
+    const bool quiet = options.verbosity == Verbosity::quiet;
+    if (options.extract) return extract_dictionaries(options);
+    if (options.inspect)
+        return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet);
 
     start_console_session(options.verbosity == Verbosity::verbose);
     set_structure_local(options.local);
     if (jobs.worker) return run_worker(options);
     std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
     std::vector<PlannedModel> planned = plan_models(models, options);
-    const bool quiet = options.verbosity == Verbosity::quiet;
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {
         WorkerCommand command{own_executable(argv[0]), {args.begin() + 1, args.end() - 1}};

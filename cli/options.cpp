@@ -8,7 +8,10 @@
 
 const char help_text[] =
     "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
-    "                   [-o DIR] [-j N] [-q|-v] [--exact-text] MODEL_OR_FOLDER...\n"
+    "                   [-o DIR] [-j N] [-q|-v] [--exact-text]\n"
+    "                   [-t DICTIONARY.txd]... [--no-textures] MODEL_OR_FOLDER...\n"
+    "       vorlund-obj --inspect [--recursive] MODEL_OR_FOLDER...\n"
+    "       vorlund-obj --extract [-o DIR] DICTIONARY.txd...\n"
     "\n"
     "Converts Vorlund model files (*.dff) into Wavefront OBJ text. Each model's OBJ file\n"
     "is written beside it, named after the model's whole file name with \".obj\" added\n"
@@ -26,6 +29,15 @@ const char help_text[] =
     "                           structure and go1 ... go4 keep their output even when it\n"
     "                             is doubtful\n"
     "      --local            structure: every part stays in its own frame's space\n"
+    "  -t, --textures FILE    structure: also look up the materials' textures in this\n"
+    "                           dictionary (repeatable, in order), after the model's\n"
+    "                           own (house.txd beside house.dff); each texture is\n"
+    "                           written as a PNG file beside the OBJ file\n"
+    "      --no-textures      structure: write no PNG files\n"
+    "      --inspect          write no OBJ file: print each model's chunk tree and the\n"
+    "                           first damage (or \"well-formed\") on stdout\n"
+    "      --extract          the files named are texture dictionaries: write every\n"
+    "                           texture in them as a PNG file beside them (or under -o)\n"
     "      --recursive        a folder also converts the models in its subfolders\n"
     "  -o, --output-dir DIR   write the OBJ files under DIR instead of beside the models;\n"
     "                           a named folder's models keep their paths relative to it\n"
@@ -47,7 +59,9 @@ const char help_text[] =
     "\n"
     "Exit status: 0 when every model converted clean; 1 when any model's output is\n"
     "doubtful or its conversion failed, or a named folder holds no models; 2 for a\n"
-    "usage error.\n";
+    "usage error. Textures not found do not make a conversion doubtful. --inspect:\n"
+    "0 when every model is well-formed; --extract: 0 when every dictionary was\n"
+    "extracted whole.\n";
 
 namespace {
 
@@ -75,6 +89,7 @@ struct OptionRow {
 
 bool set_button(Options& o, const char* value, std::string& error) {
     o.button_id = button_from_name(value);
+    o.button_given = true;
     if (o.button_id >= 0) return true;
     error = std::string("unknown button '") + value + "' (structure, go1, go2, go3, go4 or auto)";
     return false;
@@ -227,14 +242,38 @@ private:
     int i_ = 0;
 };
 
+// --inspect and --extract are runs of their own: options of a conversion
+// would be silently ignored there, so they are usage errors.
+std::string mode_conflict(const Options& o) {
+    if (o.inspect && o.extract) return "options '--inspect' and '--extract' cannot be used together";
+    if (!o.textures.empty() && o.no_textures) return "options '--textures' and '--no-textures' cannot be used together";
+    const char* mode = o.inspect ? "--inspect" : o.extract ? "--extract" : nullptr;
+    if (!mode) return "";
+    const struct {
+        bool given;
+        const char* name;
+        bool allowed_with_extract;
+    } conversion_options[] = {
+        {o.button_given, "--button", false},        {!o.textures.empty(), "--textures", false},
+        {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
+        {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
+        {o.recursive && o.extract, "--recursive", false},
+    };
+    for (const auto& c : conversion_options)
+        if (c.given && !(o.extract && c.allowed_with_extract))
+            return std::string("option '") + c.name + "' cannot be used with '" + mode + "'";
+    return "";
+}
+
 }  // namespace
 
 int parse_options(int argc, char** argv, Options& options, std::string& error) {
     if (!ArgumentWalk(argc, argv, options, error).run()) return 0;
     if (options.help || options.version) return 1;
     if (options.paths.empty()) {
-        error = "no model or folder named";
+        error = options.extract ? "no texture dictionary named" : "no model or folder named";
         return 0;
     }
-    return 1;
+    error = mode_conflict(options);
+    return error.empty() ? 1 : 0;
 }

@@ -8,15 +8,16 @@ enum class Verbosity { quiet, normal, verbose };
 
 struct Options {
     int button_id = 0;  // id_structure, id_go1..id_go4, or 0 for auto: each in turn until one is clean
+    bool button_given = false;  // -b named, even as auto
     bool recursive = false;
     bool help = false;
     bool version = false;
     Verbosity verbosity = Verbosity::normal;
     std::string output_dir;  // -o: where the OBJ files go; empty for beside the models
-    bool inspect = false;
+    bool inspect = false;                // print each model's chunk tree instead of converting
     std::vector<std::string> textures;  // -t: texture dictionaries, in the order named
     bool no_textures = false;
-    bool extract = false;
+    bool extract = false;                // the paths are texture dictionaries to write as PNG files
     bool exact_text = false;
     bool local = false;
     std::vector<std::string> paths;  // models and folders, as named

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "model/png_file.h"
+#include "model/texture_file_name.h"
 
 namespace fs = std::filesystem;
 
@@ -32,25 +33,6 @@ std::string identity(const fs::path& p) {
     return lowered((error ? p : absolute).lexically_normal().string());
 }
 
-// A texture name as a file name no file system refuses and that stays in its
-// folder: separators and other reserved characters become '_'. Empty when the
-// name cannot be made one.
-std::string file_stem(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return {};
-    std::string stem = name;
-    for (char& c : stem) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 32 || std::string("/\\:*?\"<>|").find(c) != std::string::npos) c = '_';
-    }
-    if (stem.back() == '.' || stem.back() == ' ') stem.back() = '_';  // Windows drops them
-    static const char* const reserved[] = {"con", "prn", "aux", "nul"};
-    const std::string l = lowered(stem);
-    for (const char* r : reserved)
-        if (l == r) stem += '_';
-    if (l.size() == 4 && (l.rfind("com", 0) == 0 || l.rfind("lpt", 0) == 0) && l[3] >= '0' && l[3] <= '9') stem += '_';
-    return stem;
-}
-
 std::string damage(const LoadedDictionary& d, std::uint32_t offset, const std::string& text) {
     return shown(d.file) + ": offset " + std::to_string(offset) + ": " + text;
 }
@@ -61,7 +43,7 @@ enum class Outcome { written, kept_earlier, failed };
 // wrote that file earlier in the run.
 Outcome write_one(const LoadedDictionary& d, const DictionaryTexture& t, const std::string& spelling,
                const fs::path& folder, TextureRun& run, std::vector<std::string>& messages) {
-    const std::string stem = file_stem(spelling);
+    const std::string stem = texture_file_stem(spelling);
     if (stem.empty()) {
         messages.push_back(damage(d, t.offset, "texture name '" + spelling + "' cannot be a file name; not written"));
         return Outcome::failed;
@@ -85,6 +67,7 @@ Outcome write_one(const LoadedDictionary& d, const DictionaryTexture& t, const s
         return Outcome::failed;
     }
     run.written[key] = d.file;
+    ++run.pngs_written;
     return Outcome::written;
 }
 

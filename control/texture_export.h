@@ -31,6 +31,7 @@ struct LoadedDictionary {
 // another's within the run; the first named wins.
 struct TextureRun {
     std::map<std::string, std::filesystem::path> written;
+    std::size_t pngs_written = 0;  // every PNG written, a rewritten one counted again
 };
 
 // Dictionaries larger than this are refused unread.

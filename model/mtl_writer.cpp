@@ -1,7 +1,5 @@
 #include "model/mtl_writer.h"
 
-#include <string_view>
-
 #include "model/obj_numbers.h"
 
 namespace {
@@ -22,21 +20,12 @@ void put_material(std::string& text, const std::string& name, const Material& m)
         p = put_char(put_unit(p, m.color[3]), '\n');
     }
     text.append(line, static_cast<std::size_t>(p - line));
-    if (!m.texture.empty()) text += "map_Kd " + texture_file_name(m.texture) + "\n";
-    if (!m.mask.empty()) text += "map_d " + texture_file_name(m.mask) + "\n";
+    // A name that cannot be a file name ("..") gets no map line: no PNG is written for it.
+    if (std::string file = texture_file_name(m.texture); !file.empty()) text += "map_Kd " + file + "\n";
+    if (std::string file = texture_file_name(m.mask); !file.empty()) text += "map_d " + file + "\n";
 }
 
 }  // namespace
-
-std::string texture_file_name(const std::string& texture) {
-    std::string name = texture;
-    for (char& c : name) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if (u < ' ' || u == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
-            c = '_';
-    }
-    return name + ".png";
-}
 
 MtlWriter::MtlWriter(const std::string& header_comment) : text_(header_comment) {
     // A texture named "default" must not take the default material's name.

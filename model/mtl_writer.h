@@ -9,10 +9,7 @@
 
 #include "model/model.h"
 #include "model/obj_names.h"
-
-// The file name a texture's image is looked for under, beside the MTL file:
-// the texture's name with ".png"; characters no file name may hold become '_'.
-std::string texture_file_name(const std::string& texture);
+#include "model/texture_file_name.h"
 
 class MtlWriter {
 public:

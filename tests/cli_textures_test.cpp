@@ -1,0 +1,232 @@
+// Textures, --extract and --inspect through the real program: the PNG files
+// it leaves read back as images, the inspection text compared with the
+// inspector's own, with any number of jobs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <stb_image.h>
+
+#include "model/model_inspection.h"
+#include "support/cli_fixture.h"
+#include "support/dictionary_builder.h"
+#include "support/model_layout.h"
+
+#ifdef VORLUND_OBJ_PROGRAM
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+// A w x h texture: X8R8G8B8, or A8R8G8B8 when alpha is below 255.
+TextureSpec image(const std::string& name, std::uint16_t w, std::uint16_t h, std::uint8_t alpha = 255) {
+    TextureSpec t;
+    t.name = name, t.width = w, t.height = h;
+    t.raster_format = alpha < 255 ? 0x500 : 0x600, t.format = alpha < 255 ? 21 : 22;
+    Bytes pixels;
+    for (int i = 0; i < w * h; ++i) pixels.insert(pixels.end(), {10, 20, 30, alpha});
+    t.levels = {pixels};
+    return t;
+}
+
+struct Picture {
+    int width = -1, height = -1, channels = -1;
+    bool operator==(const Picture&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Picture& p) {
+    return out << p.width << "x" << p.height << "x" << p.channels;
+}
+
+// Every PNG under folder, by its path relative to it, as stb_image reads it.
+std::map<std::string, Picture> pngs_under(const fs::path& folder) {
+    std::map<std::string, Picture> found;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        if (e.path().extension() != ".png") continue;
+        Picture p;
+        stbi_info(e.path().string().c_str(), &p.width, &p.height, &p.channels);
+        found[e.path().lexically_relative(folder).generic_string()] = p;
+    }
+    return found;
+}
+
+// The files the MTL file's map lines name.
+std::vector<std::string> mapped_files(const fs::path& mtl) {
+    std::vector<std::string> files;
+    for (const std::string& line : lines_of_text(read_file(mtl)))
+        if (line.rfind("map_", 0) == 0) files.push_back(line.substr(line.find(' ') + 1));
+    return files;
+}
+
+bool has_line(const std::string& text, const std::string& line) {
+    for (const std::string& l : lines_of_text(text))
+        if (l == line) return true;
+    return false;
+}
+
+// A quad whose materials name textures in several spellings, one of them no file name as it stands.
+Bytes textured_model() {
+    GeometryLayout g = quad_geometry();
+    g.materials = {MaterialLayout{{255, 255, 255, 255}, "Paint", ""}, MaterialLayout{{255, 255, 255, 255}, "Glass", "Glass_A"},
+                   MaterialLayout{{255, 255, 255, 255}, "rim:1", ""}, MaterialLayout{{255, 255, 255, 255}, "chrome", ""}};
+    g.triangles[1].material = 1;
+    return build_model(single_geometry_model(g));
+}
+
+class CliTextures : public CliFolder {};
+
+TEST_F(CliTextures, StructurePutsTheMaterialsTexturesBesideTheObjFile) {
+    const Picture own_paint{4, 2, 3}, glass{2, 2, 3}, mask{2, 4, 4}, rim{1, 3, 3};
+    const struct Case {
+        std::vector<std::string> options;
+        std::string out;  // where the OBJ and PNG files go, relative to the case's folder
+        std::map<std::string, Picture> pngs;
+        std::string missing;  // the not-found line's list; empty: no such line
+        bool routine_line;
+    } cases[] = {
+        {{"-b", "structure"}, "", {{"Paint.png", own_paint}, {"Glass_A.png", mask}, {"rim_1.png", rim}},
+         "Glass, chrome", true},
+        // The model's own dictionary comes first: shared's 1x1 "paint" is not taken.
+        {{"-t", "SHARED"}, "", {{"Paint.png", own_paint}, {"Glass.png", glass}, {"Glass_A.png", mask}, {"rim_1.png", rim}},
+         "chrome", true},
+        {{"-q", "-t", "SHARED", "-o", "OUT"}, "out",
+         {{"out/Paint.png", own_paint}, {"out/Glass.png", glass}, {"out/Glass_A.png", mask}, {"out/rim_1.png", rim}},
+         "chrome", false},
+        {{"--no-textures", "-b", "structure"}, "", {}, "", false},
+        {{"-b", "go1"}, "", {}, "", false},  // only structure writes materials
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(i);
+        const std::string dir = "case" + std::to_string(i);
+        fs::create_directories(folder.path / dir);
+        folder.write(dir + "/car.dff", textured_model());
+        folder.write(dir + "/car.TXD", build_dictionary({image("paint", 4, 2), image("GLASS_A", 2, 4, 128),
+                                                         image("RIM:1", 1, 3)}));
+        folder.write(dir + "/shared.txd", build_dictionary({image("paint", 1, 1), image("glass", 2, 2)}));
+        std::vector<std::string> args;
+        for (const std::string& o : c.options)
+            args.push_back(o == "SHARED" ? dir + "/shared.txd" : o == "OUT" ? dir + "/out" : o);
+        args.push_back(dir + "/car.dff");
+        const ProgramRun run = cli(args);
+        EXPECT_EQ(run.exit_status, c.options.back() == "go1" ? 1 : 0) << run.err;
+        EXPECT_EQ(pngs_under(folder.path / dir), c.pngs);
+
+        const std::string model = at(dir + "/car.dff");
+        const fs::path obj_folder = c.out.empty() ? folder.path / dir : folder.path / dir / c.out;
+        EXPECT_EQ(has_line(run.err, "vorlund-obj: " + model + ": textures not found: " + c.missing), !c.missing.empty())
+            << run.err;
+        const std::string routine = "vorlund-obj: " + model + ": " + std::to_string(c.pngs.size()) +
+                                    " textures written to " + obj_folder.string();
+        EXPECT_EQ(has_line(run.err, routine), c.routine_line) << run.err;
+        // Every PNG written is one the MTL file names.
+        if (c.pngs.empty()) continue;
+        std::vector<std::string> named = mapped_files(obj_folder / "car.dff.mtl");
+        for (const auto& [png, picture] : c.pngs) {
+            const std::string file = fs::path(png).filename().string();
+            EXPECT_NE(std::find(named.begin(), named.end(), file), named.end()) << file;
+        }
+    }
+}
+
+TEST_F(CliTextures, DamagedOrMissingDictionariesAreOneLineAndTheGeometryStillConverts) {
+    Bytes cut = build_dictionary({image("paint", 4, 2), image("glass", 2, 2)});
+    cut.resize(cut.size() - 8);
+    folder.write("car.dff", textured_model());
+    folder.write("cut.txd", cut);
+    const ProgramRun run = cli({"-t", "cut.txd", "-t", "none.txd", "car.dff"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(folder.path / "car.dff.obj"));
+    EXPECT_NE(run.err.find("vorlund-obj: " + at("cut.txd") + ": offset 0: "), std::string::npos) << run.err;
+    EXPECT_TRUE(has_line(run.err, "vorlund-obj: " + at("none.txd") + ": no such file")) << run.err;
+    // What the damaged dictionary holds whole before the damage is still used.
+    EXPECT_EQ(pngs_under(folder.path), (std::map<std::string, Picture>{{"Glass.png", {2, 2, 3}}, {"Paint.png", {4, 2, 3}}}));
+}
+
+TEST_F(CliTextures, ExtractWritesEveryTextureOfTheCorpusDictionary) {
+    const fs::path corpus = fs::path(VORLUND_CORPUS_DIR) / "two-textures.txd";
+    if (!fs::exists(corpus)) GTEST_SKIP() << "no public corpus at " << corpus.parent_path();
+    fs::copy_file(corpus, folder.path / "two-textures.txd");
+    const std::map<std::string, Picture> both = {{"leaves.png", {128, 128, 4}}, {"wood.png", {64, 128, 3}}};
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+        int status;
+        std::string line;
+    } cases[] = {
+        {{"--extract", "two-textures.txd"}, "", 0, "two-textures.txd: 2 textures written to ."},
+        {{"-j", "3", "--extract", "-o", "png", "two-textures.txd", "none.txd"}, "png", 1, "none.txd: not extracted"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.out);
+        const ProgramRun run = cli(c.args);
+        EXPECT_EQ(run.exit_status, c.status) << run.err;
+        EXPECT_TRUE(has_line(run.err, "vorlund-obj: " + c.line)) << run.err;
+        std::map<std::string, Picture> found;
+        for (const auto& [name, picture] : pngs_under(c.out.empty() ? folder.path : folder.path / c.out))
+            if (name.find('/') == std::string::npos) found[name] = picture;
+        EXPECT_EQ(found, both);
+    }
+}
+
+TEST_F(CliTextures, InspectPrintsTheSameTextWithAnyNumberOfJobs) {
+    const fs::path corpus = fs::path(VORLUND_CORPUS_DIR) / "torus.dff";
+    if (!fs::exists(corpus)) GTEST_SKIP() << "no public corpus at " << corpus.parent_path();
+    fs::copy_file(corpus, folder.path / "torus.dff");
+    Bytes cut = build_model(single_geometry_model(quad_geometry()));
+    cut.resize(cut.size() - 20);
+    folder.write("cut.dff", cut);
+    std::string expected;
+    for (const char* name : {"torus.dff", "cut.dff"}) {
+        const std::string bytes = read_file(folder.path / name);
+        expected += "== " + at(name) + "\n" +
+                    inspect_model(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                  static_cast<std::uint32_t>(bytes.size()));
+    }
+    EXPECT_TRUE(has_line(expected, "well-formed"));
+    EXPECT_NE(expected.find("\nfirst damage at 0x000000: "), std::string::npos) << expected;
+    for (const std::vector<std::string>& jobs : {std::vector<std::string>{}, {"-j", "1"}, {"-j", "3"}}) {
+        std::vector<std::string> args = jobs;
+        args.insert(args.end(), {"--inspect", "torus.dff", "cut.dff"});
+        const ProgramRun run = cli(args);
+        EXPECT_EQ(run.exit_status, 1) << run.err;
+        EXPECT_EQ(run.out, expected);
+        EXPECT_EQ(lines_of_text(run.err),
+                  (std::vector<std::string>{"vorlund-obj: 2 models: 1 well-formed, 1 damaged, 0 not read"}));
+    }
+    const ProgramRun one = cli({"--inspect", "torus.dff"});
+    EXPECT_EQ(one.exit_status, 0) << one.err;
+    EXPECT_TRUE(fs::exists(folder.path / "torus.dff") && !fs::exists(folder.path / "torus.dff.obj"));
+}
+
+TEST_F(CliTextures, ModesRefuseTheOptionsTheyWouldIgnore) {
+    const struct {
+        std::vector<std::string> args;
+        std::string reason;
+    } cases[] = {
+        {{"--extract", "-b", "go1", "a.txd"}, "option '--button' cannot be used with '--extract'"},
+        {{"--extract", "--recursive", "a.txd"}, "option '--recursive' cannot be used with '--extract'"},
+        {{"--extract"}, "no texture dictionary named"},
+        {{"--inspect", "--extract", "a.dff"}, "options '--inspect' and '--extract' cannot be used together"},
+        {{"--inspect", "-t", "a.txd", "a.dff"}, "option '--textures' cannot be used with '--inspect'"},
+        {{"--inspect", "-o", "out", "a.dff"}, "option '--output-dir' cannot be used with '--inspect'"},
+        {{"--inspect", "-b", "auto", "a.dff"}, "option '--button' cannot be used with '--inspect'"},
+        {{"-t", "a.txd", "--no-textures", "a.dff"}, "options '--textures' and '--no-textures' cannot be used together"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const ProgramRun run = cli(c.args);
+        EXPECT_EQ(run.exit_status, 2);
+        EXPECT_EQ(lines_of_text(run.err),
+                  (std::vector<std::string>{"vorlund-obj: " + c.reason, "vorlund-obj: try 'vorlund-obj --help'"}));
+    }
+    EXPECT_EQ(entries(), std::vector<std::string>{});
+}
+
+}  // namespace
+
+#endif
