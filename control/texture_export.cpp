@@ -133,16 +133,16 @@ ExtractResult extract_dictionary(const fs::path& file, const fs::path& folder, T
 }
 
 fs::path own_dictionary(const fs::path& model) {
-    fs::path exact = model;
-    exact.replace_extension(".txd");
+    // Every spelling of the extension, tried by name: a folder of thousands of
+    // models must not be listed once a model.
     std::error_code error;
-    if (fs::is_regular_file(exact, error)) return exact;
-    const fs::path folder = model.parent_path().empty() ? fs::path(".") : model.parent_path();
-    const std::string stem = model.stem().string();
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const fs::path& p = it->path();
-        if (p.stem().string() == stem && lowered(p.extension().string()) == ".txd" && it->is_regular_file(error))
-            return model.parent_path() / p.filename();
+    for (unsigned upper = 0; upper < 8; ++upper) {
+        std::string extension = ".txd";
+        for (unsigned i = 0; i < 3; ++i)
+            if (upper & (1u << i)) extension[i + 1] = static_cast<char>(extension[i + 1] - 'a' + 'A');
+        fs::path candidate = model;
+        candidate.replace_extension(extension);
+        if (fs::is_regular_file(candidate, error)) return candidate;
     }
     return {};
 }
