@@ -23,8 +23,8 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 // A w x h texture: X8R8G8B8, or A8R8G8B8 when alpha is below 255.
-TextureSpec image(const std::string& name, std::uint16_t w, std::uint16_t h, std::uint8_t alpha = 255) {
-    TextureSpec t;
+TextureLayout image(const std::string& name, std::uint16_t w, std::uint16_t h, std::uint8_t alpha = 255) {
+    TextureLayout t;
     t.name = name, t.width = w, t.height = h;
     t.raster_format = alpha < 255 ? 0x500 : 0x600, t.format = alpha < 255 ? 21 : 22;
     Bytes pixels;

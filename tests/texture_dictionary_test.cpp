@@ -76,14 +76,14 @@ Bytes dxt5_block(std::uint8_t a0, std::uint8_t a1) {
 
 struct FormatCase {
     const char* what;
-    TextureSpec spec;
+    TextureLayout stored;
     std::vector<Pixel> expected;  // empty: built by the test
     int png_channels;
 };
 
-TextureSpec spec(std::uint32_t platform, std::uint32_t raster, std::uint32_t format, std::uint16_t w,
+TextureLayout stored(std::uint32_t platform, std::uint32_t raster, std::uint32_t format, std::uint16_t w,
                  std::uint16_t h, Bytes level, std::uint8_t last = 0, Bytes palette = {}) {
-    TextureSpec t;
+    TextureLayout t;
     t.name = "t";
     t.platform = platform, t.raster_format = raster, t.format = format, t.width = w, t.height = h, t.last = last;
     t.palette = std::move(palette);
@@ -98,36 +98,36 @@ std::vector<FormatCase> format_cases() {
         return p;
     }();
     std::vector<FormatCase> c = {
-        {"A1R5G5B5", spec(9, 0x100, 25, 2, 1, {0x10, 0xFC, 0x43, 0x04}),
+        {"A1R5G5B5", stored(9, 0x100, 25, 2, 1, {0x10, 0xFC, 0x43, 0x04}),
          {{255, 0, 132, 255}, {8, 16, 24, 0}}, 4},
-        {"R5G6B5", spec(9, 0x200, 23, 2, 1, {0x00, 0xF8, 0x27, 0x04}), {{255, 0, 0, 255}, {0, 134, 57, 255}}, 3},
-        {"A4R4G4B4", spec(9, 0x300, 26, 2, 1, {0x23, 0xF1, 0xBC, 0x0A}),
+        {"R5G6B5", stored(9, 0x200, 23, 2, 1, {0x00, 0xF8, 0x27, 0x04}), {{255, 0, 0, 255}, {0, 134, 57, 255}}, 3},
+        {"A4R4G4B4", stored(9, 0x300, 26, 2, 1, {0x23, 0xF1, 0xBC, 0x0A}),
          {{17, 34, 51, 255}, {170, 187, 204, 0}}, 4},
-        {"grey", spec(9, 0x400, 50, 2, 1, {0, 200}), {{0, 0, 0, 255}, {200, 200, 200, 255}}, 3},
-        {"A8R8G8B8", spec(9, 0x500, 21, 2, 1, {1, 2, 3, 4, 10, 20, 30, 255}), {{3, 2, 1, 4}, {30, 20, 10, 255}}, 4},
-        {"A8R8G8B8 opaque still RGBA", spec(8, 0x500, 0, 1, 1, {1, 2, 3, 255}), {{3, 2, 1, 255}}, 4},
-        {"X8R8G8B8", spec(9, 0x600, 22, 1, 1, {1, 2, 3, 4}), {{3, 2, 1, 255}}, 3},
-        {"X1R5G5B5 platform 8", spec(8, 0xA00, 0, 1, 1, {0x00, 0x7C}), {{255, 0, 0, 255}}, 3},
-        {"R5G6B5 platform 8", spec(8, 0x200, 0, 1, 1, {0x00, 0xF8}), {{255, 0, 0, 255}}, 3},
-        {"8-bit palette with alpha", spec(9, 0x2500, 21, 2, 1, {255, 1}, 1, pal8),
+        {"grey", stored(9, 0x400, 50, 2, 1, {0, 200}), {{0, 0, 0, 255}, {200, 200, 200, 255}}, 3},
+        {"A8R8G8B8", stored(9, 0x500, 21, 2, 1, {1, 2, 3, 4, 10, 20, 30, 255}), {{3, 2, 1, 4}, {30, 20, 10, 255}}, 4},
+        {"A8R8G8B8 opaque still RGBA", stored(8, 0x500, 0, 1, 1, {1, 2, 3, 255}), {{3, 2, 1, 255}}, 4},
+        {"X8R8G8B8", stored(9, 0x600, 22, 1, 1, {1, 2, 3, 4}), {{3, 2, 1, 255}}, 3},
+        {"X1R5G5B5 platform 8", stored(8, 0xA00, 0, 1, 1, {0x00, 0x7C}), {{255, 0, 0, 255}}, 3},
+        {"R5G6B5 platform 8", stored(8, 0x200, 0, 1, 1, {0x00, 0xF8}), {{255, 0, 0, 255}}, 3},
+        {"8-bit palette with alpha", stored(9, 0x2500, 21, 2, 1, {255, 1}, 1, pal8),
          {{255, 254, 253, 0}, {1, 2, 3, 254}}, 4},
-        {"8-bit palette without alpha", spec(9, 0x2600, 22, 2, 1, {255, 1}, 0, pal8),
+        {"8-bit palette without alpha", stored(9, 0x2600, 22, 2, 1, {255, 1}, 0, pal8),
          {{255, 254, 253, 255}, {1, 2, 3, 255}}, 3},
-        {"4-bit palette with alpha", spec(8, 0x4500, 1, 2, 1, {15, 1}, 0, palette_of(32)),
+        {"4-bit palette with alpha", stored(8, 0x4500, 1, 2, 1, {15, 1}, 0, palette_of(32)),
          {{15, 30, 45, 240}, {1, 2, 3, 254}}, 4},
-        {"4-bit palette without alpha", spec(8, 0x4600, 0, 2, 1, {15, 1}, 0, palette_of(32)),
+        {"4-bit palette without alpha", stored(8, 0x4600, 0, 2, 1, {15, 1}, 0, palette_of(32)),
          {{15, 30, 45, 255}, {1, 2, 3, 255}}, 3},
-        {"DXT1 four colours", spec(9, 0x200, fourcc_dxt('1'), 4, 4, four_colours, 8), {}, 3},
-        {"DXT1 three colours, transparent pixels make RGBA", spec(9, 0x200, fourcc_dxt('1'), 4, 4, three_colours, 8),
+        {"DXT1 four colours", stored(9, 0x200, fourcc_dxt('1'), 4, 4, four_colours, 8), {}, 3},
+        {"DXT1 three colours, transparent pixels make RGBA", stored(9, 0x200, fourcc_dxt('1'), 4, 4, three_colours, 8),
          {}, 4},
-        {"DXT1 platform 8, alpha flag", spec(8, 0x100, 1, 4, 4, four_colours, 1), {}, 4},
-        {"DXT1 1x1", spec(9, 0x200, fourcc_dxt('1'), 1, 1, four_colours, 8), {{255, 0, 0, 255}}, 3},
-        {"DXT1 2x3", spec(9, 0x200, fourcc_dxt('1'), 2, 3, four_colours, 8),
+        {"DXT1 platform 8, alpha flag", stored(8, 0x100, 1, 4, 4, four_colours, 1), {}, 4},
+        {"DXT1 1x1", stored(9, 0x200, fourcc_dxt('1'), 1, 1, four_colours, 8), {{255, 0, 0, 255}}, 3},
+        {"DXT1 2x3", stored(9, 0x200, fourcc_dxt('1'), 2, 3, four_colours, 8),
          {{255, 0, 0, 255}, {8, 0, 255, 255}, {90, 0, 170, 255}, {172, 0, 85, 255}, {255, 0, 0, 255}, {255, 0, 0, 255}},
          3},
-        {"DXT3", spec(9, 0x300, fourcc_dxt('3'), 4, 4, dxt3_block(), 9), {}, 4},
-        {"DXT5 eight levels", spec(9, 0x500, fourcc_dxt('5'), 4, 4, dxt5_block(200, 10), 9), {}, 4},
-        {"DXT5 six levels, 0 and 255", spec(8, 0x500, 1, 4, 4, dxt5_block(10, 200), 5), {}, 4},
+        {"DXT3", stored(9, 0x300, fourcc_dxt('3'), 4, 4, dxt3_block(), 9), {}, 4},
+        {"DXT5 eight levels", stored(9, 0x500, fourcc_dxt('5'), 4, 4, dxt5_block(200, 10), 9), {}, 4},
+        {"DXT5 six levels, 0 and 255", stored(8, 0x500, 1, 4, 4, dxt5_block(10, 200), 5), {}, 4},
     };
     // The 4x4 blocks' pixels, rows from the top.
     const int rows[4][4] = {{0, 1, 2, 3}, {3, 2, 1, 0}, {0, 0, 0, 0}, {3, 3, 3, 3}};
@@ -176,7 +176,7 @@ std::string findings_of(const TextureDictionary& d) {
 TEST(TextureDictionary, EveryFormatDecodesAndSurvivesAPngRoundTrip) {
     for (const FormatCase& c : format_cases()) {
         SCOPED_TRACE(c.what);
-        const Bytes file = build_dictionary({c.spec}, 2048);
+        const Bytes file = build_dictionary({c.stored}, 2048);
         const TextureDictionary d = read_texture_dictionary(file.data(), std::uint32_t(file.size()));
         ASSERT_EQ(d.textures.size(), 1u) << findings_of(d);
         EXPECT_TRUE(d.findings.empty()) << findings_of(d);
@@ -188,24 +188,24 @@ TEST(TextureDictionary, EveryFormatDecodesAndSurvivesAPngRoundTrip) {
         const bool alpha = needs_alpha(d.textures[0], rgba);
         EXPECT_EQ(alpha ? 4 : 3, c.png_channels);
         Bytes png;
-        ASSERT_TRUE(encode_png(rgba, c.spec.width, c.spec.height, alpha, png));
+        ASSERT_TRUE(encode_png(rgba, c.stored.width, c.stored.height, alpha, png));
         int w = 0, h = 0, channels = 0;
         stbi_uc* back = stbi_load_from_memory(png.data(), int(png.size()), &w, &h, &channels, 4);
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(channels, c.png_channels);
-        EXPECT_EQ(w, c.spec.width);
-        EXPECT_EQ(h, c.spec.height);
+        EXPECT_EQ(w, c.stored.width);
+        EXPECT_EQ(h, c.stored.height);
         EXPECT_EQ(as_pixels(back, std::size_t(w) * h), c.expected);
         stbi_image_free(back);
     }
 }
 
 TEST(TextureDictionary, HeaderFieldsAndViews) {
-    TextureSpec t = spec(9, 0x8500, 21, 2, 2, Bytes(16, 7), 1);
+    TextureLayout t = stored(9, 0x8500, 21, 2, 2, Bytes(16, 7), 1);
     t.name = "brick_wall";
     t.mask = "brick_wallA";
     t.levels.push_back(Bytes(4, 9));  // a 1x1 mipmap
-    const Bytes file = build_dictionary({t, spec(9, 0x600, 22, 1, 1, {1, 2, 3, 0})});
+    const Bytes file = build_dictionary({t, stored(9, 0x600, 22, 1, 1, {1, 2, 3, 0})});
     const TextureDictionary d = read_texture_dictionary(file.data(), std::uint32_t(file.size()));
     ASSERT_EQ(d.textures.size(), 2u) << findings_of(d);
     const DictionaryTexture& a = d.textures[0];
@@ -222,7 +222,7 @@ TEST(TextureDictionary, HeaderFieldsAndViews) {
 }
 
 TEST(TextureDictionary, DamageGivesItsFindingAndLeavesTheTextureOut) {
-    const TextureSpec good = spec(9, 0x600, 22, 1, 1, {1, 2, 3, 0});
+    const TextureLayout good = stored(9, 0x600, 22, 1, 1, {1, 2, 3, 0});
     const std::size_t s = texture_struct_offset(build_dictionary({good}), 0);
     struct Damage {
         const char* what;
@@ -232,7 +232,7 @@ TEST(TextureDictionary, DamageGivesItsFindingAndLeavesTheTextureOut) {
         std::size_t textures;
     };
     auto with = [&](auto change) {
-        TextureSpec t = good;
+        TextureLayout t = good;
         change(t);
         return build_dictionary({t, good});
     };
@@ -244,21 +244,21 @@ TEST(TextureDictionary, DamageGivesItsFindingAndLeavesTheTextureOut) {
              f[0] = 0x10;
              return f;
          }, "not a texture dictionary: the first chunk is 0x10", 0, 0},
-        {"width 0", [&] { return with([](TextureSpec& t) { t.width = 0; }); }, "size 0 x 1 is outside", s + 80, 1},
-        {"height 9000", [&] { return with([](TextureSpec& t) { t.height = 9000; }); }, "1 x 9000 is outside", s + 80, 1},
-        {"console platform", [&] { return with([](TextureSpec& t) { t.platform = 5, t.name = "car"; }); },
+        {"width 0", [&] { return with([](TextureLayout& t) { t.width = 0; }); }, "size 0 x 1 is outside", s + 80, 1},
+        {"height 9000", [&] { return with([](TextureLayout& t) { t.height = 9000; }); }, "1 x 9000 is outside", s + 80, 1},
+        {"console platform", [&] { return with([](TextureLayout& t) { t.platform = 5, t.name = "car"; }); },
          "texture 'car': platform 5", s, 1},
-        {"unknown format", [&] { return with([](TextureSpec& t) { t.format = 99, t.raster_format = 0; }); },
+        {"unknown format", [&] { return with([](TextureLayout& t) { t.format = 99, t.raster_format = 0; }); },
          "unknown pixel format", s + 72, 1},
         {"level past the bytes", [&] {
-             Bytes f = with([](TextureSpec&) {});
+             Bytes f = with([](TextureLayout&) {});
              f[s + 88] = 0xE8, f[s + 89] = 0x03;  // 1000
              return f;
          }, "level 0 claims 1000 bytes, 4 present", s + 88, 1},
-        {"level too small", [&] { return with([](TextureSpec& t) { t.width = 2; }); }, "level 0 holds 4 bytes, 2 x 1 needs 8",
+        {"level too small", [&] { return with([](TextureLayout& t) { t.width = 2; }); }, "level 0 holds 4 bytes, 2 x 1 needs 8",
          s + 88, 1},
-        {"no levels", [&] { return with([](TextureSpec& t) { t.levels.clear(); }); }, "no levels", s + 88, 1},
-        {"palette past the end", [&] { return with([](TextureSpec& t) { t.raster_format = 0x2600, t.format = 0; }); },
+        {"no levels", [&] { return with([](TextureLayout& t) { t.levels.clear(); }); }, "no levels", s + 88, 1},
+        {"palette past the end", [&] { return with([](TextureLayout& t) { t.raster_format = 0x2600, t.format = 0; }); },
          "palette of 256 colours", s + 88, 1},
         {"count says 3", [&] { return build_dictionary({good}, 3, 0); }, "says 3 textures, 1 found", 12, 1},
         {"truncated", [&] {
@@ -277,7 +277,7 @@ TEST(TextureDictionary, DamageGivesItsFindingAndLeavesTheTextureOut) {
 }
 
 TEST(TextureDictionary, EveryPrefixAndStrayBytesReadWithoutFault) {
-    Bytes file = build_dictionary({format_cases()[9].spec, format_cases()[19].spec, format_cases()[17].spec});
+    Bytes file = build_dictionary({format_cases()[9].stored, format_cases()[19].stored, format_cases()[17].stored});
     for (std::size_t n = 0; n <= file.size(); ++n) {
         const TextureDictionary d = read_texture_dictionary(file.data(), std::uint32_t(n));
         EXPECT_EQ(d.findings.empty(), n == file.size()) << n;
@@ -293,7 +293,7 @@ TEST(TextureDictionary, EveryPrefixAndStrayBytesReadWithoutFault) {
 }
 
 TEST(TextureDictionary, PaletteIndexPastTheColoursIsRefused) {
-    const Bytes file = build_dictionary({spec(8, 0x4600, 0, 2, 1, {3, 40}, 0, palette_of(32))});
+    const Bytes file = build_dictionary({stored(8, 0x4600, 0, 2, 1, {3, 40}, 0, palette_of(32))});
     const TextureDictionary d = read_texture_dictionary(file.data(), std::uint32_t(file.size()));
     ASSERT_EQ(d.textures.size(), 1u);
     Bytes rgba;

@@ -19,8 +19,8 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 // A 1x1 X8R8G8B8 texture of one red value.
-TextureSpec texel(const std::string& name, std::uint8_t red) {
-    TextureSpec t;
+TextureLayout texel(const std::string& name, std::uint8_t red) {
+    TextureLayout t;
     t.name = name, t.raster_format = 0x600, t.format = 22;
     t.levels = {{0, 0, red, 0}};
     return t;

@@ -10,10 +10,10 @@
 
 namespace {
 
-TextureSpec texture(const char* name, std::uint32_t platform, std::uint32_t raster, std::uint32_t format,
+TextureLayout texture(const char* name, std::uint32_t platform, std::uint32_t raster, std::uint32_t format,
                     std::uint16_t w, std::uint16_t h, std::size_t level_bytes, std::uint8_t last = 0,
                     std::size_t palette_bytes = 0) {
-    TextureSpec t;
+    TextureLayout t;
     t.name = name;
     t.platform = platform, t.raster_format = raster, t.format = format, t.width = w, t.height = h, t.last = last;
     t.palette.resize(palette_bytes);
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path folder = argv[1];
-    const std::vector<std::pair<const char*, std::vector<TextureSpec>>> seeds = {
+    const std::vector<std::pair<const char*, std::vector<TextureLayout>>> seeds = {
         {"dxt.txd",
          {texture("a", 9, 0x200, fourcc_dxt('1'), 8, 8, 32, 8), texture("b", 9, 0x300, fourcc_dxt('3'), 4, 4, 16, 9),
           texture("c", 8, 0x500, 1, 2, 3, 16, 5)}},

@@ -46,17 +46,17 @@ std::vector<std::uint8_t> block_level(unsigned w, unsigned h, unsigned block_byt
     return level;
 }
 
-TextureSpec texture(const std::string& name, std::uint32_t raster, std::uint32_t format, std::uint8_t flags,
+TextureLayout texture(const std::string& name, std::uint32_t raster, std::uint32_t format, std::uint8_t flags,
                     unsigned w, unsigned h, std::vector<std::uint8_t> level) {
-    TextureSpec t;
+    TextureLayout t;
     t.name = name, t.raster_format = raster, t.format = format, t.last = flags;
     t.width = static_cast<std::uint16_t>(w), t.height = static_cast<std::uint16_t>(h);
     t.levels = {std::move(level)};
     return t;
 }
 
-std::vector<TextureSpec> mixed_textures() {
-    std::vector<TextureSpec> list;
+std::vector<TextureLayout> mixed_textures() {
+    std::vector<TextureLayout> list;
     std::uint32_t seed = 1;
     for (int i = 0; i < 6; ++i)
         list.push_back(texture("dxt1_" + std::to_string(i), 0x200, fourcc_dxt('1'), 8, 256, 256,
@@ -72,7 +72,7 @@ std::vector<TextureSpec> mixed_textures() {
     list.push_back(texture("xrgb", 0x600, 22, 0, 256, 128, plain_level(256, 128, 4, ++seed)));
     list.push_back(texture("rgb565", 0x200, 23, 0, 256, 256, plain_level(256, 256, 2, ++seed)));
     list.push_back(texture("argb1555", 0x100, 25, 1, 256, 256, plain_level(256, 256, 2, ++seed)));
-    TextureSpec palette = texture("palette", 0x2600, 22, 0, 256, 256, plain_level(256, 256, 1, ++seed));
+    TextureLayout palette = texture("palette", 0x2600, 22, 0, 256, 256, plain_level(256, 256, 1, ++seed));
     palette.palette = plain_level(256, 1, 4, ++seed);
     list.push_back(palette);
     return list;

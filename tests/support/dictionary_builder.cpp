@@ -10,7 +10,7 @@ void fixed_name(ModelBuilder& m, const std::string& s) {
     m.pad_to(at + 32);
 }
 
-void texture(ModelBuilder& m, const TextureSpec& t) {
+void texture(ModelBuilder& m, const TextureLayout& t) {
     std::size_t chunk = m.begin_chunk(0x15);
     std::size_t body = m.begin_chunk(0x01);
     m.u32(t.platform);
@@ -37,7 +37,7 @@ void texture(ModelBuilder& m, const TextureSpec& t) {
 
 }  // namespace
 
-std::vector<std::uint8_t> build_dictionary(const std::vector<TextureSpec>& textures, std::uint16_t stored_count,
+std::vector<std::uint8_t> build_dictionary(const std::vector<TextureLayout>& textures, std::uint16_t stored_count,
                                            std::uint32_t pad) {
     ModelBuilder m;
     std::size_t dictionary = m.begin_chunk(0x16);
@@ -52,7 +52,7 @@ std::vector<std::uint8_t> build_dictionary(const std::vector<TextureSpec>& textu
     return m.bytes;
 }
 
-std::vector<std::uint8_t> build_dictionary(const std::vector<TextureSpec>& textures, std::uint32_t pad) {
+std::vector<std::uint8_t> build_dictionary(const std::vector<TextureLayout>& textures, std::uint32_t pad) {
     return build_dictionary(textures, static_cast<std::uint16_t>(textures.size()), pad);
 }
 

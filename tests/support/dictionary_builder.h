@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct TextureSpec {
+struct TextureLayout {
     std::string name;
     std::string mask;
     std::uint32_t platform = 9;
@@ -28,10 +28,10 @@ constexpr std::uint32_t fourcc_dxt(char n) {
 
 // A dictionary chunk with its Struct (count, device 0), the textures and an
 // empty Extension; padded with zeros to a multiple of pad when pad > 0.
-std::vector<std::uint8_t> build_dictionary(const std::vector<TextureSpec>& textures, std::uint32_t pad = 0);
+std::vector<std::uint8_t> build_dictionary(const std::vector<TextureLayout>& textures, std::uint32_t pad = 0);
 
 // The same, with the count stored as given.
-std::vector<std::uint8_t> build_dictionary(const std::vector<TextureSpec>& textures, std::uint16_t stored_count,
+std::vector<std::uint8_t> build_dictionary(const std::vector<TextureLayout>& textures, std::uint16_t stored_count,
                                            std::uint32_t pad);
 
 // Offset of the n-th texture chunk's Struct body in what build_dictionary lays out.
