@@ -59,7 +59,8 @@ run_both() {
   bash "$wine" "$windows_cli" -j 2 "${windows_args[@]}" 2>"$work/windows.stderr" || windows_code=$?
   [ "$linux_code" = "$windows_code" ] ||
     fail "$name: exit status $windows_code on Windows, $linux_code on Linux: $(head -5 "$work/windows.stderr")"
-  linux_spelling "$work/windows.stderr" "$(windows_path "$work/windows/")" "$work/linux/" \
+  # Without the trailing separator: a message may name the folder itself.
+  linux_spelling "$work/windows.stderr" "$(windows_path "$work/windows")" "$work/linux" \
     >"$work/windows.messages"
   cmp -s "$work/linux.stderr" "$work/windows.messages" ||
     fail "$name: the messages differ: $(diff "$work/linux.stderr" "$work/windows.messages" | head -10)"
@@ -94,14 +95,30 @@ work=$scratch/cli-structure
 rm -rf "$work"
 mkdir -p "$work/linux" "$work/windows"
 names=()
+dictionaries=0
 for model in "${models[@]}"; do
   ln -s "$model" "$work/linux/$(basename "$model")"
   ln -s "$model" "$work/windows/$(basename "$model")"
   names+=("@/$(basename "$model")")
+  # A model's own texture dictionary goes with it (the lamp sample has one).
+  if [ -f "${model%.*}.txd" ]; then
+    ln -s "${model%.*}.txd" "$work/linux/$(basename "${model%.*}").txd"
+    ln -s "${model%.*}.txd" "$work/windows/$(basename "${model%.*}").txd"
+    dictionaries=$((dictionaries + 1))
+  fi
 done
 run_both structure -b structure "${names[@]}"
 compare_outputs structure .
 ls "$work/linux/"*.mtl >/dev/null 2>&1 || fail "structure: no MTL file written at all"
+# The textures: the same PNG files, byte for byte.
+linux_pngs=$(cd "$work/linux" && find . -name '*.png' | sort)
+windows_pngs=$(cd "$work/windows" && find . -name '*.png' | sort)
+[ "$linux_pngs" = "$windows_pngs" ] || fail "structure: other PNG files written: $windows_pngs"
+if [ "$dictionaries" -gt 0 ] && [ -z "$linux_pngs" ]; then fail "structure: no texture written"; fi
+for png in $linux_pngs; do
+  cmp -s "$work/linux/$png" "$work/windows/$png" || fail "structure $png: the images differ"
+done
+echo "structure: $(echo "$linux_pngs" | grep -c png) textures compared"
 
 # -o DIR --recursive over a folder of models in subfolders, one of them empty:
 # the output folder mirrors the subfolders and holds nothing for the failed model.
