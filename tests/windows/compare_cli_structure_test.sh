@@ -120,6 +120,20 @@ for png in $linux_pngs; do
 done
 echo "structure: $(echo "$linux_pngs" | grep -c png) textures compared"
 
+# --inspect: the same chunk trees and findings on both sides.
+linux_names=() windows_names=()
+for n in "${names[@]}"; do
+  linux_names+=("$work/linux/${n#@/}")
+  windows_names+=("$(windows_path "$work/windows/${n#@/}")")
+done
+"$linux_cli" --inspect "${linux_names[@]}" >"$work/linux.inspect" 2>/dev/null || true
+bash "$wine" "$windows_cli" --inspect "${windows_names[@]}" >"$work/windows.inspect" 2>/dev/null || true
+linux_spelling "$work/windows.inspect" "$(windows_path "$work/windows")" "$work/linux" >"$work/windows.inspect.text"
+[ -s "$work/linux.inspect" ] || fail "inspect: no text"
+cmp -s "$work/linux.inspect" "$work/windows.inspect.text" ||
+  fail "inspect: the text differs: $(diff "$work/linux.inspect" "$work/windows.inspect.text" | head -10)"
+echo "inspect: $(grep -c '^== ' "$work/linux.inspect") models compared"
+
 # -o DIR --recursive over a folder of models in subfolders, one of them empty:
 # the output folder mirrors the subfolders and holds nothing for the failed model.
 work=$scratch/cli-output-dir
