@@ -67,16 +67,22 @@ Arrays arrays_of(const Geometry& g) {
     return a;
 }
 
+// A point, or a direction (no translation), by the object's placement; as
+// stored where it has none.
+void place(const ObjObject& object, const double in[3], double out[3], bool point) {
+    if (object.placement)
+        place_point(*object.placement, in, out, point);
+    else
+        for (int k = 0; k < 3; ++k) out[k] = in[k];
+}
+
 void write_positions(const ObjObject& object, const Arrays& a, ObjTextOut& out) {
     TroubleLog log(out, object.name, "vertices with numbers that are not finite, written as 0");
     char line[192];
     for (std::uint32_t i = 0; i < a.vertices; ++i) {
         double local[3], world[3];
         read_three(a.positions + 12 * std::size_t(i), local);
-        if (object.placement)
-            place_point(*object.placement, local, world, true);
-        else
-            for (int k = 0; k < 3; ++k) world[k] = local[k];
+        place(object, local, world, true);
         bool bad = false;
         char* p = put_three(put_char(line, 'v'), world, bad);
         if (a.colors) {
@@ -110,10 +116,7 @@ void write_normals(const ObjObject& object, const Arrays& a, ObjTextOut& out) {
     for (std::uint32_t i = 0; i < a.vertices; ++i) {
         double stored[3], turned[3];
         read_three(a.normals + 12 * std::size_t(i), stored);
-        if (object.placement)
-            place_point(*object.placement, stored, turned, false);
-        else
-            for (int k = 0; k < 3; ++k) turned[k] = stored[k];
+        place(object, stored, turned, false);
         double length = std::sqrt(turned[0] * turned[0] + turned[1] * turned[1] + turned[2] * turned[2]);
         // A zero normal stays zero: there is no direction to make unit length.
         if (length > 0 && std::isfinite(length))

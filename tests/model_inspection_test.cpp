@@ -81,13 +81,7 @@ TEST(ModelInspection, DamageAndNestingStayBounded) {
     ModelLayout layout = small_model();
     std::vector<chunks::Node> nodes = model_nodes(layout);
     chunks::node_at(nodes, {0, 2, 1, 0}).stated_size = 100000;  // the geometry's Struct
-    chunks::Node deep = chunks::container(0x03, layout.stamp, {});
-    for (int i = 0; i < 1000; ++i) {
-        chunks::Node outer = chunks::container(0x03, layout.stamp, {});
-        outer.children.push_back(std::move(deep));
-        deep = std::move(outer);
-    }
-    nodes[0].children.back().children.push_back(deep);
+    nodes[0].children.back().children.push_back(chunks::nested_extensions(1000, layout.stamp));
     std::string text = inspect(model_bytes(nodes));
     EXPECT_TRUE(has(text, "      0x0000BC  0x1 Struct  392 bytes  3.6.0.3  (states 100000 bytes: runs past its parent)\n"))
         << text;

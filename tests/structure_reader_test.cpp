@@ -319,13 +319,7 @@ TEST(StructureReader, CountsBeyondTheBytesAndNoModelAtAll) {
 TEST(StructureReader, DeepNestingAndTruncationAtEveryLength) {
     ModelLayout layout = single_geometry_model(full_quad());
     std::vector<chunks::Node> nodes = model_nodes(layout);
-    chunks::Node deep = chunks::container(0x03, layout.stamp, {});
-    for (int i = 0; i < 1000; ++i) {
-        chunks::Node outer = chunks::container(0x03, layout.stamp, {});
-        outer.children.push_back(std::move(deep));
-        deep = std::move(outer);
-    }
-    nodes[0].children.back().children.push_back(deep);
+    nodes[0].children.back().children.push_back(chunks::nested_extensions(1000, layout.stamp));
     std::vector<std::uint8_t> nested = model_bytes(nodes);
     EXPECT_TRUE(doubtful(read(nested)).empty());
 

@@ -21,6 +21,16 @@ Node container(std::uint32_t id, std::uint32_t stamp, std::vector<Node> children
     return n;
 }
 
+Node nested_extensions(int depth, std::uint32_t stamp) {
+    Node deep = container(0x03, stamp, {});
+    for (int i = 0; i < depth; ++i) {
+        Node outer = container(0x03, stamp, {});
+        outer.children.push_back(std::move(deep));
+        deep = std::move(outer);
+    }
+    return deep;
+}
+
 std::uint32_t true_size(const Node& node) {
     std::size_t size = node.body.size();
     for (const Node& child : node.children) size += 12 + true_size(child);

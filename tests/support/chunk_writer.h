@@ -21,6 +21,8 @@ struct Node {
 
 Node leaf(std::uint32_t id, std::uint32_t stamp, std::vector<std::uint8_t> body);
 Node container(std::uint32_t id, std::uint32_t stamp, std::vector<Node> children);
+// Extensions inside extensions, depth deep: far deeper than any real file nests.
+Node nested_extensions(int depth, std::uint32_t stamp);
 
 // The body size the node's header states when none is given.
 std::uint32_t true_size(const Node& node);
