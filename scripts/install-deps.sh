@@ -4,7 +4,7 @@
 set -euo pipefail
 what=${1:-all}
 
-core=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev time)
+core=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev libstb-dev time)
 windows=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64 fonts-wine
          xvfb x11-utils x11-apps imagemagick)
 fuzz=(clang libclang-rt-14-dev)
