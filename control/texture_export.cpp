@@ -39,6 +39,19 @@ std::string damage(const LoadedDictionary& d, std::uint32_t offset, const std::s
 
 enum class Outcome { written, kept_earlier, failed };
 
+// FNV-1a over what decides a texture's pixels: its size, format and stored bytes.
+std::uint64_t fingerprint(const DictionaryTexture& t) {
+    std::uint64_t h = 14695981039346656037ull;
+    auto mix = [&h](const std::uint8_t* bytes, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) h = (h ^ bytes[i]) * 1099511628211ull;
+    };
+    const std::uint32_t shape[4] = {t.width, t.height, static_cast<std::uint32_t>(t.format), t.raster_format};
+    mix(reinterpret_cast<const std::uint8_t*>(shape), sizeof shape);
+    if (t.palette.data) mix(t.palette.data, std::size_t(t.palette.count) * 4);
+    if (t.level0.data) mix(t.level0.data, t.level0.count);
+    return h;
+}
+
 // Decodes t and writes it to folder/<spelling>.png unless another dictionary
 // wrote that file earlier in the run.
 Outcome write_one(const LoadedDictionary& d, const DictionaryTexture& t, const std::string& spelling,
@@ -56,6 +69,12 @@ Outcome write_one(const LoadedDictionary& d, const DictionaryTexture& t, const s
                            shown(d.file) + "'s texture '" + t.name + "' not written");
         return Outcome::kept_earlier;
     }
+    const std::uint64_t print = fingerprint(t);
+    std::error_code ignored;
+    if (earlier != run.written.end() && run.fingerprints[key] == print && fs::is_regular_file(target, ignored)) {
+        ++run.pngs_written;
+        return Outcome::written;
+    }
     std::vector<std::uint8_t> rgba;
     std::string why;
     if (!decode_texture(t, rgba, why)) {
@@ -67,6 +86,7 @@ Outcome write_one(const LoadedDictionary& d, const DictionaryTexture& t, const s
         return Outcome::failed;
     }
     run.written[key] = d.file;
+    run.fingerprints[key] = print;
     ++run.pngs_written;
     return Outcome::written;
 }

@@ -31,6 +31,9 @@ struct LoadedDictionary {
 // another's within the run; the first named wins.
 struct TextureRun {
     std::map<std::string, std::filesystem::path> written;
+    // What each PNG was made from: a model of a batch asking again for the same
+    // texture of the same dictionary finds its PNG written and not encoded anew.
+    std::map<std::string, std::uint64_t> fingerprints;
     std::size_t pngs_written = 0;  // every PNG written, a rewritten one counted again
 };
 

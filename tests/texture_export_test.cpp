@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include <stb_image.h>
 
 #include "control/texture_export.h"
@@ -97,6 +99,34 @@ TEST(TextureExport, ModelNamesLookedUpInOrderWithoutCase) {
         if (e.path().extension() == ".png") pngs.push_back(e.path().filename().string());
     std::sort(pngs.begin(), pngs.end());
     EXPECT_EQ(pngs, (std::vector<std::string>{"Wood.png", "metal.png"}));
+}
+
+// A batch's models share dictionaries: a PNG already made from the same texture
+// is not made again (the same file stays, not one renamed over it), but one
+// removed since, or a texture changed since, is.
+TEST(TextureExport, SameTextureOfARunIsNotEncodedAgain) {
+    TempFolder folder;
+    const fs::path shared = folder.write("shared.txd", build_dictionary({texel("wood", 10)}));
+    const fs::path png = folder.path / "wood.png";
+    TextureRun run;
+    std::vector<std::string> messages;
+    auto file_id = [&] {
+        struct stat info {};
+        return stat(png.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    EXPECT_TRUE(write_textures({"wood"}, {shared}, folder.path, run, messages).empty());
+    const auto first = file_id();
+    EXPECT_TRUE(write_textures({"WOOD"}, {shared}, folder.path, run, messages).empty());
+    EXPECT_EQ(file_id(), first);
+    EXPECT_EQ(run.pngs_written, 2u);
+
+    fs::remove(png);
+    EXPECT_TRUE(write_textures({"wood"}, {shared}, folder.path, run, messages).empty());
+    EXPECT_EQ(png_red(png).first, 10);
+    folder.write("shared.txd", build_dictionary({texel("wood", 60)}));
+    EXPECT_TRUE(write_textures({"wood"}, {shared}, folder.path, run, messages).empty());
+    EXPECT_EQ(png_red(png).first, 60);
+    EXPECT_TRUE(messages.empty()) << joined(messages);
 }
 
 TEST(TextureExport, UnreadableAndDamagedFilesAreNamedInTheirMessages) {
