@@ -8,7 +8,7 @@
 #include "engine/conversion_state.h"
 #include "engine/obj_output.h"
 #include "engine/source_loading.h"
-#include "model/obj_writer.h"
+#include "export/obj_writer.h"
 #include "model/structure_reader.h"
 #include "model/model.h"
 

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "model/png_file.h"
-#include "model/texture_file_name.h"
+#include "export/png_file.h"
+#include "export/texture_file_name.h"
 
 namespace fs = std::filesystem;
 

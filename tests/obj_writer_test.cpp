@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "model/obj_writer.h"
+#include "export/obj_writer.h"
 
 namespace {
 

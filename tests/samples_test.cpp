@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/obj_writer.h"
+#include "export/obj_writer.h"
 #include "model/structure_reader.h"
 #include "model/texture_dictionary.h"
 #include "support/model_builder.h"

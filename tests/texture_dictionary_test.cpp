@@ -24,7 +24,7 @@
 #pragma GCC diagnostic pop
 #endif
 
-#include "model/png_file.h"
+#include "export/png_file.h"
 #include "model/texture_dictionary.h"
 #include "support/dictionary_builder.h"
 

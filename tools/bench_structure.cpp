@@ -23,7 +23,7 @@
 #include "control/platform.h"
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
-#include "model/obj_writer.h"
+#include "export/obj_writer.h"
 #include "model/structure_reader.h"
 #include "support/model_builder.h"
 #include "support/model_layout.h"

@@ -15,7 +15,7 @@
 #include "control/platform.h"
 #include "engine/strategies.h"
 #include "model/model_inspection.h"
-#include "model/obj_writer.h"
+#include "export/obj_writer.h"
 #include "model/structure_reader.h"
 #include "model/texture_dictionary.h"
 

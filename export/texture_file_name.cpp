@@ -1,4 +1,4 @@
-#include "model/texture_file_name.h"
+#include "export/texture_file_name.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "model/obj_names.h"
+#include "export/obj_names.h"
 
 std::string name_word(const std::string& name) {
     std::string word = name;

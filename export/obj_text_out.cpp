@@ -1,4 +1,4 @@
-#include "model/obj_text_out.h"
+#include "export/obj_text_out.h"
 
 void ObjTextOut::comment(std::string_view text) {
     std::string line = "# ";

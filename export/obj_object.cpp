@@ -1,10 +1,10 @@
-#include "model/obj_object.h"
+#include "export/obj_object.h"
 
 #include <cfloat>
 #include <cmath>
 
-#include "model/mtl_writer.h"
-#include "model/obj_numbers.h"
+#include "export/mtl_writer.h"
+#include "export/obj_numbers.h"
 
 namespace {
 

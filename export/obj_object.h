@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "model/model.h"
-#include "model/obj_placement.h"
-#include "model/obj_text_out.h"
+#include "export/obj_placement.h"
+#include "export/obj_text_out.h"
 
 class MtlWriter;
 

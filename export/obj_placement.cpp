@@ -1,4 +1,4 @@
-#include "model/obj_placement.h"
+#include "export/obj_placement.h"
 
 namespace {
 

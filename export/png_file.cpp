@@ -1,4 +1,4 @@
-#include "model/png_file.h"
+#include "export/png_file.h"
 
 #include <fstream>
 #include <system_error>

@@ -1,6 +1,6 @@
-#include "model/mtl_writer.h"
+#include "export/mtl_writer.h"
 
-#include "model/obj_numbers.h"
+#include "export/obj_numbers.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "model/model.h"
-#include "model/obj_names.h"
-#include "model/texture_file_name.h"
+#include "export/obj_names.h"
+#include "export/texture_file_name.h"
 
 class MtlWriter {
 public:

@@ -1,11 +1,11 @@
-#include "model/obj_writer.h"
+#include "export/obj_writer.h"
 
 #include <cstdio>
 
 #include "model/chunk.h"
-#include "model/mtl_writer.h"
-#include "model/obj_object.h"
-#include "model/obj_text_out.h"
+#include "export/mtl_writer.h"
+#include "export/obj_object.h"
+#include "export/obj_text_out.h"
 
 namespace {
 

@@ -1,0 +1,146 @@
+#include "game/item_definitions.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "game/text_lines.h"
+
+namespace {
+
+// Sections whose lines start with id, model, dictionary.
+bool is_item_section(std::string_view s) {
+    for (const char* known : {"objs", "tobj", "anim", "weap", "hier", "cars", "peds"})
+        if (s == known) return true;
+    return false;
+}
+
+bool is_known_section(std::string_view s) {
+    if (is_item_section(s) || s == "txdp") return true;
+    for (const char* known : {"path", "2dfx", "tanm", "mlo", "amat", "hand"})
+        if (s == known) return true;
+    return false;
+}
+
+template <class T>
+bool parse_number(std::string_view field, T& out) {
+    if (field.empty()) return false;
+    if (field.front() == '+') field.remove_prefix(1);
+    const char* end = field.data() + field.size();
+    auto [ptr, ec] = std::from_chars(field.data(), end, out);
+    return ec == std::errc() && ptr == end;
+}
+
+bool parse_float(std::string_view field, float& out) {
+    return parse_number(field, out) && std::isfinite(out);
+}
+
+// Flags are written in decimal by most games, in hex by some tools.
+bool parse_flags(std::string_view field, std::uint32_t& out) {
+    if (field.size() > 2 && field[0] == '0' && (field[1] == 'x' || field[1] == 'X')) {
+        const char* end = field.data() + field.size();
+        auto [ptr, ec] = std::from_chars(field.data() + 2, end, out, 16);
+        return ec == std::errc() && ptr == end;
+    }
+    std::int64_t wide = 0;
+    if (!parse_number(field, wide) || wide < INT32_MIN || wide > UINT32_MAX) return false;
+    out = static_cast<std::uint32_t>(wide);
+    return true;
+}
+
+// The distances, flags and times of objs/tobj/anim lines after id, model, dictionary.
+// Newer form: dist, flags [on, off]; anim: anim, dist, flags. Older form: n,
+// n distances, flags [on, off].
+bool read_placement_fields(const std::vector<std::string_view>& f, ItemDefinition& item) {
+    std::size_t times = item.section == "tobj" ? 2 : 0;
+    std::size_t first = item.section == "anim" ? 4 : 3;
+    if (f.size() < first + 2 + times) return false;
+    std::size_t rest = f.size() - first - times;  // fields between the fixed ones and the times
+    std::size_t count = 0;
+    if (rest >= 3 && parse_number(f[first], count) && count >= 1 && count <= 3 && rest == count + 2) {
+        for (std::size_t i = 0; i < count; ++i) {
+            float d = 0;
+            if (!parse_float(f[first + 1 + i], d)) return false;
+            item.draw_distances.push_back(d);
+        }
+        if (!parse_flags(f[first + 1 + count], item.flags)) return false;
+    } else if (rest == 2) {
+        float d = 0;
+        if (!parse_float(f[first], d) || !parse_flags(f[first + 1], item.flags)) return false;
+        item.draw_distances.push_back(d);
+    } else {
+        return false;
+    }
+    if (times) {
+        std::size_t t = f.size() - 2;
+        if (!parse_number(f[t], item.time_on) || !parse_number(f[t + 1], item.time_off)) return false;
+    }
+    return true;
+}
+
+void read_item_line(const std::vector<std::string_view>& f, std::string_view section, std::size_t line,
+                    std::string_view file_name, ItemDefinitionFile& out) {
+    if (f.size() < 3) {
+        out.skipped.push_back({line, "too few fields"});
+        return;
+    }
+    ItemDefinition item;
+    item.section = std::string(section);
+    if (f[0] != "-" && !parse_number(f[0], item.id)) {
+        out.skipped.push_back({line, "the id is no number"});
+        return;
+    }
+    item.model = std::string(f[1]);
+    item.dictionary = std::string(f[2]);
+    item.file = std::string(file_name);
+    item.line = line;
+    bool placed = section == "objs" || section == "tobj" || section == "anim";
+    if (placed && !read_placement_fields(f, item)) {
+        // The model and its dictionary are still known; a map will not place it by distance or time.
+        item.draw_distances.clear();
+        item.flags = 0;
+        item.time_on = item.time_off = -1;
+    }
+    out.items.push_back(std::move(item));
+}
+
+}  // namespace
+
+ItemDefinitionFile read_item_definitions(std::string_view text, std::string_view file_name) {
+    ItemDefinitionFile out;
+    std::string section;  // empty between sections
+    bool in_section = false;
+    for_each_line(text, [&](std::size_t number, std::string_view line) {
+        std::vector<std::string_view> f = split_fields(line);
+        if (f.empty()) return;
+        if (!in_section) {
+            section = lower_name(f[0]);
+            in_section = true;
+            if (f.size() != 1) out.skipped.push_back({number, "a section name with more on its line"});
+            else if (!is_known_section(section)) out.skipped.push_back({number, "unknown section"});
+            return;
+        }
+        if (f.size() == 1 && same_name(f[0], "end")) {
+            in_section = false;
+            return;
+        }
+        if (is_item_section(section)) {
+            read_item_line(f, section, number, file_name, out);
+        } else if (section == "txdp") {
+            if (f.size() < 2) out.skipped.push_back({number, "too few fields"});
+            else out.parents.push_back({std::string(f[0]), std::string(f[1])});
+        }
+    });
+    return out;
+}
+
+std::string skipped_lines_text(const ItemDefinitionFile& file) {
+    if (file.skipped.empty()) return {};
+    std::string text;
+    text += file.skipped.size() == 1 ? "line " : "lines ";
+    for (std::size_t i = 0; i < file.skipped.size(); ++i) {
+        if (i) text += i + 1 == file.skipped.size() ? " and " : ", ";
+        text += std::to_string(file.skipped[i].line) + " (" + file.skipped[i].reason + ")";
+    }
+    text += " skipped";
+    return text;
+}

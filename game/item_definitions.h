@@ -1,0 +1,42 @@
+#pragma once
+// Item definition files (.ide): which model each id stands for, which texture
+// dictionary it takes its textures from, and what a map needs to place it.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ItemDefinition {
+    std::int32_t id = -1;      // -1 where the line gives none ("-")
+    std::string section;       // lower case: "objs", "tobj", "anim", "cars", ...
+    std::string model;         // as written, without extension
+    std::string dictionary;    // as written, without extension
+    std::vector<float> draw_distances;  // objs/tobj/anim: one per level of detail
+    std::uint32_t flags = 0;
+    std::int32_t time_on = -1, time_off = -1;  // tobj only: shown from on to off
+    std::string file;          // where it was defined, for messages
+    std::size_t line = 0;
+};
+
+struct DictionaryParent {
+    std::string dictionary, parent;
+};
+
+struct SkippedLine {
+    std::size_t line = 0;
+    std::string reason;
+};
+
+struct ItemDefinitionFile {
+    std::vector<ItemDefinition> items;
+    std::vector<DictionaryParent> parents;  // txdp
+    std::vector<SkippedLine> skipped;       // lines that say nothing readable
+};
+
+// Reads an item definition file's text. Sections are named on a line of their
+// own and end with "end"; unknown sections are passed over to their end.
+ItemDefinitionFile read_item_definitions(std::string_view text, std::string_view file_name);
+
+// "file: lines 3, 9 and 12 skipped (too few fields)" style summary, or "" when none.
+std::string skipped_lines_text(const ItemDefinitionFile& file);
