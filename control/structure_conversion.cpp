@@ -15,6 +15,7 @@
 namespace {
 
 bool keep_local = false;
+bool night_colors = false;
 std::uint32_t geometries_written = 0;
 std::vector<std::string> texture_names;
 std::string first_doubt;
@@ -53,6 +54,7 @@ void run_structure(const char* source_path) {
 
     ObjWriteOptions options;
     options.local = keep_local;
+    options.night = night_colors;
     options.model_path = source_path;
     options.mtl_file_name = mtl_file_name_for(conversion_state.output_path);
     options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
@@ -75,6 +77,8 @@ void run_structure(const char* source_path) {
 void structure(const char* source_path) { run_with_gathered_output(run_structure, source_path); }
 
 void set_structure_local(bool local) { keep_local = local; }
+
+void set_structure_night(bool night) { night_colors = night; }
 
 std::uint32_t structure_geometries_written() { return geometries_written; }
 

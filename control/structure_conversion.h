@@ -12,6 +12,9 @@ void structure(const char* source_path);
 // true: every part stays in its own frame's space (the command line's --local).
 void set_structure_local(bool local);
 
+// true: night vertex colours instead of the day ones (the command line's --night).
+void set_structure_night(bool night);
+
 // How many geometries the last structure conversion wrote (whole or in part).
 std::uint32_t structure_geometries_written();
 
