@@ -112,6 +112,7 @@ Node geometry_node(const GeometryLayout& g, std::uint32_t stamp) {
     if (g.bin_mesh) plugins.push_back(bin_mesh_node(*g.bin_mesh, stamp));
     if (g.skin) plugins.push_back(chunks::leaf(id_skin, stamp, Body().u32(0).u32(0).bytes));
     if (native) plugins.push_back(chunks::leaf(id_native_data, stamp, Body().u32(4).u32(0x00325350).bytes));
+    plugins.insert(plugins.end(), g.plugins.begin(), g.plugins.end());
     return chunks::container(id_geometry, stamp,
                              {data(stamp, body), material_list_node(g, stamp), extension(stamp, plugins)});
 }
@@ -132,6 +133,7 @@ Node clump_node(const ClumpLayout& c, std::uint32_t stamp) {
     for (const FrameLayout& f : c.frames) {
         std::vector<Node> plugins;
         if (!f.name.empty()) plugins.push_back(chunks::leaf(id_frame_name, stamp, Body().raw(f.name).bytes));
+        plugins.insert(plugins.end(), f.plugins.begin(), f.plugins.end());
         frame_list.children.push_back(extension(stamp, plugins));
     }
     clump.children.push_back(frame_list);
