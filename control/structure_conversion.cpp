@@ -14,6 +14,10 @@
 
 namespace {
 
+// The engine's test of a model's first byte, and its words when that fails.
+constexpr unsigned char model_type_mark = 16;
+const char text_not_a_model[] = "This doesn't seem to be a dff file!";
+
 bool keep_local = false;
 bool night_colors = false;
 std::uint32_t geometries_written = 0;
@@ -48,9 +52,18 @@ void run_structure(const char* source_path) {
     texture_names.clear();
     first_doubt.clear();
     mtl_text.clear();
-    if (!prepare_source(source_path)) return;
-    const auto size = static_cast<std::uint32_t>(conversion_state.source_length);
+    // Loaded as the strategies load it, but a model whose clump follows other
+    // chunks (a UV animation dictionary) is read too: only a file the reader
+    // finds no clump in gets the window's refusal.
+    const int loaded = load_source(source_path);
+    conversion_state.source_length = loaded;
+    if (loaded == 0) return;
+    const auto size = static_cast<std::uint32_t>(loaded);
     Model model = read_model(conversion_state.source_buffer, size);
+    if (conversion_state.source_buffer[0] != model_type_mark && model.clumps.empty()) {
+        show_error_box_after_text(text_not_a_model);
+        return;
+    }
 
     ObjWriteOptions options;
     options.local = keep_local;
@@ -90,6 +103,26 @@ bool write_structure_mtl(std::string& mtl_path) {
     // Beside the OBJ file, wherever the command line put it.
     mtl_path = mtl_file_name_for(output_file_path());
     return write_text_file(mtl_path, mtl_text);
+}
+
+bool clump_after_other_chunks(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t block[1 << 16];
+    bool ok = true;
+    for (std::size_t got; ok && (got = std::fread(block, 1, sizeof block, f)) > 0;) {
+        bytes.insert(bytes.end(), block, block + got);
+        ok = bytes.size() <= max_model_size;
+    }
+    ok = ok && !std::ferror(f);
+    std::fclose(f);
+    if (!ok || bytes.empty() || bytes[0] == model_type_mark) return false;
+    return !read_model(bytes.data(), static_cast<std::uint32_t>(bytes.size())).clumps.empty();
+}
+
+bool refused_by_type_mark() {
+    return conversion_state.source_length > 0 && conversion_state.source_buffer[0] != model_type_mark;
 }
 
 std::string mtl_file_name_for(const std::string& obj_file_name) {

@@ -31,5 +31,13 @@ const std::string& structure_first_doubt();
 // tells where; false when it could not be written.
 bool write_structure_mtl(std::string& mtl_path);
 
+// true for a model file whose first chunk is not its clump (a UV animation
+// dictionary, say) while a clump follows: structure reads it, the four
+// strategies refuse it by its first byte as the window does.
+bool clump_after_other_chunks(const std::string& path);
+
+// After a strategy ran: the model it loaded was refused for its first byte.
+bool refused_by_type_mark();
+
 // The MTL file beside an OBJ file: house.dff.obj gives house.dff.mtl.
 std::string mtl_file_name_for(const std::string& obj_file_name);

@@ -75,7 +75,8 @@ struct ClumpLayout {
 struct ModelLayout {
     std::uint32_t stamp = chunks::stamp_3_6_0_3;  // every chunk's; the layout follows its version
     std::vector<ClumpLayout> clumps;
-    bool uv_dictionary = false;            // an empty UV animation dictionary before the clumps
+    bool uv_dictionary = false;            // a UV animation dictionary before the clumps
+    std::vector<std::string> uv_animations;  // its animations, by name
     std::vector<chunks::Node> trailing;    // further top-level chunks after the clumps
     std::uint32_t pad_to = 0;              // zero padding up to a multiple of this
 };
