@@ -9,6 +9,7 @@
 #include "engine/obj_output.h"
 #include "engine/source_loading.h"
 #include "export/obj_writer.h"
+#include "model/chunk_tree.h"
 #include "model/structure_reader.h"
 #include "model/model.h"
 
@@ -108,7 +109,20 @@ bool write_structure_mtl(std::string& mtl_path) {
 bool clump_after_other_chunks(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
-    std::vector<std::uint8_t> bytes;
+    // Most files that are no model give themselves away by their first header:
+    // a chunk that runs past the file (other than a dictionary cut short).
+    std::uint8_t head[12];
+    const bool headed = std::fread(head, 1, sizeof head, f) == sizeof head;
+    std::vector<std::uint8_t> bytes(head, head + (headed ? sizeof head : 0));
+    bool hopeless = !headed || head[0] == model_type_mark;
+    if (!hopeless && read_u32(head) != chunk_id::uv_dictionary && std::fseek(f, 0, SEEK_END) == 0) {
+        const long end = std::ftell(f);
+        hopeless = end < 12 || static_cast<unsigned long long>(end) - 12 < read_u32(head + 4);
+    }
+    if (hopeless || std::fseek(f, 12, SEEK_SET) != 0) {
+        std::fclose(f);
+        return false;
+    }
     std::uint8_t block[1 << 16];
     bool ok = true;
     for (std::size_t got; ok && (got = std::fread(block, 1, sizeof block, f)) > 0;) {
@@ -117,7 +131,7 @@ bool clump_after_other_chunks(const std::string& path) {
     }
     ok = ok && !std::ferror(f);
     std::fclose(f);
-    if (!ok || bytes.empty() || bytes[0] == model_type_mark) return false;
+    if (!ok) return false;
     return !read_model(bytes.data(), static_cast<std::uint32_t>(bytes.size())).clumps.empty();
 }
 

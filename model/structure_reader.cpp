@@ -121,7 +121,7 @@ Clump read_clump(Reading& r, const Chunk& chunk) {
 // whose body and first child fit in the file, or size when there is none.
 std::uint32_t next_whole_clump(const std::uint8_t* bytes, std::uint32_t from, std::uint32_t size) {
     Chunk clump, first;
-    for (std::uint32_t at = from; size - at >= 24 && at < size; ++at) {
+    for (std::uint32_t at = from; at < size && size - at >= 24; ++at) {
         if (bytes[at] != chunk_id::clump || !read_chunk(bytes, at, size, clump) || clump.id != chunk_id::clump)
             continue;
         if (read_chunk(bytes, clump.body(), clump.end(), first) && first.id == chunk_id::struct_data) return at;
