@@ -20,6 +20,7 @@ struct Options {
     bool extract = false;                // the paths are texture dictionaries to write as PNG files
     bool exact_text = false;
     bool local = false;
+    bool night = false;  // structure: night vertex colours instead of the day ones
     std::vector<std::string> paths;  // models and folders, as named
     // paths[i] with i >= this index came after "--": taken as models whatever their name.
     std::size_t first_literal_path = static_cast<std::size_t>(-1);
