@@ -12,6 +12,7 @@
 #include "control/commands.h"
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
+#include "engine/error_box.h"
 
 namespace {
 
@@ -62,7 +63,12 @@ private:
 std::string problem_before_open(const ModelJob& job) {
     if (job.model_path.size() >= source_path_capacity)
         return "its path is longer than " + std::to_string(source_path_capacity - 1) + " characters";
-    if (std::string problem = model_file_problem(job.model_path); !problem.empty()) return problem;
+    const char* window_box = nullptr;
+    if (std::string problem = model_file_problem(job.model_path, &window_box); !problem.empty()) {
+        // The window would get as far as its box; with -v the line says what it showed.
+        if (window_box) show_error_box(window_box);
+        return problem;
+    }
     if (!job.output_folder.empty()) {
         if (std::string problem = make_folder(job.output_folder); !problem.empty())
             return "cannot create the folder " + job.output_folder + " (" + problem + ")";

@@ -63,5 +63,8 @@ int main(int argc, char** argv) {
                                  [](std::size_t, const ModelJob& job) { return convert_model(job); });
     }
     say(tally.summary());
+    // Exit status 1: a script must not take a run that converted nothing for success.
+    if (tally.models == 0 && tally.empty_folders == 0 && tally.skipped > 0)
+        say("nothing was converted: every file named was skipped");
     return tally.all_clean() ? exit_clean : exit_not_clean;
 }

@@ -7,6 +7,7 @@
 
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
+#include "engine/source_loading.h"
 
 namespace fs = std::filesystem;
 
@@ -42,7 +43,7 @@ std::string size_problem(unsigned long long size) {
 }
 
 // Opens and reads the first bytes, as the engine will.
-std::string content_problem(const std::string& path) {
+std::string content_problem(const std::string& path, const char*& box) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return system_error_text(errno);
     unsigned char first[bytes_shown] = {};
@@ -52,10 +53,31 @@ std::string content_problem(const std::string& path) {
     if (got == 0) return read_error ? system_error_text(read_error) : "empty file";
     // Other chunks may come before the clump (a UV animation dictionary):
     // structure reads such a file, the strategies refuse it as the window does.
-    if (first[0] != model_mark && !clump_after_other_chunks(path))
+    if (first[0] != model_mark && !clump_after_other_chunks(path)) {
+        box = text_not_a_model;
         return "not a model file (first bytes " + hex_bytes(first, got) + "; a model starts with " +
                hex_bytes(&model_mark, 1) + ")";
+    }
     return "";
+}
+
+// The reason, and the window's box for it when it shows one.
+std::string file_problem(const std::string& path, const char*& box) {
+    std::error_code ec;
+    fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) {
+        if (!ec || ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
+            return "no such file or folder";
+        return plain_error(ec);
+    }
+    if (fs::is_directory(status)) return "is a folder";
+    // A pipe or a device would block the read or never end.
+    if (!fs::is_regular_file(status)) return "not a regular file";
+    unsigned long long size = fs::file_size(path, ec);
+    if (ec) return plain_error(ec);
+    if (size > max_model_size) box = text_model_too_large;
+    std::string problem = size_problem(size);
+    return problem.empty() ? content_problem(path, box) : problem;
 }
 
 }  // namespace
@@ -74,19 +96,9 @@ std::string grouped_number(unsigned long long n) {
     return text;
 }
 
-std::string model_file_problem(const std::string& path) {
-    std::error_code ec;
-    fs::file_status status = fs::status(path, ec);
-    if (!fs::exists(status)) {
-        if (!ec || ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
-            return "no such file or folder";
-        return plain_error(ec);
-    }
-    if (fs::is_directory(status)) return "is a folder";
-    // A pipe or a device would block the read or never end.
-    if (!fs::is_regular_file(status)) return "not a regular file";
-    unsigned long long size = fs::file_size(path, ec);
-    if (ec) return plain_error(ec);
-    std::string problem = size_problem(size);
-    return problem.empty() ? content_problem(path) : problem;
+std::string model_file_problem(const std::string& path, const char** window_box) {
+    const char* box = nullptr;
+    std::string problem = file_problem(path, box);
+    if (window_box) *window_box = box;
+    return problem;
 }

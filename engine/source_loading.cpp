@@ -7,6 +7,9 @@
 #include "engine/obj_output.h"
 #include "engine/source_file.h"
 
+const char text_model_too_large[] = "error: dff file > 124 MB. Nicht akzeptiert...";
+const char text_not_a_model[] = "This doesn't seem to be a dff file!";
+
 namespace {
 
 // How far into the source buffer any model, whole or partly read, ever wrote.
@@ -46,7 +49,7 @@ int load_source(const char* path) {
         return 0;
     }
     if (info.size > max_model_size) {
-        show_error_box_after_text("error: dff file > 124 MB. Nicht akzeptiert...");
+        show_error_box_after_text(text_model_too_large);
         return 0;
     }
 
@@ -75,7 +78,7 @@ int prepare_source(const char* path) {
     conversion_state.source_length = size;
     if (size == 0) return 0;
     if (conversion_state.source_buffer[0] != 16) {
-        show_error_box_after_text("This doesn't seem to be a dff file!");
+        show_error_box_after_text(text_not_a_model);
         return 0;
     }
     return 1;

@@ -1,6 +1,10 @@
 #pragma once
 // Brings a whole model file into the source buffer.
 
+// The boxes of a refused model: too large, and not a model file.
+extern const char text_model_too_large[];
+extern const char text_not_a_model[];
+
 // Writes the header line, reads the file whole into the source buffer and
 // returns its size; 0 when nothing usable was loaded (failures are reported in
 // the OBJ text or, for an oversized file, in a box).

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
-# Usage: scripts/install-deps.sh [core|windows|fuzz|blender|all]   (default: all)
+# Usage: scripts/install-deps.sh [core|packages|windows|fuzz|blender|all]   (default: all)
 set -euo pipefail
 what=${1:-all}
 
 core=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev libstb-dev time)
+# Making and checking the packages: dpkg-shlibdeps for the .deb's dependencies,
+# man for the installed manual page, unzip for the Windows package.
+packages=(dpkg-dev man-db unzip)
 windows=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64 fonts-wine
          xvfb x11-utils x11-apps imagemagick)
 fuzz=(clang libclang-rt-14-dev)
@@ -13,11 +16,12 @@ blender=(blender)
 
 case $what in
   core) want=("${core[@]}") ;;
+  packages) want=("${packages[@]}") ;;
   windows) want=("${windows[@]}") ;;
   fuzz) want=("${fuzz[@]}") ;;
   blender) want=("${blender[@]}") ;;
-  all) want=("${core[@]}" "${windows[@]}" "${fuzz[@]}" "${blender[@]}") ;;
-  *) echo "usage: $0 [core|windows|fuzz|blender|all]" >&2; exit 2 ;;
+  all) want=("${core[@]}" "${packages[@]}" "${windows[@]}" "${fuzz[@]}" "${blender[@]}") ;;
+  *) echo "usage: $0 [core|packages|windows|fuzz|blender|all]" >&2; exit 2 ;;
 esac
 
 missing=()

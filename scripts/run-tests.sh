@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the optimized build, the sanitizer build, fuzzing,
-# then the Windows program (cross-built, checked, and tested under Wine).
+# the Windows program (cross-built, checked, and tested under Wine), then the
+# packages (the .deb installed, run and removed; the Windows zip checked and run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -17,3 +18,7 @@ echo "=== fuzzing"
 bash scripts/run-fuzz.sh 60
 
 bash scripts/run-windows-tests.sh
+
+echo "=== packages"
+bash scripts/make-packages.sh
+bash scripts/check-packages.sh

@@ -82,7 +82,8 @@ TEST_F(CliArguments, NamedObjAndMtlFilesAreSkippedUnlessAfterDoubleDash) {
     } cases[] = {
         {{"model.OBJ", "crate.dff.mtl"},
          1,
-         {"model.OBJ" + skip, "crate.dff.mtl" + skip, "0 models: 0 clean, 0 doubtful, 0 failed; 2 files skipped"}},
+         {"model.OBJ" + skip, "crate.dff.mtl" + skip, "0 models: 0 clean, 0 doubtful, 0 failed; 2 files skipped",
+          "nothing was converted: every file named was skipped"}},
         {{"model.OBJ", "crate.dff"},
          0,
          {"model.OBJ" + skip, at("crate.dff") + ": go1 converted it clean into " + at("crate.dff.obj"),

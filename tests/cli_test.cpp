@@ -446,9 +446,11 @@ TEST_F(Cli, ModelsThatCannotBeLoadedFailThoughTheWindowEndsThemClean) {
     folder.write("empty.dff", std::vector<std::uint8_t>{});
     ProgramRun run = cli({"-v", "wrong.dff", "empty.dff"});
     EXPECT_EQ(run.exit_status, 1);
-    // Known before the Open: the window's commands never run, so no box either.
+    // Known before the Open: the window's commands never run, but -v shows the
+    // box the window would show for such a file (none for an empty one).
     EXPECT_EQ(lines_of(run.err),
               (std::vector<std::string>{
+                  "vorlund-obj: This doesn't seem to be a dff file!",
                   "vorlund-obj: " + at("wrong.dff") +
                       ": not converted: not a model file (first bytes 11 01 01 01; a model starts with 10)",
                   "vorlund-obj: " + at("empty.dff") + ": not converted: empty file", summary(2, 0, 0, 2)}));
