@@ -124,27 +124,27 @@ void dxt1_block(const Picture& p, int bx, int by, std::vector<std::uint8_t>& out
 
 TextureLayout stone_texture() {
     const Picture p = bricks();
-    TextureLayout t{"stone", "", 9, 0x200, fourcc_dxt('1'), 32, 32, 4, 4, 0x08, {}, {{}}, -1};
+    TextureLayout t{"stone", "", 9, 0x200, fourcc_dxt('1'), 32, 32, 4, 4, 0x08, {}, {{}}, -1, {}};
     for (int by = 0; by < p.height; by += 4)
         for (int bx = 0; bx < p.width; bx += 4) dxt1_block(p, bx, by, t.levels[0]);
     return t;
 }
 
 TextureLayout metal_texture() {
-    TextureLayout t{"metal", "", 9, 0x200, 23, 16, 16, 16, 4, 0, {}, {{}}, -1};
+    TextureLayout t{"metal", "", 9, 0x200, 23, 16, 16, 16, 4, 0, {}, {{}}, -1, {}};
     for (const Rgba& c : brushed_metal().pixels) put16(t.levels[0], to565(c));
     return t;
 }
 
 TextureLayout glass_texture() {
-    TextureLayout t{"glass", "glass_mask", 9, 0x500, 21, 16, 16, 32, 4, 0x01, {}, {{}}, -1};
+    TextureLayout t{"glass", "glass_mask", 9, 0x500, 21, 16, 16, 32, 4, 0x01, {}, {{}}, -1, {}};
     for (const Rgba& c : lit_pane().pixels) t.levels[0].insert(t.levels[0].end(), {c[2], c[1], c[0], c[3]});
     return t;
 }
 
 // A grey ramp palette; the frame opaque, the panes partly see-through.
 TextureLayout glass_mask_texture() {
-    TextureLayout t{"glass_mask", "", 9, 0x2000 | 0x500, 21, 16, 16, 8, 4, 0, {}, {{}}, -1};
+    TextureLayout t{"glass_mask", "", 9, 0x2000 | 0x500, 21, 16, 16, 8, 4, 0, {}, {{}}, -1, {}};
     for (int i = 0; i < 256; ++i) t.palette.insert(t.palette.end(), {channel(i), channel(i), channel(i), 255});
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) t.levels[0].push_back(pane_frame(x, y) ? 255 : 200);
