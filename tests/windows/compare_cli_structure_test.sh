@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build of vorlund-obj, under Wine, against the Linux build for what
 # compare_cli_test.sh leaves out: the structure conversion (OBJ and MTL text),
-# -o DIR over a folder with --recursive, and a model that fails. Files and
+# --extract and --inspect of the sample dictionaries, -o DIR over a folder with
+# --recursive, and a model that fails. Files and
 # messages must be the same apart from line ends and the spelling of paths.
 # Usage: compare_cli_structure_test.sh LINUX_CLI WINDOWS_CLI SCRATCH SAMPLE... [-- CORPUS_MODEL...]
 #   structure converts every model named; the -o folder is built from the samples
@@ -107,6 +108,17 @@ for model in "${models[@]}"; do
     dictionaries=$((dictionaries + 1))
   fi
 done
+# The lamp again in a folder of its own, its dictionary the PS2 one: the model's
+# texture lookup through the console layout.
+if [ ${#samples[@]} -gt 0 ] && [ -f "$(dirname "${samples[0]}")/lamp_ps2.txd" ]; then
+  for side in linux windows; do
+    mkdir -p "$work/$side/ps2"
+    ln -s "$(dirname "${samples[0]}")/lamp.dff" "$work/$side/ps2/lamp.dff"
+    ln -s "$(dirname "${samples[0]}")/lamp_ps2.txd" "$work/$side/ps2/lamp.txd"
+  done
+  names+=("@/ps2/lamp.dff")
+  dictionaries=$((dictionaries + 1))
+fi
 run_both structure -b structure "${names[@]}"
 compare_outputs structure .
 ls "$work/linux/"*.mtl >/dev/null 2>&1 || fail "structure: no MTL file written at all"
@@ -133,6 +145,46 @@ linux_spelling "$work/windows.inspect" "$(windows_path "$work/windows")" "$work/
 cmp -s "$work/linux.inspect" "$work/windows.inspect.text" ||
   fail "inspect: the text differs: $(diff "$work/linux.inspect" "$work/windows.inspect.text" | head -10)"
 echo "inspect: $(grep -c '^== ' "$work/linux.inspect") models compared"
+
+# --extract of the sample dictionaries (PC and PS2 layouts): the same PNG files,
+# byte for byte, and the same --inspect text.
+work=$scratch/cli-extract
+rm -rf "$work"
+mkdir -p "$work/linux" "$work/windows"
+dictionary_names=()
+if [ ${#samples[@]} -gt 0 ]; then
+  for txd in "$(dirname "${samples[0]}")"/*.txd; do
+    [ -f "$txd" ] || continue
+    ln -s "$txd" "$work/linux/$(basename "$txd")"
+    ln -s "$txd" "$work/windows/$(basename "$txd")"
+    dictionary_names+=("@/$(basename "$txd")")
+  done
+fi
+if [ ${#dictionary_names[@]} -gt 0 ]; then
+  run_both extract --extract -o @/png "${dictionary_names[@]}"
+  linux_pngs=$(cd "$work/linux/png" && find . -name '*.png' | sort)
+  windows_pngs=$(cd "$work/windows/png" 2>/dev/null && find . -name '*.png' | sort)
+  [ -n "$linux_pngs" ] || fail "extract: no PNG written"
+  [ "$linux_pngs" = "$windows_pngs" ] || fail "extract: other PNG files written: $windows_pngs"
+  for png in $linux_pngs; do
+    cmp -s "$work/linux/png/$png" "$work/windows/png/$png" || fail "extract $png: the images differ"
+  done
+  grep -q "lamp_ps2.txd: 5 textures written to " "$work/linux.stderr" ||
+    fail "extract: the PS2 sample did not extract whole: $(cat "$work/linux.stderr")"
+  echo "extract: $(echo "$linux_pngs" | grep -c png) textures compared"
+  linux_names=() windows_names=()
+  for n in "${dictionary_names[@]}"; do
+    linux_names+=("$work/linux/${n#@/}")
+    windows_names+=("$(windows_path "$work/windows/${n#@/}")")
+  done
+  "$linux_cli" --inspect "${linux_names[@]}" >"$work/linux.inspect" 2>/dev/null || true
+  bash "$wine" "$windows_cli" --inspect "${windows_names[@]}" >"$work/windows.inspect" 2>/dev/null || true
+  linux_spelling "$work/windows.inspect" "$(windows_path "$work/windows")" "$work/linux" >"$work/windows.inspect.text"
+  grep -q "platform PS2" "$work/linux.inspect" || fail "inspect: no PS2 texture listed"
+  cmp -s "$work/linux.inspect" "$work/windows.inspect.text" ||
+    fail "inspect dictionaries: the text differs: $(diff "$work/linux.inspect" "$work/windows.inspect.text" | head -10)"
+  echo "inspect: $(grep -c '^== ' "$work/linux.inspect") dictionaries compared"
+fi
 
 # -o DIR --recursive over a folder of models in subfolders, one of them empty:
 # the output folder mirrors the subfolders and holds nothing for the failed model.
