@@ -36,7 +36,8 @@ std::string inspect_dictionary(const std::uint8_t* bytes, std::uint32_t size) {
     std::string out;
     char version[16];
     append(out, "texture dictionary, format version %s, device %u, %u %s read\n", version_text(d.version, version),
-           unsigned(d.device), static_cast<unsigned>(d.textures.size()), d.textures.size() == 1 ? "texture" : "textures");
+           unsigned(d.device), static_cast<unsigned>(d.textures.size()),
+           d.textures.size() == 1 ? "texture" : "textures");
     for (const DictionaryTexture& t : d.textures) texture_line(out, t);
     bool damaged = false;
     for (const Finding& f : d.findings) {

@@ -15,8 +15,8 @@ constexpr std::uint32_t largest_side = 4096;
 constexpr std::uint32_t palette8_bit = 0x2000, palette4_bit = 0x4000, mipmap_bit = 0x8000;
 constexpr std::uint32_t swizzled_bit = 0x10000, packets_bit = 0x20000;
 
-std::string text_of(const char* format, std::uint32_t a, std::uint32_t b = 0, std::uint32_t c = 0,
-                    std::uint32_t d = 0, std::uint32_t e = 0) {
+std::string text_of(const char* format, std::uint32_t a, std::uint32_t b = 0, std::uint32_t c = 0, std::uint32_t d = 0,
+                    std::uint32_t e = 0) {
     char text[200];
     std::snprintf(text, sizeof text, format, a, b, c, d, e);
     return text;
@@ -57,8 +57,9 @@ bool resolve(DictionaryTexture& t) {
         // 4-bit indices swizzled without packets: their stored width is not settled.
         if (pal4 && (word & (swizzled_bit | packets_bit)) == swizzled_bit) return false;
         t.format = pal8 ? PixelFormat::palette8 : PixelFormat::palette4;
-        t.palette_format = bits == 0x5 ? PixelFormat::ps2_rgba8888 : bits == 0x1 ? PixelFormat::ps2_rgba5551
-                                                                              : PixelFormat::unknown;
+        t.palette_format = bits == 0x5   ? PixelFormat::ps2_rgba8888
+                           : bits == 0x1 ? PixelFormat::ps2_rgba5551
+                                         : PixelFormat::unknown;
         return t.palette_format != PixelFormat::unknown;
     }
     switch (bits) {
@@ -82,8 +83,8 @@ std::uint32_t least_width(unsigned depth) { return depth <= 8 ? 8 : depth == 16 
 bool level_from_packet(const std::uint8_t* bytes, std::uint32_t at, std::uint32_t pixels, DictionaryTexture& t,
                        Finding& problem) {
     if (pixels < packet_bytes)
-        return fail(problem, at, text_of("level 0's upload packet needs %u bytes, the pixels are %u", packet_bytes,
-                                         pixels));
+        return fail(problem, at,
+                    text_of("level 0's upload packet needs %u bytes, the pixels are %u", packet_bytes, pixels));
     const std::uint32_t upload_w = read_u32(bytes + at + 0x20) & 0xFFF, upload_h = read_u32(bytes + at + 0x24) & 0xFFF;
     const std::uint32_t length = (read_u32(bytes + at + 0x40) & 0x7FFF) * 16;
     if (length > pixels - packet_bytes)
@@ -94,7 +95,8 @@ bool level_from_packet(const std::uint8_t* bytes, std::uint32_t at, std::uint32_
     if (indexed(t) && upload_w && upload_h && upload_w % 8 == 0 && upload_h % 2 == 0 &&
         length == texel_bytes(upload_w, upload_h, upload_depth)) {
         t.swizzled = true;
-        t.stored_width = static_cast<std::uint16_t>(2 * upload_w), t.stored_height = static_cast<std::uint16_t>(2 * upload_h);
+        t.stored_width = static_cast<std::uint16_t>(2 * upload_w);
+        t.stored_height = static_cast<std::uint16_t>(2 * upload_h);
     } else if (upload_w && upload_h && length == align16(texel_bytes(upload_w, upload_h, t.depth))) {
         t.stored_width = static_cast<std::uint16_t>(upload_w), t.stored_height = static_cast<std::uint16_t>(upload_h);
     } else {
@@ -104,9 +106,10 @@ bool level_from_packet(const std::uint8_t* bytes, std::uint32_t at, std::uint32_
     }
     if (t.stored_width < t.width || t.stored_height < t.height)
         return fail(problem, at + 0x20,
-                    text_of("level 0 is stored as %u x %u, which does not fit %u x %u", t.stored_width,
-                            t.stored_height, t.width, t.height));
-    t.level0 = {bytes + at + packet_bytes, static_cast<std::uint32_t>(texel_bytes(t.stored_width, t.stored_height, t.depth))};
+                    text_of("level 0 is stored as %u x %u, which does not fit %u x %u", t.stored_width, t.stored_height,
+                            t.width, t.height));
+    t.level0 = {bytes + at + packet_bytes,
+                static_cast<std::uint32_t>(texel_bytes(t.stored_width, t.stored_height, t.depth))};
     t.level0_offset = at + packet_bytes;
     return true;
 }
@@ -125,8 +128,9 @@ bool level_without_packet(const std::uint8_t* bytes, std::uint32_t at, std::uint
     t.stored_width = static_cast<std::uint16_t>(w), t.stored_height = static_cast<std::uint16_t>(h);
     const std::uint64_t needed = texel_bytes(w, h, t.depth);
     if (needed > pixels)
-        return fail(problem, at, text_of("level 0 of %u x %u at depth %u needs %u bytes, the pixels are %u", w, h,
-                                         t.depth, static_cast<std::uint32_t>(needed), pixels));
+        return fail(problem, at,
+                    text_of("level 0 of %u x %u at depth %u needs %u bytes, the pixels are %u", w, h, t.depth,
+                            static_cast<std::uint32_t>(needed), pixels));
     t.level0 = {bytes + at, static_cast<std::uint32_t>(needed)};
     t.level0_offset = at;
     return true;
@@ -136,8 +140,17 @@ bool sixteen_bits(PixelFormat f) { return f == PixelFormat::ps2_rgba5551 || f ==
 
 std::uint32_t colour_bytes(PixelFormat f) { return sixteen_bits(f) ? 2 : 4; }
 
+// Bits a texel of a PS2 format takes; 0 for the others.
 unsigned depth_of(PixelFormat f) {
-    return f == PixelFormat::palette4 ? 4 : f == PixelFormat::palette8 ? 8 : sixteen_bits(f) ? 16 : 32;
+    switch (f) {
+    case PixelFormat::palette4: return 4;
+    case PixelFormat::palette8: return 8;
+    case PixelFormat::ps2_rgba5551:
+    case PixelFormat::ps2_rgb555: return 16;
+    case PixelFormat::ps2_rgba8888:
+    case PixelFormat::ps2_rgb888: return 32;
+    default: return 0;
+    }
 }
 
 bool read_palette(const std::uint8_t* bytes, std::uint32_t at, std::uint32_t size, DictionaryTexture& t,
@@ -146,7 +159,8 @@ bool read_palette(const std::uint8_t* bytes, std::uint32_t at, std::uint32_t siz
     const std::uint32_t needed = colours * colour_bytes(t.palette_format);
     const std::uint32_t skip = (t.raster_format & packets_bit) ? packet_bytes : 0;
     if (size < skip + needed)
-        return fail(problem, at, text_of("the palette holds %u bytes, %u colours need %u", size, colours, skip + needed));
+        return fail(problem, at,
+                    text_of("the palette holds %u bytes, %u colours need %u", size, colours, skip + needed));
     t.palette = {bytes + at + skip, colours};
     return true;
 }
@@ -184,7 +198,8 @@ bool read_ps2_texture(const std::uint8_t* bytes, const Chunk& texture, const Chu
     t.name = chunk_string(bytes, name);
     if (!next_child(bytes, at, texture, string_id, mask)) return fail(problem, at, "no mask string after the name");
     t.mask = chunk_string(bytes, mask);
-    if (!next_child(bytes, at, texture, struct_id, raster)) return fail(problem, at, "no raster Struct after the names");
+    if (!next_child(bytes, at, texture, struct_id, raster))
+        return fail(problem, at, "no raster Struct after the names");
     at = raster.body();
     if (!next_child(bytes, at, raster, struct_id, header) || header.size < raster_header_bytes)
         return fail(problem, raster.body(), "the raster has no whole header Struct of 64 bytes");
@@ -207,8 +222,9 @@ bool read_ps2_texture(const std::uint8_t* bytes, const Chunk& texture, const Chu
         return fail(problem, data.body(),
                     text_of("the raster holds %u bytes, its header promises %u of pixels and %u of palette", data.size,
                             pixels, palette));
-    const bool levelled = (t.raster_format & packets_bit) ? level_from_packet(bytes, data.body(), pixels, t, problem)
-                                                           : level_without_packet(bytes, data.body(), pixels, t, problem);
+    const bool levelled = (t.raster_format & packets_bit)
+                              ? level_from_packet(bytes, data.body(), pixels, t, problem)
+                              : level_without_packet(bytes, data.body(), pixels, t, problem);
     if (!levelled) return false;
     return !indexed(t) || read_palette(bytes, data.body() + pixels, palette, t, problem);
 }
@@ -219,7 +235,7 @@ bool decode_ps2_texture(const DictionaryTexture& t, std::vector<std::uint8_t>& r
     const std::uint32_t w = t.stored_width, h = t.stored_height, colours = t.format == PixelFormat::palette8 ? 256 : 16;
     // The reader checks these; a DictionaryTexture built elsewhere may not be.
     if (w < t.width || h < t.height || t.width == 0 || t.height == 0 || !t.level0.data ||
-        t.level0.count < texel_bytes(w, h, t.depth) || t.depth != depth_of(t.format) ||
+        t.level0.count < texel_bytes(w, h, t.depth) || depth_of(t.format) == 0 || t.depth != depth_of(t.format) ||
         (t.swizzled && (!pal || w % 16 || h % 4))) {
         why = text_of("level 0 is missing or does not hold %u x %u texels of depth %u", w, h, t.depth);
         return false;
@@ -240,13 +256,11 @@ bool decode_ps2_texture(const DictionaryTexture& t, std::vector<std::uint8_t>& r
     for (std::uint32_t y = 0; y < t.height; ++y) {
         for (std::uint32_t x = 0; x < t.width; ++x, out += 4) {
             const std::uint32_t n = t.swizzled ? ps2_swizzled_offset(x, y, w) : y * w + x;
-            const std::uint8_t* c;
-            if (t.depth == 8) c = table[src[n]];
-            else if (t.depth == 4) c = table[(src[n / 2] >> (n & 1 ? 4 : 0)) & 15];
-            else {
+            if (!pal) {
                 decode_colour(t.format, src + std::size_t(n) * (t.depth / 8), out);
                 continue;
             }
+            const std::uint8_t* c = table[t.depth == 8 ? src[n] : (src[n / 2] >> (n & 1 ? 4 : 0)) & 15];
             out[0] = c[0], out[1] = c[1], out[2] = c[2], out[3] = c[3];
         }
     }

@@ -159,12 +159,14 @@ void read_texture(Reader& r, const Chunk& chunk) {
     const std::uint8_t* p = r.bytes + s.body();
     t.name = fixed_name(p + 8);
     t.mask = fixed_name(p + 8 + name_bytes);
+    t.raster_format = read_u32(p + 72);
     if (t.platform != 8 && t.platform != 9) {
-        r.find_texture(s.body(), t, format_text("platform %u (0x%X) is not one of the layouts read (8, 9 and PS2)",
-                                                t.platform, t.platform));
+        // The other layouts keep platform, filter, names and raster format where the PC ones do.
+        r.find_texture(s.body(), t,
+                       format_text("platform %u (0x%X), raster format 0x%X: not one of the layouts read (8, 9 and PS2)",
+                                   t.platform, t.platform, t.raster_format));
         return;
     }
-    t.raster_format = read_u32(p + 72);
     t.format_code = read_u32(p + 76);
     t.width = read_u16(p + 80);
     t.height = read_u16(p + 82);

@@ -278,15 +278,3 @@ TEST(Ps2Texture, DamageSkipsTheTextureWithItsOffset) {
         EXPECT_EQ(d.findings[0].offset, expected) << findings_of(d);
     }
 }
-
-TEST(Ps2Texture, EveryPrefixReadsWithoutFault) {
-    const Ps2Texture a = texture_for(cases[5]), b = texture_for(cases[13]), c = texture_for(cases[3]);
-    const Bytes file = build_dictionary({layout_of(a), layout_of(b), layout_of(c)});
-    for (std::size_t n = 0; n <= file.size(); ++n) {
-        const TextureDictionary d = read_texture_dictionary(file.data(), std::uint32_t(n));
-        EXPECT_EQ(d.findings.empty(), n == file.size()) << n;
-        Bytes rgba;
-        std::string why;
-        for (const DictionaryTexture& t : d.textures) EXPECT_TRUE(decode_texture(t, rgba, why)) << why;
-    }
-}

@@ -98,8 +98,10 @@ std::uint32_t ps2_format_word(const Ps2Texture& t) {
     std::uint32_t word = 4 | t.colour_bits;
     if (t.depth == 8) word |= 0x2000;
     if (t.depth == 4) word |= 0x4000;
-    if (t.packets) word |= 0x20000;
-    else if (t.swizzled) word |= 0x10000;
+    if (t.packets)
+        word |= 0x20000;
+    else if (t.swizzled)
+        word |= 0x10000;
     return word;
 }
 
@@ -109,8 +111,10 @@ std::vector<std::uint8_t> ps2_texture_body(const Ps2Texture& t, Ps2Offsets* offs
     ModelBuilder pixels, clut;
     if (t.packets) {
         // Swizzled indices go up as texels of 32 (8-bit) or 16 bits (4-bit) at half width and height.
-        if (t.swizzled) packet(pixels, s.width / 2, s.height / 2, level.size());
-        else packet(pixels, s.width, s.height, level.size());
+        if (t.swizzled)
+            packet(pixels, s.width / 2, s.height / 2, level.size());
+        else
+            packet(pixels, s.width, s.height, level.size());
     }
     append_padded(pixels, level, t.packets);
     if (indexed(t)) {
@@ -131,8 +135,8 @@ std::vector<std::uint8_t> ps2_texture_body(const Ps2Texture& t, Ps2Offsets* offs
     const std::size_t header = m.begin_chunk(0x01);
     const std::size_t header_at = m.size();
     m.u32(t.width), m.u32(t.height), m.u32(t.depth), m.u32(ps2_format_word(t));
-    u64(m, 0);               // TEX0: nothing in it is read
-    m.u32(0), m.u32(0);      // palette offset in memory, TEX1
+    u64(m, 0);           // TEX0: nothing in it is read
+    m.u32(0), m.u32(0);  // palette offset in memory, TEX1
     u64(m, 0x0040000400004000ull), u64(m, 0x0040000400004000ull);
     m.u32(std::uint32_t(pixels.size())), m.u32(std::uint32_t(clut.size()));
     m.u32(std::uint32_t((pixels.size() + clut.size()) / 4)), m.u32(0xFC0);

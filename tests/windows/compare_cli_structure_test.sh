@@ -91,6 +91,38 @@ compare_outputs() {  # NAME FOLDER (relative to each side)
   echo "$name: $count files compared"
 }
 
+# The PNG files under FOLDER on both sides: the same names, byte for byte; their
+# number left in png_count.
+compare_pngs() {  # NAME FOLDER (relative to each side)
+  local name=$1 folder=$2 png linux_pngs windows_pngs
+  linux_pngs=$(cd "$work/linux/$folder" && find . -name '*.png' | sort)
+  windows_pngs=$(cd "$work/windows/$folder" 2>/dev/null && find . -name '*.png' | sort)
+  [ "$linux_pngs" = "$windows_pngs" ] || fail "$name: other PNG files written: $windows_pngs"
+  for png in $linux_pngs; do
+    cmp -s "$work/linux/$folder/$png" "$work/windows/$folder/$png" || fail "$name $png: the images differ"
+  done
+  png_count=$(echo "$linux_pngs" | grep -c png || true)
+  echo "$name: $png_count textures compared"
+}
+
+# --inspect of the files named (as @/NAME) on both sides: the same text.
+compare_inspect() {  # NAME FILE...
+  local name=$1 n
+  shift
+  local linux_names=() windows_names=()
+  for n in "$@"; do
+    linux_names+=("$work/linux/${n#@/}")
+    windows_names+=("$(windows_path "$work/windows/${n#@/}")")
+  done
+  "$linux_cli" --inspect "${linux_names[@]}" >"$work/linux.inspect" 2>/dev/null || true
+  bash "$wine" "$windows_cli" --inspect "${windows_names[@]}" >"$work/windows.inspect" 2>/dev/null || true
+  linux_spelling "$work/windows.inspect" "$(windows_path "$work/windows")" "$work/linux" >"$work/windows.inspect.text"
+  [ -s "$work/linux.inspect" ] || fail "$name: no text"
+  cmp -s "$work/linux.inspect" "$work/windows.inspect.text" ||
+    fail "$name: the text differs: $(diff "$work/linux.inspect" "$work/windows.inspect.text" | head -10)"
+  echo "$name: $(grep -c '^== ' "$work/linux.inspect") files compared"
+}
+
 # The structure conversion beside each model: OBJ and MTL.
 work=$scratch/cli-structure
 rm -rf "$work"
@@ -123,28 +155,11 @@ run_both structure -b structure "${names[@]}"
 compare_outputs structure .
 ls "$work/linux/"*.mtl >/dev/null 2>&1 || fail "structure: no MTL file written at all"
 # The textures: the same PNG files, byte for byte.
-linux_pngs=$(cd "$work/linux" && find . -name '*.png' | sort)
-windows_pngs=$(cd "$work/windows" && find . -name '*.png' | sort)
-[ "$linux_pngs" = "$windows_pngs" ] || fail "structure: other PNG files written: $windows_pngs"
-if [ "$dictionaries" -gt 0 ] && [ -z "$linux_pngs" ]; then fail "structure: no texture written"; fi
-for png in $linux_pngs; do
-  cmp -s "$work/linux/$png" "$work/windows/$png" || fail "structure $png: the images differ"
-done
-echo "structure: $(echo "$linux_pngs" | grep -c png) textures compared"
+compare_pngs structure .
+if [ "$dictionaries" -gt 0 ] && [ "$png_count" = 0 ]; then fail "structure: no texture written"; fi
 
 # --inspect: the same chunk trees and findings on both sides.
-linux_names=() windows_names=()
-for n in "${names[@]}"; do
-  linux_names+=("$work/linux/${n#@/}")
-  windows_names+=("$(windows_path "$work/windows/${n#@/}")")
-done
-"$linux_cli" --inspect "${linux_names[@]}" >"$work/linux.inspect" 2>/dev/null || true
-bash "$wine" "$windows_cli" --inspect "${windows_names[@]}" >"$work/windows.inspect" 2>/dev/null || true
-linux_spelling "$work/windows.inspect" "$(windows_path "$work/windows")" "$work/linux" >"$work/windows.inspect.text"
-[ -s "$work/linux.inspect" ] || fail "inspect: no text"
-cmp -s "$work/linux.inspect" "$work/windows.inspect.text" ||
-  fail "inspect: the text differs: $(diff "$work/linux.inspect" "$work/windows.inspect.text" | head -10)"
-echo "inspect: $(grep -c '^== ' "$work/linux.inspect") models compared"
+compare_inspect inspect "${names[@]}"
 
 # --extract of the sample dictionaries (PC and PS2 layouts): the same PNG files,
 # byte for byte, and the same --inspect text.
@@ -162,28 +177,12 @@ if [ ${#samples[@]} -gt 0 ]; then
 fi
 if [ ${#dictionary_names[@]} -gt 0 ]; then
   run_both extract --extract -o @/png "${dictionary_names[@]}"
-  linux_pngs=$(cd "$work/linux/png" && find . -name '*.png' | sort)
-  windows_pngs=$(cd "$work/windows/png" 2>/dev/null && find . -name '*.png' | sort)
-  [ -n "$linux_pngs" ] || fail "extract: no PNG written"
-  [ "$linux_pngs" = "$windows_pngs" ] || fail "extract: other PNG files written: $windows_pngs"
-  for png in $linux_pngs; do
-    cmp -s "$work/linux/png/$png" "$work/windows/png/$png" || fail "extract $png: the images differ"
-  done
+  compare_pngs extract png
+  if [ "$png_count" = 0 ]; then fail "extract: no PNG written"; fi
   grep -q "lamp_ps2.txd: 5 textures written to " "$work/linux.stderr" ||
     fail "extract: the PS2 sample did not extract whole: $(cat "$work/linux.stderr")"
-  echo "extract: $(echo "$linux_pngs" | grep -c png) textures compared"
-  linux_names=() windows_names=()
-  for n in "${dictionary_names[@]}"; do
-    linux_names+=("$work/linux/${n#@/}")
-    windows_names+=("$(windows_path "$work/windows/${n#@/}")")
-  done
-  "$linux_cli" --inspect "${linux_names[@]}" >"$work/linux.inspect" 2>/dev/null || true
-  bash "$wine" "$windows_cli" --inspect "${windows_names[@]}" >"$work/windows.inspect" 2>/dev/null || true
-  linux_spelling "$work/windows.inspect" "$(windows_path "$work/windows")" "$work/linux" >"$work/windows.inspect.text"
+  compare_inspect "inspect dictionaries" "${dictionary_names[@]}"
   grep -q "platform PS2" "$work/linux.inspect" || fail "inspect: no PS2 texture listed"
-  cmp -s "$work/linux.inspect" "$work/windows.inspect.text" ||
-    fail "inspect dictionaries: the text differs: $(diff "$work/linux.inspect" "$work/windows.inspect.text" | head -10)"
-  echo "inspect: $(grep -c '^== ' "$work/linux.inspect") dictionaries compared"
 fi
 
 # -o DIR --recursive over a folder of models in subfolders, one of them empty:
