@@ -34,7 +34,8 @@ struct InspectTally {
                    " well-formed, " + std::to_string(damaged) + " damaged, " + std::to_string(unread) + " not read";
         if (dictionaries) {
             if (!text.empty()) text += "; ";
-            text += std::to_string(dictionaries) + (dictionaries == 1 ? " texture dictionary: " : " texture dictionaries: ") +
+            text += std::to_string(dictionaries) +
+                    (dictionaries == 1 ? " texture dictionary: " : " texture dictionaries: ") +
                     std::to_string(dictionaries_well_formed) + " well-formed";
         }
         if (empty_folders) text += "; " + std::to_string(empty_folders) + " without models";
