@@ -1,6 +1,7 @@
 #include "cli/inspect_models.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -15,36 +16,53 @@
 
 #include "cli/console_session.h"
 #include "cli/model_check.h"
+#include "control/texture_export.h"
 #include "engine/conversion_state.h"
+#include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
 
 namespace {
 
 struct InspectTally {
     std::size_t models = 0, well_formed = 0, damaged = 0, unread = 0, empty_folders = 0, skipped = 0;
+    std::size_t dictionaries = 0, dictionaries_well_formed = 0;
 
     std::string summary() const {
-        std::string text = std::to_string(models) + (models == 1 ? " model: " : " models: ") +
-                           std::to_string(well_formed) + " well-formed, " + std::to_string(damaged) +
-                           " damaged, " + std::to_string(unread) + " not read";
+        std::string text;
+        if (models || !dictionaries)
+            text = std::to_string(models) + (models == 1 ? " model: " : " models: ") + std::to_string(well_formed) +
+                   " well-formed, " + std::to_string(damaged) + " damaged, " + std::to_string(unread) + " not read";
+        if (dictionaries) {
+            if (!text.empty()) text += "; ";
+            text += std::to_string(dictionaries) +
+                    (dictionaries == 1 ? " texture dictionary: " : " texture dictionaries: ") +
+                    std::to_string(dictionaries_well_formed) + " well-formed";
+        }
         if (empty_folders) text += "; " + std::to_string(empty_folders) + " without models";
         if (skipped) text += "; " + std::to_string(skipped) + " skipped";
         return text;
     }
-    bool all_well_formed() const { return models > 0 && well_formed == models && empty_folders == 0; }
+    bool all_well_formed() const {
+        return models + dictionaries > 0 && well_formed == models && dictionaries_well_formed == dictionaries &&
+               empty_folders == 0;
+    }
 };
 
-// The model's bytes, read in binary mode and never more than the limit the
-// conversions keep; empty with the reason when they cannot be had.
-std::string read_model(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    if (std::string problem = model_file_problem(path); !problem.empty()) return problem;
+bool is_dictionary(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".txd";
+}
+
+// Reads at most limit bytes of the file, and one more so that a file that
+// grew since its size was taken is found out, not cut short.
+std::string read_bounded(const std::string& path, std::uintmax_t limit, std::vector<std::uint8_t>& bytes) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec) return plain_error(ec);
     std::ifstream in(path, std::ios::binary);
     if (!in) return "cannot be opened";
-    // One byte more than checked: a file that grew since is found out, not cut short.
-    bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(size, max_model_size)) + 1);
+    bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(size, limit)) + 1);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) return "cannot be read";
     const auto got = static_cast<std::size_t>(in.gcount());
@@ -53,22 +71,56 @@ std::string read_model(const std::string& path, std::vector<std::uint8_t>& bytes
     return "";
 }
 
+std::string read_dictionary(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return ec ? plain_error(ec) : "not a regular file";
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) return plain_error(ec);
+    if (size == 0) return "empty file";
+    if (size > largest_dictionary)
+        return "too large: " + grouped_number(size) + " bytes, the limit is " + grouped_number(largest_dictionary);
+    return read_bounded(path, largest_dictionary, bytes);
+}
+
+// The model's bytes, never more than the limit the conversions keep; empty
+// with the reason when they cannot be had.
+std::string read_model(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    if (std::string problem = model_file_problem(path); !problem.empty()) return problem;
+    return read_bounded(path, max_model_size, bytes);
+}
+
 bool well_formed(const std::string& text) {
     return text.rfind("well-formed\n", 0) == 0 || text.find("\nwell-formed\n") != std::string::npos;
 }
 
+void print_inspection(const std::string& path, const std::string& text) {
+    const std::string header = "== " + path + "\n";
+    std::fwrite(header.data(), 1, header.size(), stdout);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
 void inspect_one(const std::string& path, InspectTally& tally) {
     std::vector<std::uint8_t> bytes;
+    if (is_dictionary(path)) {
+        ++tally.dictionaries;
+        if (std::string why = read_dictionary(path, bytes); !why.empty()) {
+            say(path + ": not inspected: " + why);
+            return;
+        }
+        const std::string text = inspect_dictionary(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        print_inspection(path, text);
+        if (well_formed(text)) ++tally.dictionaries_well_formed;
+        return;
+    }
+    ++tally.models;
     if (std::string why = read_model(path, bytes); !why.empty()) {
         say(path + ": not inspected: " + why);
         ++tally.unread;
         return;
     }
     const std::string text = inspect_model(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    const std::string header = "== " + path + "\n";
-    std::fwrite(header.data(), 1, header.size(), stdout);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    print_inspection(path, text);
     ++(well_formed(text) ? tally.well_formed : tally.damaged);
 }
 
@@ -87,9 +139,14 @@ int inspect_models(const std::vector<ModelEntry>& entries, bool quiet) {
         } else if (m.kind == ModelEntry::Kind::empty_folder) {
             say(m.path + ": " + m.error);
             ++tally.empty_folders;
-        } else if (++tally.models; !m.error.empty()) {
+        } else if (!m.error.empty()) {
             say(m.path + ": " + m.error);
-            ++tally.unread;
+            if (is_dictionary(m.path)) {
+                ++tally.dictionaries;
+            } else {
+                ++tally.models;
+                ++tally.unread;
+            }
         } else {
             inspect_one(m.path, tally);
         }

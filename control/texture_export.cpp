@@ -45,9 +45,10 @@ std::uint64_t fingerprint(const DictionaryTexture& t) {
     auto mix = [&h](const std::uint8_t* bytes, std::size_t n) {
         for (std::size_t i = 0; i < n; ++i) h = (h ^ bytes[i]) * 1099511628211ull;
     };
-    const std::uint32_t shape[4] = {t.width, t.height, static_cast<std::uint32_t>(t.format), t.raster_format};
+    const std::uint32_t shape[5] = {t.width, t.height, static_cast<std::uint32_t>(t.format), t.raster_format,
+                                    std::uint32_t(t.stored_width) | std::uint32_t(t.swizzled) << 16};
     mix(reinterpret_cast<const std::uint8_t*>(shape), sizeof shape);
-    if (t.palette.data) mix(t.palette.data, std::size_t(t.palette.count) * 4);
+    if (t.palette.data) mix(t.palette.data, palette_bytes(t));
     if (t.level0.data) mix(t.level0.data, t.level0.count);
     return h;
 }

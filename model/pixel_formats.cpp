@@ -10,9 +10,13 @@ std::uint64_t level_bytes(PixelFormat format, std::uint32_t width, std::uint32_t
     case PixelFormat::a1r5g5b5:
     case PixelFormat::r5g6b5:
     case PixelFormat::a4r4g4b4:
-    case PixelFormat::x1r5g5b5: return pixels * 2;
+    case PixelFormat::x1r5g5b5:
+    case PixelFormat::ps2_rgba5551:
+    case PixelFormat::ps2_rgb555: return pixels * 2;
     case PixelFormat::a8r8g8b8:
-    case PixelFormat::x8r8g8b8: return pixels * 4;
+    case PixelFormat::x8r8g8b8:
+    case PixelFormat::ps2_rgba8888:
+    case PixelFormat::ps2_rgb888: return pixels * 4;
     case PixelFormat::dxt1: return blocks * 8;
     case PixelFormat::dxt3:
     case PixelFormat::dxt5: return blocks * 16;

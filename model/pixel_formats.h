@@ -8,7 +8,8 @@
 // Bytes a level of width x height needs in format; 0 for an unknown format.
 std::uint64_t level_bytes(PixelFormat format, std::uint32_t width, std::uint32_t height);
 
-// Whether the format has an alpha channel of its own.
+// Whether the format has an alpha channel of its own. The PS2 ones are left
+// out: their images get alpha only when a pixel is less than opaque.
 bool format_has_alpha(PixelFormat format);
 
 // 5- and 6-bit channels widened by repeating their top bits, so 0 stays 0 and

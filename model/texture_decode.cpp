@@ -2,6 +2,7 @@
 
 #include "model/block_compression.h"
 #include "model/pixel_formats.h"
+#include "model/ps2_raster.h"
 #include "model/texture_dictionary.h"
 
 const char* pixel_format_name(PixelFormat format) {
@@ -18,6 +19,10 @@ const char* pixel_format_name(PixelFormat format) {
     case PixelFormat::dxt1: return "DXT1";
     case PixelFormat::dxt3: return "DXT3";
     case PixelFormat::dxt5: return "DXT5";
+    case PixelFormat::ps2_rgba8888: return "RGBA8888";
+    case PixelFormat::ps2_rgb888: return "RGB888";
+    case PixelFormat::ps2_rgba5551: return "RGBA5551";
+    case PixelFormat::ps2_rgb555: return "RGB555";
     case PixelFormat::unknown: break;
     }
     return "unknown";
@@ -34,7 +39,13 @@ bool palette_opaque(const DictionaryTexture& t) {
 
 }  // namespace
 
+std::uint32_t palette_bytes(const DictionaryTexture& t) {
+    const bool two = t.palette_format == PixelFormat::ps2_rgba5551 || t.palette_format == PixelFormat::ps2_rgb555;
+    return t.palette.count * (two ? 2 : 4);
+}
+
 bool decode_texture(const DictionaryTexture& t, std::vector<std::uint8_t>& rgba, std::string& why) {
+    if (t.platform == ps2_platform) return decode_ps2_texture(t, rgba, why);
     rgba.clear();
     // The reader checks these; a DictionaryTexture built elsewhere may not be.
     const std::uint64_t needed = level_bytes(t.format, t.width, t.height);

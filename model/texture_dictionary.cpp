@@ -4,6 +4,7 @@
 
 #include "model/chunk.h"
 #include "model/pixel_formats.h"
+#include "model/ps2_raster.h"
 
 namespace {
 
@@ -143,20 +144,29 @@ void read_texture(Reader& r, const Chunk& chunk) {
     DictionaryTexture t;
     t.offset = chunk.offset;
     Chunk s;
-    if (!find_child(r.bytes, chunk, struct_id, s) || s.size < header_bytes) {
+    const bool found = find_child(r.bytes, chunk, struct_id, s) && s.size >= 4;
+    t.platform = found ? read_u32(r.bytes + s.body()) : 0;
+    if (found && t.platform == ps2_platform) {
+        Finding problem;
+        if (read_ps2_texture(r.bytes, chunk, s, t, problem)) r.out.textures.push_back(std::move(t));
+        else r.find_texture(problem.offset, t, problem.text);
+        return;
+    }
+    if (!found || s.size < header_bytes) {
         r.find(chunk.offset, "texture chunk without a whole Struct of 88 bytes; texture left out");
         return;
     }
     const std::uint8_t* p = r.bytes + s.body();
-    t.platform = read_u32(p);
     t.name = fixed_name(p + 8);
     t.mask = fixed_name(p + 8 + name_bytes);
+    t.raster_format = read_u32(p + 72);
     if (t.platform != 8 && t.platform != 9) {
-        r.find_texture(s.body(), t, format_text("platform %u (0x%X) is not one of the PC layouts 8 and 9", t.platform,
-                                                t.platform));
+        // The other layouts keep platform, filter, names and raster format where the PC ones do.
+        r.find_texture(s.body(), t,
+                       format_text("platform %u (0x%X), raster format 0x%X: not one of the layouts read (8, 9 and PS2)",
+                                   t.platform, t.platform, t.raster_format));
         return;
     }
-    t.raster_format = read_u32(p + 72);
     t.format_code = read_u32(p + 76);
     t.width = read_u16(p + 80);
     t.height = read_u16(p + 82);

@@ -227,6 +227,45 @@ TEST_F(CliTextures, ModesRefuseTheOptionsTheyWouldIgnore) {
     EXPECT_EQ(entries(), std::vector<std::string>{});
 }
 
+// The PS2 sample dictionary through the model's texture lookup, --extract and
+// --inspect: the 8-bit swizzled mask comes out as the PC dictionary's does.
+TEST_F(CliTextures, Ps2DictionaryThroughLookupExtractAndInspect) {
+    copy_sample("lamp.dff", "ps2/lamp.dff");
+    copy_sample("lamp_ps2.txd", "ps2/lamp.txd");
+    copy_sample("lamp.txd", "pc/lamp.txd");
+    ProgramRun run = cli({"-b", "structure", "ps2/lamp.dff"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    const std::map<std::string, Picture> lamp = {{"glass.png", {16, 16, 4}}, {"glass_mask.png", {16, 16, 3}},
+                                                 {"metal.png", {16, 16, 3}}, {"stone.png", {32, 32, 3}}};
+    EXPECT_EQ(pngs_under(folder.path / "ps2"), lamp) << run.err;
+
+    run = cli({"--extract", "-o", "out", "pc/lamp.txd"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    fs::rename(folder.path / "out/glass_mask.png", folder.path / "pc_mask.png");
+    run = cli({"--extract", "-o", "out", "ps2/lamp.txd"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_TRUE(has_line(run.err, "vorlund-obj: ps2/lamp.txd: 5 textures written to out")) << run.err;
+    int w = 0, h = 0, n = 0, w2 = 0, h2 = 0;
+    stbi_uc* pc = stbi_load(at("pc_mask.png").c_str(), &w, &h, &n, 4);
+    stbi_uc* ps2 = stbi_load(at("out/glass_mask.png").c_str(), &w2, &h2, &n, 4);
+    ASSERT_TRUE(pc && ps2);
+    EXPECT_EQ(Bytes(pc, pc + 16 * 16 * 4), Bytes(ps2, ps2 + 16 * 16 * 4));
+    stbi_image_free(pc), stbi_image_free(ps2);
+    EXPECT_EQ(pngs_under(folder.path / "out").at("glass_frame.png"), (Picture{32, 16, 4}));
+
+    const std::string whole = read_file(folder.path / "ps2/lamp.txd");
+    Bytes cut(whole.begin(), whole.end());
+    cut.resize(cut.size() - 100);
+    folder.write("cut.txd", cut);
+    run = cli({"--inspect", "ps2/lamp.txd", "cut.txd"});
+    EXPECT_EQ(run.exit_status, 1) << run.err;
+    EXPECT_TRUE(has_line(run.out, "texture \"glass_mask\" at 0x001908: platform PS2, 16 x 16, depth 8, "
+                                  "palette of 256 RGBA8888 colours, swizzled, 1 level"))
+        << run.out;
+    EXPECT_NE(run.out.find("\ndamage at 0x"), std::string::npos) << run.out;
+    EXPECT_EQ(lines_of_text(run.err), (std::vector<std::string>{"vorlund-obj: 2 texture dictionaries: 1 well-formed"}));
+}
+
 }  // namespace
 
 #endif

@@ -27,6 +27,7 @@
 #include "export/png_file.h"
 #include "model/texture_dictionary.h"
 #include "support/dictionary_builder.h"
+#include "support/ps2_texture_writer.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -247,7 +248,7 @@ TEST(TextureDictionary, DamageGivesItsFindingAndLeavesTheTextureOut) {
         {"width 0", [&] { return with([](TextureLayout& t) { t.width = 0; }); }, "size 0 x 1 is outside", s + 80, 1},
         {"height 9000", [&] { return with([](TextureLayout& t) { t.height = 9000; }); }, "1 x 9000 is outside", s + 80, 1},
         {"console platform", [&] { return with([](TextureLayout& t) { t.platform = 5, t.name = "car"; }); },
-         "texture 'car': platform 5", s, 1},
+         "texture 'car': platform 5 (0x5), raster format 0x600: not one of the layouts read", s, 1},
         {"unknown format", [&] { return with([](TextureLayout& t) { t.format = 99, t.raster_format = 0; }); },
          "unknown pixel format", s + 72, 1},
         {"level past the bytes", [&] {
@@ -277,7 +278,17 @@ TEST(TextureDictionary, DamageGivesItsFindingAndLeavesTheTextureOut) {
 }
 
 TEST(TextureDictionary, EveryPrefixAndStrayBytesReadWithoutFault) {
-    Bytes file = build_dictionary({format_cases()[9].stored, format_cases()[19].stored, format_cases()[17].stored});
+    // PS2 textures too: swizzled 8-bit, 4-bit without packets, 16-bit colour.
+    std::vector<TextureLayout> textures = {format_cases()[9].stored, format_cases()[19].stored, format_cases()[17].stored};
+    Ps2Texture pal8, pal4, colours;
+    pal8.depth = 8, pal8.width = 16, pal8.height = 4, pal8.swizzled = true, pal8.texels.assign(64, 3);
+    pal4.depth = 4, pal4.width = 8, pal4.height = 2, pal4.packets = false, pal4.texels.assign(16, 9);
+    colours.depth = 16, colours.colour_bits = 0x100, colours.width = 3, colours.height = 2, colours.texels.assign(6, 0x801F);
+    for (const Ps2Texture* t : {&pal8, &pal4, &colours}) {
+        textures.emplace_back();
+        textures.back().native = ps2_texture_body(*t);
+    }
+    Bytes file = build_dictionary(textures);
     for (std::size_t n = 0; n <= file.size(); ++n) {
         const TextureDictionary d = read_texture_dictionary(file.data(), std::uint32_t(n));
         EXPECT_EQ(d.findings.empty(), n == file.size()) << n;
@@ -289,7 +300,7 @@ TEST(TextureDictionary, EveryPrefixAndStrayBytesReadWithoutFault) {
     const TextureDictionary d = read_texture_dictionary(file.data(), std::uint32_t(file.size()));
     ASSERT_EQ(d.findings.size(), 1u);
     EXPECT_FALSE(d.findings[0].doubtful);
-    EXPECT_EQ(d.textures.size(), 3u);
+    EXPECT_EQ(d.textures.size(), 6u);
 }
 
 TEST(TextureDictionary, PaletteIndexPastTheColoursIsRefused) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/dictionary_builder.h"
+#include "support/ps2_texture_writer.h"
 
 namespace {
 
@@ -24,6 +25,19 @@ TextureLayout texture(const char* name, std::uint32_t platform, std::uint32_t ra
         for (auto& b : level) b &= 15;
     t.levels = {level};
     return t;
+}
+
+// A PS2 texture of small size whose texels and colours run through their range.
+TextureLayout ps2(unsigned depth, std::uint32_t colour_bits, std::uint16_t w, std::uint16_t h, bool packets,
+                  bool swizzled) {
+    Ps2Texture t;
+    t.depth = depth, t.colour_bits = colour_bits, t.width = w, t.height = h, t.packets = packets, t.swizzled = swizzled;
+    const unsigned colours = depth == 8 ? 256 : depth == 4 ? 16 : 0;
+    for (unsigned i = 0; i < colours; ++i) t.colours.push_back(i * 0x01030507u);
+    for (std::uint32_t i = 0; i < std::uint32_t(w) * h; ++i) t.texels.push_back(colours ? i % colours : i * 0x01050301u);
+    TextureLayout l;
+    l.native = ps2_texture_body(t);
+    return l;
 }
 
 }  // namespace
@@ -44,6 +58,12 @@ int main(int argc, char** argv) {
           texture("e", 8, 0xA00, 0, 1, 1, 2)}},
         {"palette.txd",
          {texture("a", 9, 0x2500, 21, 2, 2, 4, 1, 1024), texture("b", 8, 0x4600, 0, 3, 1, 3, 0, 128)}},
+        {"ps2-colours.txd",
+         {ps2(32, 0x500, 2, 2, true, false), ps2(32, 0x600, 3, 1, false, false), ps2(16, 0x100, 4, 2, true, false),
+          ps2(16, 0xA00, 1, 1, false, false)}},
+        {"ps2-palettes.txd",
+         {ps2(8, 0x500, 16, 4, true, true), ps2(8, 0x100, 8, 2, true, false), ps2(8, 0x500, 16, 4, false, true),
+          ps2(4, 0x500, 32, 4, true, true), ps2(4, 0x500, 8, 1, true, false)}},
     };
     for (const auto& [name, textures] : seeds) {
         const std::vector<std::uint8_t> bytes = build_dictionary(textures, 0);

@@ -7,6 +7,7 @@
 //   lantern.dff  post and cap with vertex colours   only go4 converts it clean
 //   lamp.dff     a street lamp of four parts placed by frames, for the
 //   lamp.txd     structure conversion, and its textures (samples/lamp_*)
+//   lamp_ps2.txd the lamp's textures as a PS2 dictionary holds them
 //
 // Usage: make_samples FOLDER
 #include <algorithm>
@@ -272,6 +273,6 @@ int main(int argc, char** argv) {
 
     bool ok = write(folder, "crate.dff", crate.bytes) && write(folder, "house.dff", house.bytes) &&
               write(folder, "lantern.dff", lantern.bytes) && write(folder, "lamp.dff", lamp_model()) &&
-              write(folder, "lamp.txd", lamp_dictionary());
+              write(folder, "lamp.txd", lamp_dictionary()) && write(folder, "lamp_ps2.txd", lamp_console_dictionary());
     return ok ? 0 : 1;
 }

@@ -14,6 +14,7 @@
 #include "engine/conversion_state.h"
 #include "control/platform.h"
 #include "engine/strategies.h"
+#include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
 #include "export/obj_writer.h"
 #include "model/structure_reader.h"
@@ -55,6 +56,7 @@ void decode_dictionary(const std::uint8_t* data, std::size_t size) {
     for (const DictionaryTexture& t : d.textures) {
         if (decode_texture(t, rgba, why)) (void)needs_alpha(t, rgba);
     }
+    if (inspect_dictionary(data, static_cast<std::uint32_t>(size)).empty()) std::abort();
 }
 
 void write_model(const std::uint8_t* data, std::size_t size) {

@@ -12,6 +12,11 @@ void fixed_name(ModelBuilder& m, const std::string& s) {
 
 void texture(ModelBuilder& m, const TextureLayout& t) {
     std::size_t chunk = m.begin_chunk(0x15);
+    if (!t.native.empty()) {
+        m.bytes.insert(m.bytes.end(), t.native.begin(), t.native.end());
+        m.end_chunk(chunk);
+        return;
+    }
     std::size_t body = m.begin_chunk(0x01);
     m.u32(t.platform);
     m.u32(0x1106);  // linear filter, wrap

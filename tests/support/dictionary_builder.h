@@ -19,6 +19,7 @@ struct TextureLayout {
     std::vector<std::uint8_t> palette;              // as stored, 4 bytes a colour
     std::vector<std::vector<std::uint8_t>> levels;  // each written as u32 size and its bytes
     int level_count = -1;                           // as stored; -1: levels.size()
+    std::vector<std::uint8_t> native;  // when not empty, the whole texture chunk's body (a console layout)
 };
 
 // The FourCC of "DXTn" as platform 9 stores it.

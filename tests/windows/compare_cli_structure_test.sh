@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build of vorlund-obj, under Wine, against the Linux build for what
 # compare_cli_test.sh leaves out: the structure conversion (OBJ and MTL text),
-# -o DIR over a folder with --recursive, and a model that fails. Files and
+# --extract and --inspect of the sample dictionaries, -o DIR over a folder with
+# --recursive, and a model that fails. Files and
 # messages must be the same apart from line ends and the spelling of paths.
 # Usage: compare_cli_structure_test.sh LINUX_CLI WINDOWS_CLI SCRATCH SAMPLE... [-- CORPUS_MODEL...]
 #   structure converts every model named; the -o folder is built from the samples
@@ -90,6 +91,38 @@ compare_outputs() {  # NAME FOLDER (relative to each side)
   echo "$name: $count files compared"
 }
 
+# The PNG files under FOLDER on both sides: the same names, byte for byte; their
+# number left in png_count.
+compare_pngs() {  # NAME FOLDER (relative to each side)
+  local name=$1 folder=$2 png linux_pngs windows_pngs
+  linux_pngs=$(cd "$work/linux/$folder" && find . -name '*.png' | sort)
+  windows_pngs=$(cd "$work/windows/$folder" 2>/dev/null && find . -name '*.png' | sort)
+  [ "$linux_pngs" = "$windows_pngs" ] || fail "$name: other PNG files written: $windows_pngs"
+  for png in $linux_pngs; do
+    cmp -s "$work/linux/$folder/$png" "$work/windows/$folder/$png" || fail "$name $png: the images differ"
+  done
+  png_count=$(echo "$linux_pngs" | grep -c png || true)
+  echo "$name: $png_count textures compared"
+}
+
+# --inspect of the files named (as @/NAME) on both sides: the same text.
+compare_inspect() {  # NAME FILE...
+  local name=$1 n
+  shift
+  local linux_names=() windows_names=()
+  for n in "$@"; do
+    linux_names+=("$work/linux/${n#@/}")
+    windows_names+=("$(windows_path "$work/windows/${n#@/}")")
+  done
+  "$linux_cli" --inspect "${linux_names[@]}" >"$work/linux.inspect" 2>/dev/null || true
+  bash "$wine" "$windows_cli" --inspect "${windows_names[@]}" >"$work/windows.inspect" 2>/dev/null || true
+  linux_spelling "$work/windows.inspect" "$(windows_path "$work/windows")" "$work/linux" >"$work/windows.inspect.text"
+  [ -s "$work/linux.inspect" ] || fail "$name: no text"
+  cmp -s "$work/linux.inspect" "$work/windows.inspect.text" ||
+    fail "$name: the text differs: $(diff "$work/linux.inspect" "$work/windows.inspect.text" | head -10)"
+  echo "$name: $(grep -c '^== ' "$work/linux.inspect") files compared"
+}
+
 # The structure conversion beside each model: OBJ and MTL.
 work=$scratch/cli-structure
 rm -rf "$work"
@@ -107,32 +140,54 @@ for model in "${models[@]}"; do
     dictionaries=$((dictionaries + 1))
   fi
 done
+# The lamp again in a folder of its own, its dictionary the PS2 one: the model's
+# texture lookup through the console layout.
+if [ ${#samples[@]} -gt 0 ] && [ -f "$(dirname "${samples[0]}")/lamp_ps2.txd" ]; then
+  for side in linux windows; do
+    mkdir -p "$work/$side/ps2"
+    ln -s "$(dirname "${samples[0]}")/lamp.dff" "$work/$side/ps2/lamp.dff"
+    ln -s "$(dirname "${samples[0]}")/lamp_ps2.txd" "$work/$side/ps2/lamp.txd"
+  done
+  names+=("@/ps2/lamp.dff")
+  dictionaries=$((dictionaries + 1))
+fi
 run_both structure -b structure "${names[@]}"
 compare_outputs structure .
 ls "$work/linux/"*.mtl >/dev/null 2>&1 || fail "structure: no MTL file written at all"
 # The textures: the same PNG files, byte for byte.
-linux_pngs=$(cd "$work/linux" && find . -name '*.png' | sort)
-windows_pngs=$(cd "$work/windows" && find . -name '*.png' | sort)
-[ "$linux_pngs" = "$windows_pngs" ] || fail "structure: other PNG files written: $windows_pngs"
-if [ "$dictionaries" -gt 0 ] && [ -z "$linux_pngs" ]; then fail "structure: no texture written"; fi
-for png in $linux_pngs; do
-  cmp -s "$work/linux/$png" "$work/windows/$png" || fail "structure $png: the images differ"
-done
-echo "structure: $(echo "$linux_pngs" | grep -c png) textures compared"
+compare_pngs structure .
+if [ "$dictionaries" -gt 0 ] && [ "$png_count" = 0 ]; then fail "structure: no texture written"; fi
 
 # --inspect: the same chunk trees and findings on both sides.
-linux_names=() windows_names=()
-for n in "${names[@]}"; do
-  linux_names+=("$work/linux/${n#@/}")
-  windows_names+=("$(windows_path "$work/windows/${n#@/}")")
-done
-"$linux_cli" --inspect "${linux_names[@]}" >"$work/linux.inspect" 2>/dev/null || true
-bash "$wine" "$windows_cli" --inspect "${windows_names[@]}" >"$work/windows.inspect" 2>/dev/null || true
-linux_spelling "$work/windows.inspect" "$(windows_path "$work/windows")" "$work/linux" >"$work/windows.inspect.text"
-[ -s "$work/linux.inspect" ] || fail "inspect: no text"
-cmp -s "$work/linux.inspect" "$work/windows.inspect.text" ||
-  fail "inspect: the text differs: $(diff "$work/linux.inspect" "$work/windows.inspect.text" | head -10)"
-echo "inspect: $(grep -c '^== ' "$work/linux.inspect") models compared"
+compare_inspect inspect "${names[@]}"
+
+# --extract of the sample dictionaries (PC and PS2 layouts): the same PNG files,
+# byte for byte, and the same --inspect text.
+work=$scratch/cli-extract
+rm -rf "$work"
+mkdir -p "$work/linux" "$work/windows"
+dictionary_names=()
+if [ ${#samples[@]} -gt 0 ]; then
+  for txd in "$(dirname "${samples[0]}")"/*.txd; do
+    [ -f "$txd" ] || continue
+    ln -s "$txd" "$work/linux/$(basename "$txd")"
+    ln -s "$txd" "$work/windows/$(basename "$txd")"
+    dictionary_names+=("@/$(basename "$txd")")
+  done
+fi
+if [ ${#dictionary_names[@]} -gt 0 ]; then
+  # Each into a folder of its own: the dictionaries share texture names.
+  for n in "${dictionary_names[@]}"; do
+    base=$(basename "$n" .txd)
+    run_both "extract $base" --extract -o "@/png/$base" "$n"
+    grep -q "\.txd: [1-9][0-9]* textures\? written to " "$work/linux.stderr" ||
+      fail "extract: $base did not extract whole: $(cat "$work/linux.stderr")"
+  done
+  compare_pngs extract png
+  if [ ! -f "$work/linux/png/lamp_ps2/glass_frame.png" ]; then fail "extract: the PS2 sample's textures missing"; fi
+  compare_inspect "inspect dictionaries" "${dictionary_names[@]}"
+  grep -q "platform PS2" "$work/linux.inspect" || fail "inspect: no PS2 texture listed"
+fi
 
 # -o DIR --recursive over a folder of models in subfolders, one of them empty:
 # the output folder mirrors the subfolders and holds nothing for the failed model.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "support/dictionary_builder.h"
+#include "support/ps2_texture_writer.h"
 
 namespace {
 
@@ -124,27 +125,27 @@ void dxt1_block(const Picture& p, int bx, int by, std::vector<std::uint8_t>& out
 
 TextureLayout stone_texture() {
     const Picture p = bricks();
-    TextureLayout t{"stone", "", 9, 0x200, fourcc_dxt('1'), 32, 32, 4, 4, 0x08, {}, {{}}, -1};
+    TextureLayout t{"stone", "", 9, 0x200, fourcc_dxt('1'), 32, 32, 4, 4, 0x08, {}, {{}}, -1, {}};
     for (int by = 0; by < p.height; by += 4)
         for (int bx = 0; bx < p.width; bx += 4) dxt1_block(p, bx, by, t.levels[0]);
     return t;
 }
 
 TextureLayout metal_texture() {
-    TextureLayout t{"metal", "", 9, 0x200, 23, 16, 16, 16, 4, 0, {}, {{}}, -1};
+    TextureLayout t{"metal", "", 9, 0x200, 23, 16, 16, 16, 4, 0, {}, {{}}, -1, {}};
     for (const Rgba& c : brushed_metal().pixels) put16(t.levels[0], to565(c));
     return t;
 }
 
 TextureLayout glass_texture() {
-    TextureLayout t{"glass", "glass_mask", 9, 0x500, 21, 16, 16, 32, 4, 0x01, {}, {{}}, -1};
+    TextureLayout t{"glass", "glass_mask", 9, 0x500, 21, 16, 16, 32, 4, 0x01, {}, {{}}, -1, {}};
     for (const Rgba& c : lit_pane().pixels) t.levels[0].insert(t.levels[0].end(), {c[2], c[1], c[0], c[3]});
     return t;
 }
 
 // A grey ramp palette; the frame opaque, the panes partly see-through.
 TextureLayout glass_mask_texture() {
-    TextureLayout t{"glass_mask", "", 9, 0x2000 | 0x500, 21, 16, 16, 8, 4, 0, {}, {{}}, -1};
+    TextureLayout t{"glass_mask", "", 9, 0x2000 | 0x500, 21, 16, 16, 8, 4, 0, {}, {{}}, -1, {}};
     for (int i = 0; i < 256; ++i) t.palette.insert(t.palette.end(), {channel(i), channel(i), channel(i), 255});
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) t.levels[0].push_back(pane_frame(x, y) ? 255 : 200);
@@ -155,4 +156,55 @@ TextureLayout glass_mask_texture() {
 
 std::vector<std::uint8_t> lamp_dictionary() {
     return build_dictionary({stone_texture(), metal_texture(), glass_texture(), glass_mask_texture()});
+}
+
+namespace {
+
+std::uint32_t ps2_colour(const Rgba& c) {
+    const std::uint32_t a = (c[3] * 128u + 127) / 255;  // 255 becomes 0x80, opaque
+    return c[0] | std::uint32_t(c[1]) << 8 | std::uint32_t(c[2]) << 16 | a << 24;
+}
+
+TextureLayout console(Ps2Texture t) {
+    TextureLayout l;
+    l.native = ps2_texture_body(t);
+    return l;
+}
+
+Ps2Texture colours_of(const char* name, const Picture& p, unsigned depth) {
+    Ps2Texture t;
+    t.name = name, t.depth = depth, t.width = std::uint16_t(p.width), t.height = std::uint16_t(p.height);
+    for (const Rgba& c : p.pixels)
+        t.texels.push_back(depth == 32 ? ps2_colour(c)
+                                       : std::uint32_t((c[0] >> 3) | (c[1] >> 3) << 5 | (c[2] >> 3) << 10 | 0x8000));
+    if (depth == 16) t.colour_bits = 0xA00, t.packets = false;
+    return t;
+}
+
+Ps2Texture console_glass_mask() {
+    Ps2Texture t;
+    t.name = "glass_mask", t.mask = "", t.depth = 8, t.width = 16, t.height = 16, t.swizzled = true;
+    for (int i = 0; i < 256; ++i) t.colours.push_back(ps2_colour({channel(i), channel(i), channel(i), 255}));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) t.texels.push_back(pane_frame(x, y) ? 255 : 200);
+    return t;
+}
+
+// Two panes side by side: iron frame, see-through glass in sixteen shades of amber.
+Ps2Texture console_glass_frame() {
+    Ps2Texture t;
+    t.name = "glass_frame", t.depth = 4, t.width = 32, t.height = 16, t.swizzled = true;
+    for (int i = 0; i < 15; ++i) t.colours.push_back(ps2_colour({channel(200 + 3 * i), channel(150 + 4 * i), 60, 100}));
+    t.colours.push_back(ps2_colour({40, 38, 36, 255}));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) t.texels.push_back(pane_frame(x % 16, y) ? 15 : std::uint32_t(noise(x, y) % 15));
+    return t;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> lamp_console_dictionary() {
+    return build_dictionary({console(colours_of("stone", bricks(), 32)), console(colours_of("metal", brushed_metal(), 16)),
+                             console(colours_of("glass", lit_pane(), 32)), console(console_glass_mask()),
+                             console(console_glass_frame())});
 }
