@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
         read_times.push_back(seconds_of([&] { m = read_model(bytes.data(), static_cast<std::uint32_t>(bytes.size())); }));
         ObjText text;
         obj_bytes = 0;
-        ObjWriteOptions options{false, model.string(), "x.mtl", "bench",
+        ObjWriteOptions options{false, false, model.string(), "x.mtl", "bench",
                                 [&](std::string_view piece) { obj_bytes += piece.size(); }, 0};
         write_times.push_back(seconds_of([&] { text = write_obj(m, options); }));
         geometries = text.geometries_written;
