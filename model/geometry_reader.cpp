@@ -80,7 +80,9 @@ bool read_arrays(Reading& r, const Chunk& data, std::uint32_t triangles, std::ui
     }
     if (g.flags & flag_prelit) g.colors = cursor.view(g.vertex_count, 4 * vertices);
     if (g.uv_set_count) g.uvs = cursor.view(g.vertex_count, 8 * vertices);
-    cursor.at += 8 * vertices * static_cast<std::uint64_t>(g.uv_set_count - (g.uv_set_count ? 1 : 0));
+    if (g.uv_set_count > 1) g.uvs2 = cursor.view(g.vertex_count, 8 * vertices);
+    // Sets past the second have no use here.
+    cursor.at += 8 * vertices * static_cast<std::uint64_t>(g.uv_set_count > 2 ? g.uv_set_count - 2 : 0);
     read_triangles(cursor, triangles, g.triangles);
     if (!read_morph_targets(r, cursor, targets, data.offset, g)) return false;
     if (vertices && !g.positions.data) {

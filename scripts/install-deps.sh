@@ -4,12 +4,14 @@
 set -euo pipefail
 what=${1:-all}
 
-core=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev libstb-dev time)
+core=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev libstb-dev
+      nlohmann-json3-dev time nodejs npm)
 windows=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64 fonts-wine
          xvfb x11-utils x11-apps imagemagick)
 fuzz=(clang libclang-rt-14-dev)
-# The modelling program whose OBJ importer the tests run headless (about 600 MB).
-blender=(blender)
+# The modelling program whose OBJ and glTF importers the tests run headless
+# (about 600 MB); its glTF importer needs numpy.
+blender=(blender python3-numpy)
 
 case $what in
   core) want=("${core[@]}") ;;
