@@ -167,7 +167,7 @@ struct Kept {
     std::string files, why;
 };
 
-Kept keep_gltf(const ModelJob& job, const ButtonRun& run, int used) {
+Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
     const std::string obj = output_file_path();
     Kept kept;
     if (used != id_structure || job.formats.obj) kept.files = obj;
@@ -189,7 +189,10 @@ Kept keep_gltf(const ModelJob& job, const ButtonRun& run, int used) {
     for (const auto& c : containers) {
         if (!c.wanted || !run.structure.gltf) continue;
         std::string written, why;
-        if (!write_gltf_files(*run.structure.gltf, c.container, obj, folder, job.textures, written, why)) {
+        // The last one takes the plan; one before it, a copy.
+        GltfModel plan = c.container == GltfContainer::glb && job.formats.gltf ? *run.structure.gltf
+                                                                                : std::move(*run.structure.gltf);
+        if (!write_gltf_files(std::move(plan), c.container, obj, folder, job.textures, written, why)) {
             kept.why = "could not write " + written + " (" + why + ")";
             return kept;
         }
@@ -201,7 +204,7 @@ Kept keep_gltf(const ModelJob& job, const ButtonRun& run, int used) {
 // The textures, the glTF files and the model's line, which names the files
 // kept after line. The glTF files are written before it, as it names them;
 // without them the line comes before the textures' lines, as it always has.
-ModelOutcome keep(const ModelJob& job, const ButtonRun& run, int used, const std::string& line, bool tell,
+ModelOutcome keep(const ModelJob& job, ButtonRun& run, int used, const std::string& line, bool tell,
                   ModelOutcome outcome) {
     if (used != id_structure || !job.formats.any_gltf()) {
         if (tell) say(line + keep_gltf(job, run, used).files);

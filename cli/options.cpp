@@ -7,9 +7,8 @@
 #include "control/commands.h"
 
 const char help_text[] =
-    "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [-f obj|glb|gltf[,...]]\n"
-    "                   [--local] [--recursive]\n"
-    "                   [-o DIR] [-j N] [-q|-v] [--exact-text]\n"
+    "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
+    "                   [-f obj|glb|gltf[,...]] [-o DIR] [-j N] [-q|-v] [--exact-text]\n"
     "                   [-t DICTIONARY.txd]... [--no-textures] MODEL_OR_FOLDER...\n"
     "       vorlund-obj --inspect [--recursive] MODEL_OR_FOLDER...\n"
     "       vorlund-obj --extract [-o DIR] DICTIONARY.txd...\n"

@@ -16,7 +16,7 @@ std::string gltf_file_name_for(const std::string& obj_file_name, const char* ext
     return base + extension;
 }
 
-bool write_gltf_files(const GltfModel& plan, GltfContainer container, const std::string& obj_path,
+bool write_gltf_files(GltfModel plan, GltfContainer container, const std::string& obj_path,
                       const std::string& png_folder, bool images, std::string& written, std::string& why) {
     const bool embed = container == GltfContainer::glb;
     // The PNG file a texture's map_Kd line would name, when it is there.
@@ -29,7 +29,7 @@ bool write_gltf_files(const GltfModel& plan, GltfContainer container, const std:
         if (!embed) image.uri = file;
         return true;
     };
-    const GltfDocument document = finish_gltf(plan, lookup);
+    GltfDocument document = finish_gltf(std::move(plan), lookup);
     if (embed) {
         written = gltf_file_name_for(obj_path, ".glb");
         return document.write_glb(written, why);

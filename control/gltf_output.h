@@ -14,5 +14,5 @@ std::string gltf_file_name_for(const std::string& obj_file_name, const char* ext
 
 // Finishes plan with the PNG files found in folder and writes it. written
 // names the files written, joined by ", "; false with the reason in why.
-bool write_gltf_files(const GltfModel& plan, GltfContainer container, const std::string& obj_path,
+bool write_gltf_files(GltfModel plan, GltfContainer container, const std::string& obj_path,
                       const std::string& png_folder, bool images, std::string& written, std::string& why);

@@ -39,7 +39,8 @@ bool write_text_file(const std::string& name, const std::string& text) {
 void run_structure(const char* source_path, const StructureRequest& request, StructureResult& result) {
     if (!prepare_source(source_path)) return;
     const auto size = static_cast<std::uint32_t>(conversion_state.source_length);
-    Model model = read_model(conversion_state.source_buffer, size);
+    result.model = std::make_unique<Model>(read_model(conversion_state.source_buffer, size));
+    const Model& model = *result.model;
     bool doubtful = false;
 
     if (request.obj) {

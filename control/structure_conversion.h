@@ -5,6 +5,7 @@
 // buttons; what it found comes back as a value.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,7 +23,8 @@ struct StructureResult {
     std::vector<std::string> texture_names;  // the textures, then the masks, the materials name, each once
     std::string first_doubt;                 // what first made it doubtful; empty when clean
     std::string mtl_text;                    // for beside the OBJ file; empty without OBJ
-    std::optional<GltfModel> gltf;           // when asked; views the loaded model's bytes
+    std::optional<GltfModel> gltf;           // when asked; views the loaded model's bytes and model
+    std::unique_ptr<Model> model;            // what the glTF plan was made from
 };
 
 // Loads the model and converts it as request asks, inside the gathered output;

@@ -121,18 +121,18 @@ int GltfDocument::add_accessor(int view, int component_type, std::size_t count, 
     return add("accessors", std::move(accessor));
 }
 
-std::string GltfDocument::json_text(const std::string& buffer_uri) const {
-    nlohmann::json out = json_;
+std::string GltfDocument::json_text(const std::string& buffer_uri) {
+    json_.erase("buffers");
     if (binary_length_ > 0) {
         nlohmann::json buffer = {{"byteLength", binary_length_}};
         if (!buffer_uri.empty()) buffer["uri"] = buffer_uri;
-        out["buffers"] = nlohmann::json::array({buffer});
+        json_["buffers"] = nlohmann::json::array({buffer});
     }
     // Names come from the file as bytes: whatever is no UTF-8 is replaced, not refused.
-    return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return json_.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-bool GltfDocument::write_glb(const std::string& path, std::string& why) const {
+bool GltfDocument::write_glb(const std::string& path, std::string& why) {
     const std::string text = json_text("");
     const std::size_t json_length = padded(text.size());
     const std::size_t total = 12 + 8 + json_length + (binary_length_ ? 8 + binary_length_ : 0);
@@ -156,7 +156,7 @@ bool GltfDocument::write_glb(const std::string& path, std::string& why) const {
     return out.finish(why);
 }
 
-bool GltfDocument::write_gltf(const std::string& path, const std::string& bin_path, std::string& why) const {
+bool GltfDocument::write_gltf(const std::string& path, const std::string& bin_path, std::string& why) {
     if (binary_length_) {
         WholeFile bin(bin_path);
         put_buffer(views_, bin);

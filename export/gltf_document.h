@@ -45,16 +45,17 @@ public:
     std::size_t binary_length() const { return binary_length_; }
 
     // The binary container: JSON and buffer in one file.
-    bool write_glb(const std::string& path, std::string& why) const;
+    bool write_glb(const std::string& path, std::string& why);
     // The JSON file with its buffer in bin_path, named in the JSON by its file name.
-    bool write_gltf(const std::string& path, const std::string& bin_path, std::string& why) const;
+    bool write_gltf(const std::string& path, const std::string& bin_path, std::string& why);
 
 private:
     struct View {
         std::size_t offset, length;
         Fill fill;
     };
-    std::string json_text(const std::string& buffer_uri) const;
+    // The JSON with its buffer, named by buffer_uri unless that is empty.
+    std::string json_text(const std::string& buffer_uri);
 
     nlohmann::json json_;
     std::vector<View> views_;

@@ -1,5 +1,6 @@
 #include "export/gltf_mesh.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -118,18 +119,39 @@ int add_colors(GltfDocument& d, const std::uint8_t* data, std::uint32_t n) {
     return d.add_accessor(view, gltf::unsigned_short, n, "VEC4", true);
 }
 
-int add_indices(GltfDocument& d, std::vector<std::uint32_t> indices, bool wide) {
-    const std::size_t size = wide ? 4 : 2, count = indices.size();
-    int view = d.add_view(size * count, [indices = std::move(indices), wide](std::uint8_t* out) {
-        for (std::size_t i = 0; i < indices.size(); ++i) {
-            std::uint32_t v = indices[i];
-            out[0] = static_cast<std::uint8_t>(v);
-            out[1] = static_cast<std::uint8_t>(v >> 8);
-            if (wide) {
-                out[2] = static_cast<std::uint8_t>(v >> 16);
-                out[3] = static_cast<std::uint8_t>(v >> 24);
+// The corners of the triangles of one material, made from the geometry's
+// triangle list while the file is written: a large model's indices never
+// stand in memory beside its triangles.
+struct IndexSource {
+    const Triangle* triangles;
+    std::size_t triangle_count;
+    std::uint32_t vertices;
+    std::vector<std::uint32_t> materials;  // the geometry's material indices that go to this primitive
+    bool other_materials;                  // also every index the geometry has no material for
+    std::uint32_t material_count;
+
+    bool takes(const Triangle& t) const {
+        if (t.a >= vertices || t.b >= vertices || t.c >= vertices) return false;
+        if (t.material >= material_count) return other_materials;
+        return std::find(materials.begin(), materials.end(), t.material) != materials.end();
+    }
+};
+
+int add_indices(GltfDocument& d, IndexSource source, std::size_t count, bool wide) {
+    const std::size_t size = wide ? 4 : 2;
+    int view = d.add_view(size * count, [source = std::move(source), wide](std::uint8_t* out) {
+        for (std::size_t t = 0; t < source.triangle_count; ++t) {
+            const Triangle& tri = source.triangles[t];
+            if (!source.takes(tri)) continue;
+            for (std::uint32_t v : {tri.a, tri.b, tri.c}) {
+                out[0] = static_cast<std::uint8_t>(v);
+                out[1] = static_cast<std::uint8_t>(v >> 8);
+                if (wide) {
+                    out[2] = static_cast<std::uint8_t>(v >> 16);
+                    out[3] = static_cast<std::uint8_t>(v >> 24);
+                }
+                out += wide ? 4 : 2;
             }
-            out += wide ? 4 : 2;
         }
     }, gltf::element_array_buffer);
     return d.add_accessor(view, wide ? gltf::unsigned_int : gltf::unsigned_short, count, "SCALAR");
@@ -165,9 +187,14 @@ GltfMeshResult add_gltf_mesh(GltfDocument& d, const GltfMeshInput& input) {
     }
     if (whole(g.colors, n)) attributes["COLOR_0"] = add_colors(d, g.colors.data, n);
 
-    // One primitive a material, in the order of the materials; the triangles
+    // One primitive a material of the document, in its order; the triangles
     // keep their order and their corners' order within it.
-    std::map<int, std::vector<std::uint32_t>> by_material;
+    struct Group {
+        IndexSource source;
+        std::size_t corners = 0;
+    };
+    std::map<int, Group> by_material;
+    const auto material_count = static_cast<std::uint32_t>(input.materials.size());
     {
         Trouble trouble(result, input.name, "triangles with a vertex index past the vertex count, left out");
         for (std::size_t t = 0; t < g.triangles.size(); ++t) {
@@ -178,16 +205,23 @@ GltfMeshResult add_gltf_mesh(GltfDocument& d, const GltfMeshInput& input) {
                              ") has a vertex index at or past the vertex count " + std::to_string(n) + ", left out");
                 continue;
             }
-            const int material =
-                tri.material < input.materials.size() ? input.materials[tri.material] : input.default_material;
-            std::vector<std::uint32_t>& list = by_material[material];
-            list.insert(list.end(), {tri.a, tri.b, tri.c});
+            const bool known = tri.material < material_count;
+            const int material = known ? input.materials[tri.material] : input.default_material;
+            auto [at, added] = by_material.try_emplace(
+                material, Group{IndexSource{g.triangles.data(), g.triangles.size(), n, {}, false, material_count}});
+            (void)added;
+            IndexSource& source = at->second.source;
+            if (!known) source.other_materials = true;
+            else if (std::find(source.materials.begin(), source.materials.end(), tri.material) == source.materials.end())
+                source.materials.push_back(tri.material);
+            at->second.corners += 3;
         }
     }
     nlohmann::json primitives = nlohmann::json::array();
     const bool wide = n >= 65536;
-    for (auto& [material, indices] : by_material) {
-        nlohmann::json primitive = {{"attributes", attributes}, {"indices", add_indices(d, std::move(indices), wide)}};
+    for (auto& [material, group] : by_material) {
+        nlohmann::json primitive = {{"attributes", attributes},
+                                    {"indices", add_indices(d, std::move(group.source), group.corners, wide)}};
         if (material >= 0) primitive["material"] = material;
         primitives.push_back(std::move(primitive));
     }

@@ -1,7 +1,8 @@
 #pragma once
 // A geometry as a glTF mesh: its vertex arrays as accessors, one primitive a
 // material. The accessors' bytes are made when the file is written, from the
-// geometry's views: the model's bytes must outlive the document.
+// geometry's views and its triangle list: the model's bytes and the Model
+// itself (not moved from) must outlive the document.
 
 #include <string>
 #include <vector>

@@ -242,8 +242,8 @@ GltfModel plan_gltf(const Model& model, const GltfWriteOptions& options) {
     return plan;
 }
 
-GltfDocument finish_gltf(const GltfModel& plan, const GltfImageLookup& lookup) {
-    GltfDocument document = plan.document;
+GltfDocument finish_gltf(GltfModel plan, const GltfImageLookup& lookup) {
+    GltfDocument document = std::move(plan.document);
     add_gltf_materials(document, plan.materials, lookup);
     return document;
 }

@@ -7,7 +7,8 @@
 // Laid out in two steps: the plan holds everything but the materials, whose
 // images are known only once the textures are written; finishing it adds
 // them. The document's buffer bytes are made from the model's views while the
-// file is written: the model's bytes must outlive the plan.
+// file is written: the model's bytes and the Model must outlive the plan (a
+// Model may be moved, its triangle lists stay where they are).
 
 #include <cstdint>
 #include <string>
@@ -36,4 +37,4 @@ struct GltfModel {
 GltfModel plan_gltf(const Model& model, const GltfWriteOptions& options);
 
 // The plan's document with its materials, their images found by lookup.
-GltfDocument finish_gltf(const GltfModel& plan, const GltfImageLookup& lookup);
+GltfDocument finish_gltf(GltfModel plan, const GltfImageLookup& lookup);

@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
         glb_times.push_back(seconds_of([&] {
             GltfModel plan = plan_gltf(m, GltfWriteOptions{false, model.string(), "bench"});
             std::string why;
-            if (!finish_gltf(plan, [](const std::string&, GltfImage&) { return false; }).write_glb(glb.string(), why))
+            if (!finish_gltf(std::move(plan), [](const std::string&, GltfImage&) { return false; }).write_glb(glb.string(), why))
                 std::fprintf(stderr, "%s\n", why.c_str());
         }));
         glb_bytes = fs::file_size(glb);
