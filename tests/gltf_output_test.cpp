@@ -274,6 +274,30 @@ TEST_F(GltfOutput, GeneratedModelsCarryWhatTheModelHolds) {
     EXPECT_NEAR(colors[11], 128 / 255.0, 1e-9);
 }
 
+TEST_F(GltfOutput, DoubtsOfABrokenModelGoToTheRootNode) {
+    for (GltfTestModel& m : gltf_test_models())
+        if (m.name == "broken-chains") folder.write("broken.dff", build_model(m.model));
+    ProgramRun run = cli({"-b", "structure", "-f", "glb", "broken.dff"});
+    EXPECT_EQ(run.exit_status, 1) << run.err;
+    EXPECT_NE(run.err.find("structure found doubtful output (frame 1: its chain of parents breaks at frame 1"),
+              std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("kept in " + (folder.path / "broken.dff.glb").string()), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(folder.path / "broken.dff.obj"));
+    Gltf g = read_glb(folder.path / "broken.dff.glb");
+    check_accessors(g);
+    const json& root = g.doc["nodes"][g.doc["scenes"][0]["nodes"][0].get<int>()];
+    const std::vector<std::string> doubts = root["extras"]["doubts"];
+    ASSERT_EQ(doubts.size(), 5u);
+    EXPECT_EQ(doubts[2], "frame 3: its chain of parents breaks at frame 9: placed without the rest of the chain");
+    EXPECT_EQ(doubts[3], "geometry_1: triangle 2 (0, 1, 9) has a vertex index at or past the vertex count 4, left out");
+    EXPECT_EQ(doubts[4], "atomic 4 (atomic_4): its frame 7 is out of range: placed in its own space");
+    // Every frame hangs from the root: none is lost, none is its own ancestor.
+    EXPECT_EQ(root["children"].size(), 5u);
+    Placed placed;
+    place(g, g.doc["scenes"][0]["nodes"][0], Matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, placed);
+    EXPECT_EQ(placed.triangles, 2u + 2u + 2u + 2u + 2u);
+}
+
 TEST_F(GltfOutput, PublicCorpusMatchesTheObjOutput) {
     const fs::path corpus = VORLUND_CORPUS_DIR;
     if (!fs::exists(corpus / "cube.dff")) GTEST_SKIP() << "no public corpus at " << corpus;

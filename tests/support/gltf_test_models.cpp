@@ -86,8 +86,23 @@ GltfTestModel unused_geometry() {
     return m;
 }
 
+// Doubtful: parents in a circle, a parent out of range, an atomic's frame out
+// of range, a triangle past the vertex count.
+GltfTestModel broken_chains() {
+    GltfTestModel m{"broken-chains", {}, {}};
+    ClumpLayout c;
+    c.frames = {frame("root", -1, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}), frame("left", 2, {1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0}),
+                frame("right", 1, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0}), frame("lost", 9, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1})};
+    GeometryLayout bent = quad_geometry();
+    bent.triangles.push_back({0, 1, 9, 0});
+    c.geometries = {quad_geometry(), bent};
+    c.atomics = {{0, 0}, {1, 1}, {2, 0}, {3, 0}, {7, 0}};
+    m.model.clumps = {c};
+    return m;
+}
+
 }  // namespace
 
 std::vector<GltfTestModel> gltf_test_models() {
-    return {hierarchy(), two_uv_sets(), several_clumps(), unused_geometry()};
+    return {hierarchy(), two_uv_sets(), several_clumps(), unused_geometry(), broken_chains()};
 }
