@@ -166,14 +166,6 @@ private:
         return default_material_;
     }
 
-    std::string atomic_name(const Clump& clump, const Atomic& atomic, std::size_t i) const {
-        if (atomic.frame >= 0 && static_cast<std::size_t>(atomic.frame) < clump.frames.size()) {
-            const std::string& frame_name = clump.frames[static_cast<std::size_t>(atomic.frame)].name;
-            if (!frame_name.empty()) return frame_name;
-        }
-        return "atomic_" + std::to_string(i);
-    }
-
     void plan_clump(const Clump& clump, std::size_t clump_index) {
         const std::string where = many_clumps_ ? " of clump " + std::to_string(clump_index) : "";
         const int top = many_clumps_ ? add_node(root_, "clump_" + std::to_string(clump_index)) : root_;
