@@ -71,6 +71,7 @@ ModelJob job_for(const Options& options, const std::string& model, const std::st
     job.dictionaries = options.textures;
     job.formats = options.formats;
     job.local = options.local;
+    job.night = options.night;
     return job;
 }
 

@@ -77,6 +77,7 @@ std::string problem_before_open(const ModelJob& job) {
 // a failure. The file was checked before: it changed since.
 std::string load_failure(const std::string& model) {
     if (conversion_state.source_length != 0 && conversion_state.source_buffer[0] == 16) return "";
+    if (clump_after_other_chunks(model)) return "";
     std::string now = model_file_problem(model);
     return now.empty() ? "the model could not be loaded" : now;
 }
@@ -85,6 +86,7 @@ struct ButtonRun {
     std::vector<int> order;               // the buttons to press, in turn
     std::size_t tried = 0;                // index of the last one pressed; order.size() when all were doubtful
     bool write_failed = false;
+    std::string refusal;                  // the box of a strategy that refused the model by its first byte
     bool structure_made_geometry = false;
     std::vector<std::string> rejections;  // why each doubtful button was, in order
     StructureResult structure;            // what structure found, when it was pressed
@@ -94,6 +96,7 @@ struct ButtonRun {
 StructureRequest structure_request(const ModelJob& job) {
     StructureRequest request;
     request.local = job.local;
+    request.night = job.night;
     request.obj = job.formats.obj;
     request.gltf = job.formats.any_gltf();
     return request;
@@ -105,8 +108,17 @@ void press_for(const ModelJob& job, int button_id, StructureResult& result) {
     else press(button_id);
 }
 
+// The Open again, for the next button: a strategy that refused the model
+// ended clean and closed the OBJ file.
+void open_again(const std::string& model) {
+    choose_next(model);
+    handle_command(nullptr, id_open);
+    take_box_texts();
+}
+
 ButtonRun press_buttons(const ModelJob& job) {
     const int button_id = job.button_id;
+    const std::string& model = job.model_path;
     DoubtWatch watch;
     ButtonRun run;
     watch.structure = &run.structure;
@@ -123,6 +135,21 @@ ButtonRun press_buttons(const ModelJob& job) {
             break;
         }
         if (watch.button == id_structure) run.structure_made_geometry = run.structure.geometries_written > 0;
+        // A clump after other chunks: structure reads it, the strategies refuse it.
+        if (watch.button != id_structure && !boxes.empty() && !conversion_state.output_open &&
+            refused_by_type_mark()) {
+            run.rejections.push_back(boxes.front());
+            if (button_id != 0) {
+                run.refusal = boxes.front();
+                break;
+            }
+            open_again(model);
+            if (!conversion_state.output_open) {
+                run.write_failed = true;
+                break;
+            }
+            continue;
+        }
         if (shown(boxes, text_doubtful))
             run.rejections.push_back(watch.reason());
         if (!conversion_state.output_open) break;
@@ -244,6 +271,9 @@ ModelOutcome finish(const ModelJob& job, ButtonRun run) {
     const std::string& model = job.model_path;
     const std::string obj = output_file_path();
     if (run.write_failed) return model_failed(model, "could not write " + obj);
+    if (!run.refusal.empty())
+        return model_failed(model, std::string(button_name(run.used())) + " refuses it (" + run.refusal +
+                                       "): its clump follows other chunks, which only structure reads");
     if (run.tried == run.order.size()) return none_clean(job, run);
     if (std::string why = load_failure(model); !why.empty()) return model_failed(model, why);
     const int used = run.used();

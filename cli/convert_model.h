@@ -20,6 +20,7 @@ struct ModelJob {
     std::vector<std::string> dictionaries;  // -t: absolute, in the order named
     Formats formats;            // what structure writes; go1..go4 write OBJ text whatever it says
     bool local = false;         // structure: every part in its own frame's space
+    bool night = false;         // structure: night vertex colours instead of the day ones
 };
 
 // Converts the model with the job's button, or for auto with structure, then

@@ -8,8 +8,9 @@
 
 const char help_text[] =
     "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
-    "                   [-f obj|glb|gltf[,...]] [-o DIR] [-j N] [-q|-v] [--exact-text]\n"
-    "                   [-t DICTIONARY.txd]... [--no-textures] MODEL_OR_FOLDER...\n"
+    "                   [-f obj|glb|gltf[,...]] [--night] [-o DIR] [-j N] [-q|-v]\n"
+    "                   [--exact-text] [-t DICTIONARY.txd]... [--no-textures]\n"
+    "                   MODEL_OR_FOLDER...\n"
     "       vorlund-obj --inspect [--recursive] MODEL_OR_FOLDER...\n"
     "       vorlund-obj --extract [-o DIR] DICTIONARY.txd...\n"
     "\n"
@@ -37,6 +38,9 @@ const char help_text[] =
     "                           glb and gltf cannot be used with go1 ... go4; with auto, a\n"
     "                           model only a search strategy converts gets its OBJ file\n"
     "      --local            structure: every part stays in its own frame's space\n"
+    "                           (a skinned character as stored, not stood upright)\n"
+    "      --night            structure: write the night vertex colours instead of the\n"
+    "                           day ones (a geometry without them keeps its day colours)\n"
     "  -t, --textures FILE    structure: also look up the materials' textures in this\n"
     "                           dictionary (repeatable, in order), after the model's\n"
     "                           own (house.txd beside house.dff); each texture is\n"
@@ -163,6 +167,7 @@ const OptionRow option_table[] = {
     {0, "extract", nullptr, [](Options& o, const char*, std::string&) { return o.extract = true; }},
     {0, "exact-text", nullptr, [](Options& o, const char*, std::string&) { return o.exact_text = true; }},
     {0, "local", nullptr, [](Options& o, const char*, std::string&) { return o.local = true; }},
+    {0, "night", nullptr, [](Options& o, const char*, std::string&) { return o.night = true; }},
 };
 
 const OptionRow* row_for_long(const std::string& name) {
@@ -290,6 +295,7 @@ std::string mode_conflict(const Options& o) {
         {o.button_given, "--button", false},        {!o.textures.empty(), "--textures", false},
         {o.format_given, "--format", false},
         {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
+        {o.night, "--night", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {o.recursive && o.extract, "--recursive", false},
     };

@@ -22,6 +22,7 @@ struct Options {
     bool extract = false;                // the paths are texture dictionaries to write as PNG files
     bool exact_text = false;
     bool local = false;
+    bool night = false;  // structure: night vertex colours instead of the day ones
     Formats formats;
     bool format_given = false;  // -f named
     std::vector<std::string> paths;  // models and folders, as named

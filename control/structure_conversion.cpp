@@ -9,10 +9,15 @@
 #include "engine/obj_output.h"
 #include "engine/source_loading.h"
 #include "export/obj_writer.h"
+#include "model/chunk_tree.h"
 #include "model/structure_reader.h"
 #include "model/model.h"
 
 namespace {
+
+// The engine's test of a model's first byte, and its words when that fails.
+constexpr unsigned char model_type_mark = 16;
+const char text_not_a_model[] = "This doesn't seem to be a dff file!";
 
 // Atomics may place one geometry many times; a small hostile file must not
 // make endless text. Real models make a few times their size.
@@ -37,15 +42,25 @@ bool write_text_file(const std::string& name, const std::string& text) {
 }
 
 void run_structure(const char* source_path, const StructureRequest& request, StructureResult& result) {
-    if (!prepare_source(source_path)) return;
-    const auto size = static_cast<std::uint32_t>(conversion_state.source_length);
+    // Loaded as the strategies load it, but a model whose clump follows other
+    // chunks (a UV animation dictionary) is read too: only a file the reader
+    // finds no clump in gets the window's refusal.
+    const int loaded = load_source(source_path);
+    conversion_state.source_length = loaded;
+    if (loaded == 0) return;
+    const auto size = static_cast<std::uint32_t>(loaded);
     result.model = std::make_unique<Model>(read_model(conversion_state.source_buffer, size));
     const Model& model = *result.model;
+    if (conversion_state.source_buffer[0] != model_type_mark && model.clumps.empty()) {
+        show_error_box_after_text(text_not_a_model);
+        return;
+    }
     bool doubtful = false;
 
     if (request.obj) {
         ObjWriteOptions options;
         options.local = request.local;
+        options.night = request.night;
         options.model_path = source_path;
         options.mtl_file_name = mtl_file_name_for(conversion_state.output_path);
         options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
@@ -64,6 +79,7 @@ void run_structure(const char* source_path, const StructureRequest& request, Str
     if (request.gltf) {
         GltfWriteOptions options;
         options.local = request.local;
+        options.night = request.night;
         options.model_path = source_path;
         options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
         GltfModel plan = plan_gltf(model, options);
@@ -93,6 +109,39 @@ bool write_structure_mtl(const StructureResult& result, std::string& mtl_path) {
     // Beside the OBJ file, wherever the command line put it.
     mtl_path = mtl_file_name_for(output_file_path());
     return write_text_file(mtl_path, result.mtl_text);
+}
+
+bool clump_after_other_chunks(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    // Most files that are no model give themselves away by their first header:
+    // a chunk that runs past the file (other than a dictionary cut short).
+    std::uint8_t head[12];
+    const bool headed = std::fread(head, 1, sizeof head, f) == sizeof head;
+    std::vector<std::uint8_t> bytes(head, head + (headed ? sizeof head : 0));
+    bool hopeless = !headed || head[0] == model_type_mark;
+    if (!hopeless && read_u32(head) != chunk_id::uv_dictionary && std::fseek(f, 0, SEEK_END) == 0) {
+        const long end = std::ftell(f);
+        hopeless = end < 12 || static_cast<unsigned long long>(end) - 12 < read_u32(head + 4);
+    }
+    if (hopeless || std::fseek(f, 12, SEEK_SET) != 0) {
+        std::fclose(f);
+        return false;
+    }
+    std::uint8_t block[1 << 16];
+    bool ok = true;
+    for (std::size_t got; ok && (got = std::fread(block, 1, sizeof block, f)) > 0;) {
+        bytes.insert(bytes.end(), block, block + got);
+        ok = bytes.size() <= max_model_size;
+    }
+    ok = ok && !std::ferror(f);
+    std::fclose(f);
+    if (!ok) return false;
+    return !read_model(bytes.data(), static_cast<std::uint32_t>(bytes.size())).clumps.empty();
+}
+
+bool refused_by_type_mark() {
+    return conversion_state.source_length > 0 && conversion_state.source_buffer[0] != model_type_mark;
 }
 
 std::string mtl_file_name_for(const std::string& obj_file_name) {

@@ -14,6 +14,7 @@
 
 struct StructureRequest {
     bool local = false;  // every part stays in its own frame's space (the command line's --local)
+    bool night = false;  // night vertex colours instead of the day ones (the command line's --night)
     bool obj = true;     // OBJ text to the output stream, an MTL text for beside it
     bool gltf = false;   // a glTF plan in the result
 };
@@ -39,6 +40,14 @@ void structure(const char* source_path);
 // output is kept: a conversion passed over leaves no MTL file behind. mtl_path
 // tells where; false when it could not be written.
 bool write_structure_mtl(const StructureResult& result, std::string& mtl_path);
+
+// true for a model file whose first chunk is not its clump (a UV animation
+// dictionary, say) while a clump follows: structure reads it, the four
+// strategies refuse it by its first byte as the window does.
+bool clump_after_other_chunks(const std::string& path);
+
+// After a strategy ran: the model it loaded was refused for its first byte.
+bool refused_by_type_mark();
 
 // The MTL file beside an OBJ file: house.dff.obj gives house.dff.mtl.
 std::string mtl_file_name_for(const std::string& obj_file_name);

@@ -185,7 +185,15 @@ GltfMeshResult add_gltf_mesh(GltfDocument& d, const GltfMeshInput& input) {
         Trouble trouble(result, input.name, "texture coordinates that are not finite, written as 0");
         attributes["TEXCOORD_" + std::to_string(set++)] = add_uvs(d, uvs->data, n, trouble);
     }
-    if (whole(g.colors, n)) attributes["COLOR_0"] = add_colors(d, g.colors.data, n);
+    // The other set of colours has no standard attribute: an application's own (leading '_').
+    const bool day = whole(g.colors, n), night = whole(g.night_colors, n);
+    if (input.night && night) {
+        attributes["COLOR_0"] = add_colors(d, g.night_colors.data, n);
+        if (day) attributes["_DAY_COLOR"] = add_colors(d, g.colors.data, n);
+    } else {
+        if (day) attributes["COLOR_0"] = add_colors(d, g.colors.data, n);
+        if (night) attributes["_NIGHT_COLOR"] = add_colors(d, g.night_colors.data, n);
+    }
 
     // One primitive a material of the document, in its order; the triangles
     // keep their order and their corners' order within it.

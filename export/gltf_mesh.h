@@ -15,6 +15,7 @@ struct GltfMeshInput {
     std::string name;
     std::vector<int> materials;  // the document's material for each of the geometry's
     int default_material = -1;   // for triangles whose material index has none
+    bool night = false;          // COLOR_0 from the night colours, the day ones as _DAY_COLOR
 };
 
 struct GltfMeshResult {

@@ -143,6 +143,7 @@ private:
         GltfMeshInput input;
         input.geometry = &g;
         input.name = "geometry_" + std::to_string(number);
+        input.night = options_.night;
         for (const std::string& name : mtl_.add_geometry(g, static_cast<std::uint32_t>(number))) {
             input.materials.push_back(static_cast<int>(plan_.materials.size()));
             plan_.materials.push_back({name, g.materials[input.materials.size() - 1]});

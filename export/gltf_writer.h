@@ -20,6 +20,7 @@
 
 struct GltfWriteOptions {
     bool local = false;                // each part in its own frame's space, no hierarchy
+    bool night = false;                // COLOR_0 from the night colours, the day ones beside
     std::string model_path;            // for the asset's extras
     std::string program_name_version;  // the asset's generator, e.g. "vorlund-obj 1.0.0"
 };

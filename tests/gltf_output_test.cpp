@@ -252,6 +252,7 @@ TEST_F(GltfOutput, GeneratedModelsCarryWhatTheModelHolds) {
         const json& attributes = g.doc["meshes"][0]["primitives"][0]["attributes"];
         EXPECT_EQ(attributes.contains("TEXCOORD_1"), c.second_uv_set);
         EXPECT_EQ(attributes.contains("COLOR_0"), c.colors);
+        EXPECT_EQ(attributes.contains("_NIGHT_COLOR"), c.second_uv_set) << "the model with two UV sets has night colours";
         Placed placed;
         place(g, g.doc["scenes"][0]["nodes"][0], Matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, placed);
         EXPECT_EQ(placed.mesh_nodes, c.mesh_nodes);

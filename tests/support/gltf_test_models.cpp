@@ -1,5 +1,7 @@
 #include "support/gltf_test_models.h"
 
+#include "support/character_layout.h"
+
 namespace {
 
 // A texture of 2 x 2 A8R8G8B8 pixels (stored B, G, R, A) with these alphas.
@@ -57,6 +59,8 @@ GltfTestModel two_uv_sets() {
     g.flags = geometry_positions | geometry_prelit | geometry_textured2 | uv_sets_flag(2);
     g.normals.clear();
     g.uvs = {0, 0, 1, 0, 1, 1, 0, 1, 0.5f, 0.5f, 0.75f, 0.5f, 0.75f, 0.75f, 0.5f, 0.75f};
+    // Night colours beside the day ones.
+    g.plugins.push_back(night_colors_plugin({10, 10, 40, 255, 20, 20, 60, 255, 30, 30, 80, 255, 255, 200, 0, 255}));
     g.materials = {MaterialLayout{{128, 128, 128, 255}, "body", ""}};
     m.model = single_geometry_model(g);
     return m;
@@ -104,5 +108,6 @@ GltfTestModel broken_chains() {
 }  // namespace
 
 std::vector<GltfTestModel> gltf_test_models() {
-    return {hierarchy(), two_uv_sets(), several_clumps(), unused_geometry(), broken_chains()};
+    GltfTestModel character{"character", character_model({}).model, {}};
+    return {hierarchy(), two_uv_sets(), several_clumps(), unused_geometry(), broken_chains(), character};
 }
