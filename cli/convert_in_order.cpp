@@ -69,6 +69,9 @@ ModelJob job_for(const Options& options, const std::string& model, const std::st
     job.exact_text = options.exact_text;
     job.textures = !options.no_textures;
     job.dictionaries = options.textures;
+    job.formats = options.formats;
+    job.local = options.local;
+    job.night = options.night;
     return job;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/convert_model.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "cli/console_session.h"
@@ -10,6 +11,7 @@
 #include "cli/obj_rewrite.h"
 #include "cli/output_place.h"
 #include "control/commands.h"
+#include "control/gltf_output.h"
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
 #include "engine/error_box.h"
@@ -48,11 +50,12 @@ public:
     }
     const std::string& reason() const { return reason_; }
     int button = 0;  // the one pressed
+    const StructureResult* structure = nullptr;  // structure's, while it is pressed
 
 private:
     std::string doubt_reason() const {
         if (button != id_structure) return doubt_text(count_doubts(output_file_path(), boxes_));
-        return structure_first_doubt();
+        return structure ? structure->first_doubt : std::string();
     }
 
     std::vector<std::string> boxes_;
@@ -92,8 +95,24 @@ struct ButtonRun {
     std::string refusal;                  // the box of a strategy that refused the model by its first byte
     bool structure_made_geometry = false;
     std::vector<std::string> rejections;  // why each doubtful button was, in order
+    StructureResult structure;            // what structure found, when it was pressed
     int used() const { return order[tried < order.size() ? tried : order.size() - 1]; }
 };
+
+StructureRequest structure_request(const ModelJob& job) {
+    StructureRequest request;
+    request.local = job.local;
+    request.night = job.night;
+    request.obj = job.formats.obj;
+    request.gltf = job.formats.any_gltf();
+    return request;
+}
+
+// Presses the button; structure runs as the job asks, and tells what it found in result.
+void press_for(const ModelJob& job, int button_id, StructureResult& result) {
+    if (button_id == id_structure) run_structure_conversion(nullptr, structure_request(job), result);
+    else press(button_id);
+}
 
 // The Open again, for the next button: a strategy that refused the model
 // ended clean and closed the OBJ file.
@@ -103,22 +122,25 @@ void open_again(const std::string& model) {
     take_box_texts();
 }
 
-ButtonRun press_buttons(int button_id, const std::string& model) {
+ButtonRun press_buttons(const ModelJob& job) {
+    const int button_id = job.button_id;
+    const std::string& model = job.model_path;
     DoubtWatch watch;
     ButtonRun run;
+    watch.structure = &run.structure;
     run.order = {button_id};
     if (button_id == 0) run.order = {id_structure, id_go1, id_go2, id_go3, id_go4};
     set_keep_doubtful_output(button_id != 0);
     for (; run.tried < run.order.size(); ++run.tried) {
         watch.next_button();
         watch.button = run.order[run.tried];
-        press(watch.button);
+        press_for(job, watch.button, run.structure);
         std::vector<std::string> boxes = take_box_texts();
         if (shown(boxes, text_write_error)) {
             run.write_failed = true;
             break;
         }
-        if (watch.button == id_structure) run.structure_made_geometry = structure_geometries_written() > 0;
+        if (watch.button == id_structure) run.structure_made_geometry = run.structure.geometries_written > 0;
         // A clump after other chunks: structure reads it, the strategies refuse it.
         if (watch.button != id_structure && !boxes.empty() && !conversion_state.output_open &&
             refused_by_type_mark()) {
@@ -160,32 +182,90 @@ std::string vertices_first(const ModelJob& job, int used) {
 }
 
 // structure's MTL file goes with its OBJ text once that is kept. Empty when done.
-std::string keep_structure_mtl(int used) {
+std::string keep_structure_mtl(const ModelJob& job, const ButtonRun& run, int used) {
     std::string mtl;
-    if (used != id_structure || write_structure_mtl(mtl)) return "";
+    if (used != id_structure || !job.formats.obj || write_structure_mtl(run.structure, mtl)) return "";
     return "could not write " + mtl;
 }
 
 // Only once the output is kept: a model that fails leaves no PNG file behind.
-void keep_textures(const ModelJob& job, int used) {
-    if (used == id_structure && job.textures) write_model_textures(job.model_path, job.dictionaries, job.quiet);
+void keep_textures(const ModelJob& job, const ButtonRun& run, int used) {
+    if (used == id_structure && job.textures)
+        write_model_textures(job.model_path, run.structure.texture_names, job.dictionaries, job.quiet);
+}
+
+// The files a kept conversion leaves, for its line: the OBJ file unless
+// structure wrote none, then the glTF files. Empty why when done.
+struct Kept {
+    std::string files, why;
+};
+
+Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
+    const std::string obj = output_file_path();
+    Kept kept;
+    if (used != id_structure || job.formats.obj) kept.files = obj;
+    if (!job.formats.any_gltf()) return kept;
+    if (used != id_structure) {
+        kept.files += "; no glTF was made (only structure writes glTF)";
+        return kept;
+    }
+    // No OBJ text was written: the file the commands opened goes.
+    if (!job.formats.obj) {
+        std::error_code ignored;
+        std::filesystem::remove(obj, ignored);
+    }
+    const std::string folder = std::filesystem::path(obj).parent_path().string();
+    const struct {
+        bool wanted;
+        GltfContainer container;
+    } containers[] = {{job.formats.glb, GltfContainer::glb}, {job.formats.gltf, GltfContainer::gltf}};
+    for (const auto& c : containers) {
+        if (!c.wanted || !run.structure.gltf) continue;
+        std::string written, why;
+        // The last one takes the plan; one before it, a copy.
+        GltfModel plan = c.container == GltfContainer::glb && job.formats.gltf ? *run.structure.gltf
+                                                                                : std::move(*run.structure.gltf);
+        if (!write_gltf_files(std::move(plan), c.container, obj, folder, job.textures, written, why)) {
+            kept.why = "could not write " + written + " (" + why + ")";
+            return kept;
+        }
+        kept.files += (kept.files.empty() ? "" : ", ") + written;
+    }
+    return kept;
+}
+
+// The textures, the glTF files and the model's line, which names the files
+// kept after line. The glTF files are written before it, as it names them;
+// without them the line comes before the textures' lines, as it always has.
+ModelOutcome keep(const ModelJob& job, ButtonRun& run, int used, const std::string& line, bool tell,
+                  ModelOutcome outcome) {
+    if (used != id_structure || !job.formats.any_gltf()) {
+        if (tell) say(line + keep_gltf(job, run, used).files);
+        keep_textures(job, run, used);
+        return outcome;
+    }
+    keep_textures(job, run, used);
+    Kept kept = keep_gltf(job, run, used);
+    if (!kept.why.empty()) return model_failed(job.model_path, kept.why);
+    if (tell) say(line + kept.files);
+    return outcome;
 }
 
 // Every conversion of auto was doubtful: the OBJ file is open and empty, as
 // the window leaves it, unless structure made something worth keeping.
-ModelOutcome none_clean(const ModelJob& job, const ButtonRun& run) {
+ModelOutcome none_clean(const ModelJob& job, ButtonRun& run) {
     const std::string& model = job.model_path;
     const std::string obj = output_file_path();
     if (run.structure_made_geometry) {
         set_keep_doubtful_output(1);
-        press(id_structure);
+        press_for(job, id_structure, run.structure);
         set_keep_doubtful_output(0);
         if (shown(take_box_texts(), text_write_error)) return model_failed(model, "could not write " + obj);
-        if (std::string why = keep_structure_mtl(id_structure); !why.empty()) return model_failed(model, why);
-        say(model + ": no conversion is clean (" + auto_rejections(run) + "); structure's doubtful output is kept in " +
-            obj);
-        keep_textures(job, id_structure);
-        return ModelOutcome::doubtful;
+        if (std::string why = keep_structure_mtl(job, run, id_structure); !why.empty()) return model_failed(model, why);
+        return keep(job, run, id_structure,
+                    model + ": no conversion is clean (" + auto_rejections(run) +
+                        "); structure's doubtful output is kept in ",
+                    true, ModelOutcome::doubtful);
     }
     handle_close(nullptr);
     say(model + ": no conversion is clean (" + auto_rejections(run) + "); " + obj +
@@ -193,7 +273,7 @@ ModelOutcome none_clean(const ModelJob& job, const ButtonRun& run) {
     return ModelOutcome::doubtful;
 }
 
-ModelOutcome finish(const ModelJob& job, const ButtonRun& run) {
+ModelOutcome finish(const ModelJob& job, ButtonRun run) {
     const std::string& model = job.model_path;
     const std::string obj = output_file_path();
     if (run.write_failed) return model_failed(model, "could not write " + obj);
@@ -203,19 +283,17 @@ ModelOutcome finish(const ModelJob& job, const ButtonRun& run) {
     if (run.tried == run.order.size()) return none_clean(job, run);
     if (std::string why = load_failure(model); !why.empty()) return model_failed(model, why);
     const int used = run.used();
-    if (std::string why = keep_structure_mtl(used); !why.empty()) return model_failed(model, why);
+    if (std::string why = keep_structure_mtl(job, run, used); !why.empty()) return model_failed(model, why);
     if (conversion_state.had_errors) {
         if (job.button_id == 0) return model_failed(model, "could not empty " + obj + " for the next button");
         if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
         std::string why = run.rejections.empty() ? "doubtful" : run.rejections.back();
-        say(model + ": " + button_name(used) + " found doubtful output (" + why + "), kept in " + obj);
-        keep_textures(job, used);
-        return ModelOutcome::doubtful;
+        return keep(job, run, used, model + ": " + button_name(used) + " found doubtful output (" + why + "), kept in ",
+                    true, ModelOutcome::doubtful);
     }
     if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
-    if (!job.quiet) say(model + ": " + button_name(used) + " converted it clean into " + obj);
-    keep_textures(job, used);
-    return ModelOutcome::clean;
+    return keep(job, run, used, model + ": " + button_name(used) + " converted it clean into ", !job.quiet,
+                ModelOutcome::clean);
 }
 
 }  // namespace
@@ -229,7 +307,7 @@ ModelOutcome convert_model(const ModelJob& job) {
     if (std::string problem = problem_before_open(job); !problem.empty()) return model_failed(job.model_path, problem);
 
     // Checked before the Open replaces it: only a file made here may be removed.
-    OutputLeftovers leftovers(job.obj_path);
+    OutputLeftovers leftovers(job.obj_path, job.formats.obj);
     set_output_folder(job.output_folder);
     take_box_texts();
     choose_next(job.model_path);
@@ -241,7 +319,9 @@ ModelOutcome convert_model(const ModelJob& job) {
                                                     system_error_text(errno_at_last_box()) + ")");
         return model_failed(job.model_path, "cannot enter its folder");
     }
-    ModelOutcome outcome = finish(job, press_buttons(job.button_id, job.model_path));
+    ModelOutcome outcome = finish(job, press_buttons(job));
     if (outcome == ModelOutcome::failed) leftovers.remove_created();
+    std::error_code ec;
+    leftovers.settle_obj(outcome != ModelOutcome::failed && std::filesystem::exists(job.obj_path, ec));
     return outcome;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/formats.h"
+
 enum class ModelOutcome { clean, doubtful, failed };
 
 // What to do with one model.
@@ -16,6 +18,9 @@ struct ModelJob {
     bool exact_text = false;    // leave go1..go4's text as the window writes it
     bool textures = true;       // structure's kept output gets its textures as PNG files
     std::vector<std::string> dictionaries;  // -t: absolute, in the order named
+    Formats formats;            // what structure writes; go1..go4 write OBJ text whatever it says
+    bool local = false;         // structure: every part in its own frame's space
+    bool night = false;         // structure: night vertex colours instead of the day ones
 };
 
 // Converts the model with the job's button, or for auto with structure, then

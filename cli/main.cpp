@@ -13,7 +13,6 @@
 #include "cli/model_list.h"
 #include "cli/options.h"
 #include "cli/worker_process.h"
-#include "control/structure_conversion.h"
 #include "control/version.h"
 
 namespace {
@@ -49,8 +48,6 @@ int main(int argc, char** argv) {
         return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet);
 
     start_console_session(options.verbosity == Verbosity::verbose);
-    set_structure_local(options.local);
-    set_structure_night(options.night);
     if (jobs.worker) return run_worker(options);
     std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
     std::vector<PlannedModel> planned = plan_models(models, options);

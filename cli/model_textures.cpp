@@ -4,7 +4,6 @@
 
 #include "cli/console_session.h"
 #include "control/commands.h"
-#include "control/structure_conversion.h"
 #include "control/texture_export.h"
 
 namespace fs = std::filesystem;
@@ -21,8 +20,8 @@ std::string listed(const std::vector<std::string>& names) {
 
 }  // namespace
 
-void write_model_textures(const std::string& model_path, const std::vector<std::string>& shared, bool quiet) {
-    const std::vector<std::string>& names = structure_texture_names();
+void write_model_textures(const std::string& model_path, const std::vector<std::string>& names,
+                          const std::vector<std::string>& shared, bool quiet) {
     if (names.empty()) return;
     const std::vector<fs::path> dictionaries =
         model_dictionaries(fs::path(model_path), std::vector<fs::path>(shared.begin(), shared.end()));

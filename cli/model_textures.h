@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-// Writes the textures of the last structure conversion beside its OBJ file
+// Writes the textures names asks for (a structure conversion's) beside its OBJ file
 // and tells on stderr what went wrong (a dictionary missing or damaged, the
 // textures no dictionary holds, on one line) and, unless quiet, how many
 // were written. shared: the -t dictionaries, absolute, in the order named.
 // One record of what was written spans the process, so that within a run the
 // first dictionary to write a PNG keeps it.
-void write_model_textures(const std::string& model_path, const std::vector<std::string>& shared, bool quiet);
+void write_model_textures(const std::string& model_path, const std::vector<std::string>& names,
+                          const std::vector<std::string>& shared, bool quiet);

@@ -8,8 +8,9 @@
 
 const char help_text[] =
     "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
-    "                   [--night] [-o DIR] [-j N] [-q|-v] [--exact-text]\n"
-    "                   [-t DICTIONARY.txd]... [--no-textures] MODEL_OR_FOLDER...\n"
+    "                   [-f obj|glb|gltf[,...]] [--night] [-o DIR] [-j N] [-q|-v]\n"
+    "                   [--exact-text] [-t DICTIONARY.txd]... [--no-textures]\n"
+    "                   MODEL_OR_FOLDER...\n"
     "       vorlund-obj --inspect [--recursive] MODEL_OR_FOLDER...\n"
     "       vorlund-obj --extract [-o DIR] DICTIONARY.txd...\n"
     "\n"
@@ -28,6 +29,14 @@ const char help_text[] =
     "                             it converted any geometry, and is left empty otherwise\n"
     "                           structure and go1 ... go4 keep their output even when it\n"
     "                             is doubtful\n"
+    "  -f, --format LIST      structure: the files to write, comma-separated (default obj):\n"
+    "                           obj  house.dff.obj with its MTL file\n"
+    "                           glb  house.dff.glb, glTF 2.0 with the frames' hierarchy,\n"
+    "                             every UV set, the vertex colours and the textures inside\n"
+    "                           gltf house.dff.gltf with house.dff.bin and the PNG files\n"
+    "                             beside it\n"
+    "                           glb and gltf cannot be used with go1 ... go4; with auto, a\n"
+    "                           model only a search strategy converts gets its OBJ file\n"
     "      --local            structure: every part stays in its own frame's space\n"
     "                           (a skinned character as stored, not stood upright)\n"
     "      --night            structure: write the night vertex colours instead of the\n"
@@ -98,6 +107,26 @@ bool set_button(Options& o, const char* value, std::string& error) {
     return false;
 }
 
+bool set_formats(Options& o, const char* value, std::string& error) {
+    o.formats = Formats{false, false, false};
+    o.format_given = true;
+    std::string list = value;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = list.find(',', start);
+        const std::string name = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (name == "obj") o.formats.obj = true;
+        else if (name == "glb") o.formats.glb = true;
+        else if (name == "gltf") o.formats.gltf = true;
+        else {
+            error = "unknown format '" + name + "' in '--format " + list + "' (obj, glb or gltf, comma-separated)";
+            return false;
+        }
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
 bool set_output_dir(Options& o, const char* value, std::string& error) {
     if (value[0] == '\0') {
         error = "option '--output-dir' needs a folder";
@@ -123,6 +152,7 @@ bool add_texture(Options& o, const char* value, std::string& error) {
 
 const OptionRow option_table[] = {
     {'b', "button", "a button (structure, go1, go2, go3, go4 or auto)", set_button},
+    {'f', "format", "a list of formats (obj, glb, gltf)", set_formats},
     {0, "recursive", nullptr, [](Options& o, const char*, std::string&) { return o.recursive = true; }},
     {'o', "output-dir", "a folder", set_output_dir},
     {'q', "quiet", nullptr,
@@ -251,6 +281,10 @@ private:
 std::string mode_conflict(const Options& o) {
     if (o.inspect && o.extract) return "options '--inspect' and '--extract' cannot be used together";
     if (!o.textures.empty() && o.no_textures) return "options '--textures' and '--no-textures' cannot be used together";
+    // The search strategies write OBJ text only.
+    if (o.formats.any_gltf() && o.button_id != 0 && o.button_id != id_structure && o.button_given)
+        return std::string("option '--format ") + (o.formats.glb ? "glb" : "gltf") +
+               "' cannot be used with a search strategy ('--button go1' ... 'go4'): only structure writes glTF";
     const char* mode = o.inspect ? "--inspect" : o.extract ? "--extract" : nullptr;
     if (!mode) return "";
     const struct {
@@ -259,6 +293,7 @@ std::string mode_conflict(const Options& o) {
         bool allowed_with_extract;
     } conversion_options[] = {
         {o.button_given, "--button", false},        {!o.textures.empty(), "--textures", false},
+        {o.format_given, "--format", false},
         {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
         {o.night, "--night", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},

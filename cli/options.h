@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/formats.h"
+
 enum class Verbosity { quiet, normal, verbose };
 
 struct Options {
@@ -21,6 +23,8 @@ struct Options {
     bool exact_text = false;
     bool local = false;
     bool night = false;  // structure: night vertex colours instead of the day ones
+    Formats formats;
+    bool format_given = false;  // -f named
     std::vector<std::string> paths;  // models and folders, as named
     // paths[i] with i >= this index came after "--": taken as models whatever their name.
     std::size_t first_literal_path = static_cast<std::size_t>(-1);

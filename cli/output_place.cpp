@@ -50,14 +50,34 @@ std::string make_folder(const std::string& folder) {
     return "";
 }
 
-OutputLeftovers::OutputLeftovers(const std::string& obj_path) {
+OutputLeftovers::OutputLeftovers(const std::string& obj_path, bool obj_wanted) {
     std::string base = obj_path.substr(0, obj_path.size() - 4);
     obj_ = {obj_path, exists_as_anything(obj_path)};
     mtl_ = {base + ".mtl", exists_as_anything(base + ".mtl")};
+    glb_ = {base + ".glb", exists_as_anything(base + ".glb")};
+    gltf_ = {base + ".gltf", exists_as_anything(base + ".gltf")};
+    bin_ = {base + ".bin", exists_as_anything(base + ".bin")};
+    std::error_code ec;
+    if (!obj_wanted && obj_.existed && fs::is_regular_file(obj_path, ec)) {
+        fs::rename(obj_path, obj_path + ".aside", ec);
+        if (!ec) aside_ = obj_path + ".aside";
+    }
 }
 
 void OutputLeftovers::remove_created() const {
     std::error_code ec;
-    for (const File* f : {&obj_, &mtl_})
+    for (const File* f : {&obj_, &mtl_, &glb_, &gltf_, &bin_})
         if (!f->existed) fs::remove(f->path, ec);
+}
+
+void OutputLeftovers::settle_obj(bool keep_new) {
+    if (aside_.empty()) return;
+    std::error_code ec;
+    if (keep_new) {
+        fs::remove(aside_, ec);
+    } else {
+        fs::remove(obj_.path, ec);
+        fs::rename(aside_, obj_.path, ec);
+    }
+    aside_.clear();
 }

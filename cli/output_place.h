@@ -30,18 +30,26 @@ private:
 // Creates folder and the folders above it. Empty on success, else the reason.
 std::string make_folder(const std::string& folder);
 
-// The OBJ file and the MTL file of the same base name, as they were before a
-// conversion: a failed conversion removes those it created, and leaves alone
-// those that were there before.
+// The OBJ file, the MTL file and the glTF files of the same base name, as
+// they were before a conversion: a failed conversion removes those it
+// created, and leaves alone those that were there before. For a conversion
+// that is to write no OBJ file (glTF only), an OBJ file there before is put
+// aside while the commands open theirs, and put back unless one is kept.
 class OutputLeftovers {
 public:
-    explicit OutputLeftovers(const std::string& obj_path);
+    OutputLeftovers(const std::string& obj_path, bool obj_wanted);
+    ~OutputLeftovers() { settle_obj(false); }
+    OutputLeftovers(const OutputLeftovers&) = delete;
+    OutputLeftovers& operator=(const OutputLeftovers&) = delete;
     void remove_created() const;
+    // The OBJ file put aside goes back, over the commands' empty one, unless keep_new.
+    void settle_obj(bool keep_new);
 
 private:
     struct File {
         std::string path;
         bool existed;
     };
-    File obj_, mtl_;
+    File obj_, mtl_, glb_, gltf_, bin_;
+    std::string aside_;  // where the earlier OBJ file waits; empty when none
 };

@@ -124,14 +124,18 @@ int choose_model(WindowHandle main_window, char* source_path, char* output_path)
     return 1;
 }
 
-void run_conversion(WindowHandle main_window, int button_id, Strategy strategy) {
+namespace {
+
+// Runs one conversion with the retry protocol after doubtful output.
+template <class Convert>
+void run_with_retry(WindowHandle main_window, int button_id, Convert&& convert) {
     if (!conversion_state.output_open) {
         show_error_box(text_choose_model);
         return;
     }
     conversion_busy = 1;
     conversion_state.had_errors = 0;
-    strategy(conversion_state.source_path);
+    convert();
 
     // A full disk must not pass for a finished conversion: the file is cut off.
     if (!close_output()) {
@@ -146,6 +150,18 @@ void run_conversion(WindowHandle main_window, int button_id, Strategy strategy) 
     }
     conversion_busy = 0;
     platform().enable_button(main_window, button_id, 0);
+}
+
+}  // namespace
+
+void run_conversion(WindowHandle main_window, int button_id, Strategy strategy) {
+    run_with_retry(main_window, button_id, [&] { strategy(conversion_state.source_path); });
+}
+
+void run_structure_conversion(WindowHandle main_window, const StructureRequest& request, StructureResult& result) {
+    if (conversion_busy) return;
+    run_with_retry(main_window, id_structure,
+                   [&] { result = convert_structure(conversion_state.source_path, request); });
 }
 
 int handle_command(WindowHandle main_window, std::uintptr_t wparam) {

@@ -26,6 +26,13 @@ int choose_model(WindowHandle main_window, char* source_path, char* output_path)
 // Runs one strategy on the chosen model with the retry protocol after doubtful output.
 void run_conversion(WindowHandle main_window, int button_id, Strategy strategy);
 
+struct StructureRequest;
+struct StructureResult;
+
+// Runs the structure conversion as run_conversion runs a strategy, with what
+// request asks for; what it found comes back in result.
+void run_structure_conversion(WindowHandle main_window, const StructureRequest& request, StructureResult& result);
+
 // With 1, doubtful output stays in the OBJ file, which is closed for good (output_open
 // 0) instead of being emptied for another button. The window never sets it.
 void set_keep_doubtful_output(int keep);

@@ -19,13 +19,6 @@ namespace {
 constexpr unsigned char model_type_mark = 16;
 const char text_not_a_model[] = "This doesn't seem to be a dff file!";
 
-bool keep_local = false;
-bool night_colors = false;
-std::uint32_t geometries_written = 0;
-std::vector<std::string> texture_names;
-std::string first_doubt;
-std::string mtl_text;
-
 // Atomics may place one geometry many times; a small hostile file must not
 // make endless text. Real models make a few times their size.
 constexpr std::uint64_t text_bytes_per_model_byte = 64;
@@ -48,11 +41,7 @@ bool write_text_file(const std::string& name, const std::string& text) {
     return ok;
 }
 
-void run_structure(const char* source_path) {
-    geometries_written = 0;
-    texture_names.clear();
-    first_doubt.clear();
-    mtl_text.clear();
+void run_structure(const char* source_path, const StructureRequest& request, StructureResult& result) {
     // Loaded as the strategies load it, but a model whose clump follows other
     // chunks (a UV animation dictionary) is read too: only a file the reader
     // finds no clump in gets the window's refusal.
@@ -60,50 +49,66 @@ void run_structure(const char* source_path) {
     conversion_state.source_length = loaded;
     if (loaded == 0) return;
     const auto size = static_cast<std::uint32_t>(loaded);
-    Model model = read_model(conversion_state.source_buffer, size);
+    result.model = std::make_unique<Model>(read_model(conversion_state.source_buffer, size));
+    const Model& model = *result.model;
     if (conversion_state.source_buffer[0] != model_type_mark && model.clumps.empty()) {
         show_error_box_after_text(text_not_a_model);
         return;
     }
+    bool doubtful = false;
 
-    ObjWriteOptions options;
-    options.local = keep_local;
-    options.night = night_colors;
-    options.model_path = source_path;
-    options.mtl_file_name = mtl_file_name_for(conversion_state.output_path);
-    options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
-    options.obj_sink = [](std::string_view piece) {
-        put_bytes(piece.data(), static_cast<unsigned>(piece.size()));
-    };
-    options.max_obj_bytes = text_bytes_floor + text_bytes_per_model_byte * size;
-    ObjText text = write_obj(model, options);
-    geometries_written = text.geometries_written;
-    texture_names = text.texture_names;
-    texture_names.insert(texture_names.end(), text.mask_names.begin(), text.mask_names.end());
-    first_doubt = text.first_doubt;
-
-    mtl_text = std::move(text.mtl);
-    if (text.doubtful) conversion_state.had_errors = 1;
+    if (request.obj) {
+        ObjWriteOptions options;
+        options.local = request.local;
+        options.night = request.night;
+        options.model_path = source_path;
+        options.mtl_file_name = mtl_file_name_for(conversion_state.output_path);
+        options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
+        options.obj_sink = [](std::string_view piece) {
+            put_bytes(piece.data(), static_cast<unsigned>(piece.size()));
+        };
+        options.max_obj_bytes = text_bytes_floor + text_bytes_per_model_byte * size;
+        ObjText text = write_obj(model, options);
+        result.geometries_written = text.geometries_written;
+        result.texture_names = text.texture_names;
+        result.texture_names.insert(result.texture_names.end(), text.mask_names.begin(), text.mask_names.end());
+        result.first_doubt = text.first_doubt;
+        result.mtl_text = std::move(text.mtl);
+        doubtful = text.doubtful;
+    }
+    if (request.gltf) {
+        GltfWriteOptions options;
+        options.local = request.local;
+        options.night = request.night;
+        options.model_path = source_path;
+        options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
+        GltfModel plan = plan_gltf(model, options);
+        if (!request.obj) {
+            result.geometries_written = plan.geometries_written;
+            result.texture_names = plan.texture_names;
+            result.texture_names.insert(result.texture_names.end(), plan.mask_names.begin(), plan.mask_names.end());
+            result.first_doubt = plan.first_doubt;
+            doubtful = plan.doubtful;
+        }
+        result.gltf = std::move(plan);
+    }
+    if (doubtful) conversion_state.had_errors = 1;
 }
 
 }  // namespace
 
-void structure(const char* source_path) { run_with_gathered_output(run_structure, source_path); }
+StructureResult convert_structure(const char* source_path, const StructureRequest& request) {
+    StructureResult result;
+    run_gathered([&] { run_structure(source_path, request, result); });
+    return result;
+}
 
-void set_structure_local(bool local) { keep_local = local; }
+void structure(const char* source_path) { convert_structure(source_path, StructureRequest{}); }
 
-void set_structure_night(bool night) { night_colors = night; }
-
-std::uint32_t structure_geometries_written() { return geometries_written; }
-
-const std::vector<std::string>& structure_texture_names() { return texture_names; }
-
-const std::string& structure_first_doubt() { return first_doubt; }
-
-bool write_structure_mtl(std::string& mtl_path) {
+bool write_structure_mtl(const StructureResult& result, std::string& mtl_path) {
     // Beside the OBJ file, wherever the command line put it.
     mtl_path = mtl_file_name_for(output_file_path());
-    return write_text_file(mtl_path, mtl_text);
+    return write_text_file(mtl_path, result.mtl_text);
 }
 
 bool clump_after_other_chunks(const std::string& path) {

@@ -1,35 +1,45 @@
 #pragma once
 // The fifth conversion: the model read by its chunk structure, written as OBJ
-// text with an MTL file beside it. Same entry as the four strategies, so the
-// commands load, limit and report it as they do the buttons.
+// text with an MTL file beside it, and as glTF when asked. Same entry as the
+// four strategies, so the commands load, limit and report it as they do the
+// buttons; what it found comes back as a value.
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "export/gltf_writer.h"
+
+struct StructureRequest {
+    bool local = false;  // every part stays in its own frame's space (the command line's --local)
+    bool night = false;  // night vertex colours instead of the day ones (the command line's --night)
+    bool obj = true;     // OBJ text to the output stream, an MTL text for beside it
+    bool gltf = false;   // a glTF plan in the result
+};
+
+struct StructureResult {
+    std::uint32_t geometries_written = 0;    // geometries written, whole or in part
+    std::vector<std::string> texture_names;  // the textures, then the masks, the materials name, each once
+    std::string first_doubt;                 // what first made it doubtful; empty when clean
+    std::string mtl_text;                    // for beside the OBJ file; empty without OBJ
+    std::optional<GltfModel> gltf;           // when asked; views the loaded model's bytes and model
+    std::unique_ptr<Model> model;            // what the glTF plan was made from
+};
+
+// Loads the model and converts it as request asks, inside the gathered output;
+// a doubtful conversion sets the conversion state's had_errors. With OBJ
+// asked, the result's findings are the OBJ text's; else the glTF plan's.
+StructureResult convert_structure(const char* source_path, const StructureRequest& request);
+
+// The window's entry, as a strategy: OBJ text, every part placed, the result dropped.
 void structure(const char* source_path);
 
-// true: every part stays in its own frame's space (the command line's --local).
-void set_structure_local(bool local);
-
-// true: night vertex colours instead of the day ones (the command line's --night).
-void set_structure_night(bool night);
-
-// How many geometries the last structure conversion wrote (whole or in part).
-std::uint32_t structure_geometries_written();
-
-// The textures and masks that the last structure conversion's materials name,
-// each once, spelled as the first material spells it.
-const std::vector<std::string>& structure_texture_names();
-
-// What first made the last structure conversion doubtful, as its OBJ text tells
-// it; empty when it was clean.
-const std::string& structure_first_doubt();
-
-// Writes the last structure conversion's MTL file beside its OBJ file, once its
+// Writes a structure conversion's MTL file beside its OBJ file, once its
 // output is kept: a conversion passed over leaves no MTL file behind. mtl_path
 // tells where; false when it could not be written.
-bool write_structure_mtl(std::string& mtl_path);
+bool write_structure_mtl(const StructureResult& result, std::string& mtl_path);
 
 // true for a model file whose first chunk is not its clump (a UV animation
 // dictionary, say) while a clump follows: structure reads it, the four

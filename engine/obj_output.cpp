@@ -27,13 +27,7 @@ void put_bytes(const char* bytes, unsigned count) {
 void put_text(const char* text) { put_bytes(text, static_cast<unsigned>(std::strlen(text))); }
 
 void run_with_gathered_output(void (*strategy_run)(const char*), const char* source_path) {
-    // A box's own message loop may run commands while a strategy runs; whatever
-    // it starts, the text is gathered until the outermost run ends.
-    const int was_holding = obj_output_buffer.holding;
-    obj_output_buffer.holding = 1;
-    strategy_run(source_path);
-    flush_output();
-    obj_output_buffer.holding = was_holding;
+    run_gathered([&] { strategy_run(source_path); });
 }
 
 void show_error_box_after_text(const char* text) {

@@ -38,6 +38,18 @@ void put_bytes(const char* bytes, unsigned count);
 // before returning. Every strategy's entry point goes through here.
 void run_with_gathered_output(void (*strategy_run)(const char* source_path), const char* source_path);
 
+// The same for any conversion that is called as run().
+template <class Run>
+void run_gathered(Run&& run) {
+    // A box's own message loop may run commands while a strategy runs; whatever
+    // it starts, the text is gathered until the outermost run ends.
+    const int was_holding = obj_output_buffer.holding;
+    obj_output_buffer.holding = 1;
+    run();
+    flush_output();
+    obj_output_buffer.holding = was_holding;
+}
+
 // show_error_box after handing the text so far to the stream: while the box
 // is up, the OBJ file shows everything written before it.
 void show_error_box_after_text(const char* text);

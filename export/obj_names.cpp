@@ -1,5 +1,15 @@
 #include "export/obj_names.h"
 
+#include "model/model.h"
+
+std::string atomic_name(const Clump& clump, const Atomic& atomic, std::size_t i) {
+    if (atomic.frame >= 0 && static_cast<std::size_t>(atomic.frame) < clump.frames.size()) {
+        const std::string& frame_name = clump.frames[static_cast<std::size_t>(atomic.frame)].name;
+        if (!frame_name.empty()) return frame_name;
+    }
+    return "atomic_" + std::to_string(i);
+}
+
 std::string name_word(const std::string& name) {
     std::string word = name;
     for (char& c : word) {

@@ -10,6 +10,13 @@
 // is the rest of its line, and importers split it at white space.
 std::string name_word(const std::string& name);
 
+struct Clump;
+struct Atomic;
+
+// What an atomic (number i of its clump) is called before it is made unique:
+// its frame's name, or atomic_<i> when the frame has none or is out of range.
+std::string atomic_name(const Clump& clump, const Atomic& atomic, std::size_t i);
+
 class UniqueNames {
 public:
     // wanted as a word when unused, else wanted_2, wanted_3, ... (the first free one).

@@ -196,14 +196,6 @@ private:
         return true;
     }
 
-    std::string atomic_name(const Clump& clump, const Atomic& atomic, std::size_t i) {
-        if (atomic.frame >= 0 && static_cast<std::size_t>(atomic.frame) < clump.frames.size()) {
-            const std::string& frame_name = clump.frames[static_cast<std::size_t>(atomic.frame)].name;
-            if (!frame_name.empty()) return frame_name;
-        }
-        return "atomic_" + std::to_string(i);
-    }
-
     void write_geometry(const Geometry& geometry, GeometryState& state, std::size_t number,
                         const std::string& wanted_name, const AtomicPlace& place) {
         if (options_.max_obj_bytes && out_.size() > options_.max_obj_bytes) {

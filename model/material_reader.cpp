@@ -6,6 +6,8 @@ namespace {
 
 void read_texture(Reading& r, const Chunk& chunk, Material& material) {
     std::vector<Chunk> children = read_children(r, chunk);
+    if (const Chunk* data = first_of(children, chunk_id::struct_data); data && data->size >= 4)
+        material.sampling = read_u32(r.bytes + data->body()) & 0xFFFF;
     int strings = 0;
     for (const Chunk& c : children) {
         if (c.id != chunk_id::string) continue;

@@ -74,6 +74,9 @@ struct Material {
     std::uint8_t color[4] = {255, 255, 255, 255};  // RGBA
     std::string texture;  // empty when untextured
     std::string mask;     // the texture's alpha mask, often empty
+    // The texture's filter mode (bits 0..7) and addressing of U (bits 8..11)
+    // and V (bits 12..15), as its Struct stores them; 0 when absent.
+    std::uint32_t sampling = 0;
 };
 
 // One triangle, corners in the order every reader of the format uses

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Makes the README's picture of a converted sample: converts samples/lamp.dff
+# Makes the README's pictures of converted samples: converts samples/lamp.dff
 # with its textures into a scratch folder and has Blender render the OBJ, MTL
-# and PNG files there, headless, with Cycles on the CPU.
-# Usage: scripts/render-picture.sh [OUT.png]   (default docs/lamp.png)
+# and PNG files there, headless, with Cycles on the CPU; with --gltf, the glb
+# files of the lamp and of the character sample (when there is one) instead.
+# Usage: scripts/render-picture.sh [--gltf] [OUT.png]
+#   (default docs/lamp.png, with --gltf docs/gltf.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+gltf=0
+if [ "${1:-}" = --gltf ]; then gltf=1; shift; fi
 out=${1:-docs/lamp.png}
+[ "$gltf" = 1 ] && out=${1:-docs/gltf.png}
 bash scripts/install-deps.sh core
 bash scripts/install-deps.sh blender
 cmake --preset release >/dev/null
@@ -14,11 +19,20 @@ cmake --build --preset release -j "$(nproc)" --target vorlund-obj
 scratch=build/picture
 rm -rf "$scratch"
 mkdir -p "$scratch"
-build/release/cli/vorlund-obj -q -o "$scratch" samples/lamp.dff
+files=()
+if [ "$gltf" = 1 ]; then
+  models=()
+  for model in samples/character.dff samples/lamp.dff; do [ -f "$model" ] && models+=("$model"); done
+  build/release/cli/vorlund-obj -q -b structure -f glb -o "$scratch" "${models[@]}"
+  for model in "${models[@]}"; do files+=("$PWD/$scratch/$(basename "$model").glb"); done
+else
+  build/release/cli/vorlund-obj -q -o "$scratch" samples/lamp.dff
+  files=("$PWD/$scratch/lamp.dff.obj")
+fi
 timeout 600 blender -b --factory-startup --python-exit-code 1 \
-  --python scripts/render_picture.py -- "$PWD/$scratch/lamp.png" "$PWD/$scratch/lamp.dff.obj" \
+  --python scripts/render_picture.py -- "$PWD/$scratch/picture.png" "${files[@]}" \
   >"$scratch/blender.log" 2>&1 || { tail -20 "$scratch/blender.log"; exit 1; }
 grep -q '^RENDERED ' "$scratch/blender.log"
 mkdir -p "$(dirname "$out")"
-cp "$scratch/lamp.png" "$out"
+cp "$scratch/picture.png" "$out"
 echo "$out"

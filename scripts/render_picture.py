@@ -1,6 +1,7 @@
-# Renders converted OBJ files (with their MTL and PNG files) into one picture,
-# headless, with Blender's Cycles on the CPU. Run through scripts/render-picture.sh.
-#   blender -b --factory-startup --python-exit-code 1 --python render_picture.py -- OUT.png A.obj [B.obj ...]
+# Renders converted OBJ files (with their MTL and PNG files) or glTF files
+# (.glb, .gltf) into one picture, headless, with Blender's Cycles on the CPU.
+# Run through scripts/render-picture.sh.
+#   blender -b --factory-startup --python-exit-code 1 --python render_picture.py -- OUT.png A.obj [B.glb ...]
 # The objects of every file stand side by side, left to right, seen from the front
 # and a little above, so that their textures show.
 import math
@@ -19,9 +20,20 @@ offset = 0.0
 everything = []
 for path in paths:
     before = set(bpy.data.objects)
-    # The game's models stand on z; Blender's importer otherwise takes y as up.
-    bpy.ops.wm.obj_import(filepath=path, forward_axis='Y', up_axis='Z')
-    added = [o for o in bpy.data.objects if o not in before and o.type == 'MESH']
+    if path.endswith((".glb", ".gltf")):
+        # Debian 12's importer still uses numpy.bool, which its numpy no longer has.
+        import numpy
+        if not hasattr(numpy, "bool"):
+            numpy.bool = numpy.bool_
+        # The file's root turns z-up into glTF's y-up; the importer turns it back.
+        bpy.ops.import_scene.gltf(filepath=path)
+    else:
+        # The game's models stand on z; Blender's importer otherwise takes y as up.
+        bpy.ops.wm.obj_import(filepath=path, forward_axis='Y', up_axis='Z')
+    new_objects = [o for o in bpy.data.objects if o not in before]
+    added = [o for o in new_objects if o.type == 'MESH']
+    # Only the tops of a hierarchy move: their children go with them.
+    tops = [o for o in new_objects if o.parent is None]
     bpy.context.view_layer.update()
     corners = [o.matrix_world @ Vector(c) for o in added for c in o.bound_box]
     if not corners:
@@ -30,7 +42,7 @@ for path in paths:
     high = Vector((max(c.x for c in corners), max(c.y for c in corners), max(c.z for c in corners)))
     # Each model's own floor at zero, models in a row along x with a gap between them.
     shift = Vector((offset - low.x, -(low.y + high.y) / 2, -low.z))
-    for o in added:
+    for o in tops:
         o.location += shift
     offset += (high.x - low.x) * 1.25
     everything += added

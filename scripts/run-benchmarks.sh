@@ -49,6 +49,15 @@ grep -E "Maximum resident set size|Elapsed \(wall clock\)" "$models/time.txt"
 
 echo "=== the structure conversion of a 40 MB model of many geometries (median of $repeats runs)"
 build/release/tools/bench_structure "$models" 40 "$repeats"
+if [ -x "$cli" ]; then
+  # Peak resident size of the whole command: the OBJ conversion against glb alone.
+  for format in obj glb; do
+    /usr/bin/time -v "$cli" -j 1 -q -b structure -f "$format" "$models/structure-40mb.dff" 2>"$models/time.txt"
+    echo "-f $format: $(grep -E "Maximum resident set size" "$models/time.txt" | tr -s ' \t' ' ')," \
+      "$(grep -E "Elapsed \(wall clock\)" "$models/time.txt" | tr -s ' \t' ' ')"
+  done
+  rm -f "$models"/structure-40mb.dff.{obj,mtl,glb}
+fi
 
 echo "=== extracting a dictionary of 19 textures (about 1.3 MB) to PNG files"
 build/release/tools/time_texture_extract "$repeats"

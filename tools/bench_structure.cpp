@@ -7,6 +7,8 @@
 //   REPEATS times (default 3), median shown:
 //     read     read_model on the bytes in memory
 //     write    write_obj, its OBJ text handed to a sink that only counts it
+//     glb      the same model as glTF: plan_gltf, finish_gltf and write_glb
+//              into FOLDER/structure-<MB>mb.glb, its numbers binary
 //     whole    the conversion through the commands, as --button structure:
 //              the model loaded from disk, the OBJ and MTL files written
 // Not a test: nothing here fails on a slow machine.
@@ -23,6 +25,7 @@
 #include "control/platform.h"
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
+#include "export/gltf_writer.h"
 #include "export/obj_writer.h"
 #include "model/structure_reader.h"
 #include "support/model_builder.h"
@@ -117,7 +120,9 @@ int main(int argc, char** argv) {
     const std::vector<std::uint8_t> bytes(bytes_text.begin(), bytes_text.end());
     const double size_mb = static_cast<double>(bytes.size()) / 1e6;
 
-    std::vector<double> read_times, write_times, whole_times;
+    std::vector<double> read_times, write_times, glb_times, whole_times;
+    std::uintmax_t glb_bytes = 0;
+    const fs::path glb = folder / ("structure-" + std::to_string(mb) + "mb.glb");
     std::size_t obj_bytes = 0, geometries = 0;
     bool doubtful = false;
     Platform p = console_platform;
@@ -134,6 +139,13 @@ int main(int argc, char** argv) {
                                 [&](std::string_view piece) { obj_bytes += piece.size(); }, 0};
         write_times.push_back(seconds_of([&] { text = write_obj(m, options); }));
         geometries = text.geometries_written;
+        glb_times.push_back(seconds_of([&] {
+            GltfModel plan = plan_gltf(m, GltfWriteOptions{false, model.string(), "bench"});
+            std::string why;
+            if (!finish_gltf(std::move(plan), [](const std::string&, GltfImage&) { return false; }).write_glb(glb.string(), why))
+                std::fprintf(stderr, "%s\n", why.c_str());
+        }));
+        glb_bytes = fs::file_size(glb);
         whole_times.push_back(seconds_of([&] {
             if (choose_model(nullptr, conversion_state.source_path, conversion_state.output_path))
                 run_conversion(nullptr, id_structure, structure);
@@ -141,11 +153,14 @@ int main(int argc, char** argv) {
         doubtful = doubtful || text.doubtful || conversion_state.had_errors;
         if (conversion_state.output_open) handle_close(nullptr);
     }
-    std::printf("%s: %.1f MB, %zu geometries, %.1f MB of OBJ text%s\n", model.filename().c_str(), size_mb,
-                geometries, static_cast<double>(obj_bytes) / 1e6, doubtful ? " (doubtful!)" : "");
-    for (auto [name, times] : {std::pair{"read ", &read_times}, {"write", &write_times}, {"whole", &whole_times}})
+    std::printf("%s: %.1f MB, %zu geometries, %.1f MB of OBJ text, %.1f MB of glb%s\n", model.filename().c_str(),
+                size_mb, geometries, static_cast<double>(obj_bytes) / 1e6, static_cast<double>(glb_bytes) / 1e6,
+                doubtful ? " (doubtful!)" : "");
+    for (auto [name, times] : {std::pair{"read ", &read_times}, {"write", &write_times}, {"glb  ", &glb_times},
+                               {"whole", &whole_times}})
         std::printf("  %s %8.3f s  %8.1f MB/s of model\n", name, median(*times), size_mb / median(*times));
     fs::remove(model.filename().string() + ".obj");
     fs::remove(model.filename().string() + ".mtl");
+    fs::remove(glb);
     return 0;
 }

@@ -2,7 +2,8 @@
 # Every model through each conversion of the command line; Blender imports
 # every OBJ file that a conversion makes clean and must find all its faces and
 # vertices, as many as the file has f and v lines; for structure also one mesh
-# an object, the materials its faces use and every texture at its size.
+# an object, the materials its faces use and every texture at its size, and
+# the same again from the glb file that structure writes beside it.
 # Usage: import_models_test.sh CLI SCRATCH MODEL...
 set -euo pipefail
 cli=$1 scratch=$2
@@ -31,7 +32,9 @@ for model in "$@"; do
     done
     obj=$work/$(basename "$model").obj
     code=0
-    "$cli" -j 1 --button "$conversion" "$work/$(basename "$model")" 2>"$work/stderr" || code=$?
+    formats=obj
+    if [ "$conversion" = structure ]; then formats=obj,glb; fi
+    "$cli" -j 1 --button "$conversion" -f "$formats" "$work/$(basename "$model")" 2>"$work/stderr" || code=$?
     case $code in
       0) ;;
       1) continue ;;  # doubtful: not a model anyone would import
@@ -45,12 +48,19 @@ for model in "$@"; do
       materials=$(grep '^usemtl ' "$obj" | sort -u | wc -l)
       line+=$'\t'"meshes=$meshes"$'\t'"materials=$materials"
       mtl=${obj%.obj}.mtl
-      for png in $(grep -E '^map_(Kd|d) ' "$mtl" | cut -d' ' -f2- | sort -u); do
+      glb_line=${obj%.obj}.glb${line#"$obj"}
+      for png in $(grep -aE '^map_(Kd|d) ' "$mtl" | cut -d' ' -f2- | sort -u); do
         [ -f "$work/$png" ] || continue
         line+=$'\t'"image=$png:$(png_size "$work/$png")"
       done
+      # glTF has no alpha maps; its images are named after their textures.
+      for png in $(grep -aE '^map_Kd ' "$mtl" | cut -d' ' -f2- | sort -u); do
+        [ -f "$work/$png" ] || continue
+        glb_line+=$'\t'"image=${png%.png}:$(png_size "$work/$png")"
+      done
     fi
     printf '%s\n' "$line" >>"$manifest"
+    if [ "$conversion" = structure ]; then printf '%s\n' "$glb_line" >>"$manifest"; fi
   done
 done
 if [ ! -s "$manifest" ]; then

@@ -35,7 +35,7 @@ Node material_node(const MaterialLayout& m, std::uint32_t stamp) {
     if (!m.texture.empty())
         node.children.push_back(chunks::container(
             id_texture, stamp,
-            {data(stamp, Body().u32(0x1106)), string_node(m.texture, stamp), string_node(m.mask, stamp),
+            {data(stamp, Body().u32(m.sampling)), string_node(m.texture, stamp), string_node(m.mask, stamp),
              extension(stamp)}));
     node.children.push_back(extension(stamp));
     return node;

@@ -23,6 +23,7 @@ struct MaterialLayout {
     std::array<std::uint8_t, 4> color = {255, 255, 255, 255};
     std::string texture;  // textured when not empty
     std::string mask;
+    std::uint32_t sampling = 0x1106;  // the texture's filter mode and addressing
 };
 
 // Corners in reading order; stored as the record b, a, material, c.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows build of vorlund-obj, under Wine, against the Linux build for what
-# compare_cli_test.sh leaves out: the structure conversion (OBJ and MTL text),
-# --extract and --inspect of the sample dictionaries, -o DIR over a folder with
-# --recursive, and a model that fails. Files and
+# compare_cli_test.sh leaves out: the structure conversion (OBJ and MTL text,
+# and glb files: the same binary chunk byte for byte, the same JSON but for
+# the spelling of the model's path), --extract and --inspect of the sample
+# dictionaries, -o DIR over a folder with --recursive, and a model that fails. Files and
 # messages must be the same apart from line ends and the spelling of paths.
 # Usage: compare_cli_structure_test.sh LINUX_CLI WINDOWS_CLI SCRATCH SAMPLE... [-- CORPUS_MODEL...]
 #   structure converts every model named; the -o folder is built from the samples
@@ -151,8 +152,27 @@ if [ ${#samples[@]} -gt 0 ] && [ -f "$(dirname "${samples[0]}")/lamp_ps2.txd" ];
   names+=("@/ps2/lamp.dff")
   dictionaries=$((dictionaries + 1))
 fi
-run_both structure -b structure "${names[@]}"
+run_both structure -b structure -f obj,glb "${names[@]}"
 compare_outputs structure .
+# The glb files: the JSON chunk's length and text once the path is spelled
+# alike (JSON doubles each backslash), then the rest byte for byte.
+glb_count=0
+for glb in "$work/linux/"*.glb; do
+  [ -f "$glb" ] || continue
+  other=$work/windows/$(basename "$glb")
+  if [ ! -f "$other" ]; then fail "structure: no $(basename "$glb") on Windows"; continue; fi
+  json_length() { od -An -tu4 -j12 -N4 "$1" | tr -d ' '; }
+  linux_json=$(json_length "$glb") windows_json=$(json_length "$other")
+  linux_text=$(dd if="$glb" bs=1 skip=20 count="$linux_json" 2>/dev/null | sed 's/ *$//')
+  windows_text=$(dd if="$other" bs=1 skip=20 count="$windows_json" 2>/dev/null | sed 's/ *$//; s/\\\\/\\/g' |
+    linux_spelling /dev/stdin "$(windows_path "$work/windows")" "$work/linux")
+  [ "$linux_text" = "$windows_text" ] || fail "structure $(basename "$glb"): the JSON differs"
+  cmp -s <(tail -c +$((21 + linux_json)) "$glb") <(tail -c +$((21 + windows_json)) "$other") ||
+    fail "structure $(basename "$glb"): the binary chunk differs"
+  glb_count=$((glb_count + 1))
+done
+[ "$glb_count" -gt 0 ] || fail "structure: no glb file written"
+echo "structure: $glb_count glb files compared"
 ls "$work/linux/"*.mtl >/dev/null 2>&1 || fail "structure: no MTL file written at all"
 # The textures: the same PNG files, byte for byte.
 compare_pngs structure .

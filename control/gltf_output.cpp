@@ -1,0 +1,40 @@
+#include "control/gltf_output.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "export/texture_file_name.h"
+
+namespace fs = std::filesystem;
+
+std::string gltf_file_name_for(const std::string& obj_file_name, const char* extension) {
+    const std::string obj = ".obj";
+    std::string base = obj_file_name;
+    if (base.size() >= obj.size() && base.compare(base.size() - obj.size(), obj.size(), obj) == 0)
+        base.resize(base.size() - obj.size());
+    return base + extension;
+}
+
+bool write_gltf_files(GltfModel plan, GltfContainer container, const std::string& obj_path,
+                      const std::string& png_folder, bool images, std::string& written, std::string& why) {
+    const bool embed = container == GltfContainer::glb;
+    // The PNG file a texture's map_Kd line would name, when it is there.
+    GltfImageLookup lookup = [&](const std::string& texture, GltfImage& image) {
+        const std::string file = texture_file_name(texture);
+        if (!images || file.empty()) return false;
+        std::ifstream in(fs::path(png_folder) / file, std::ios::binary);
+        if (!in) return false;
+        image.png.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (!embed) image.uri = file;
+        return true;
+    };
+    GltfDocument document = finish_gltf(std::move(plan), lookup);
+    if (embed) {
+        written = gltf_file_name_for(obj_path, ".glb");
+        return document.write_glb(written, why);
+    }
+    const std::string path = gltf_file_name_for(obj_path, ".gltf"), bin = gltf_file_name_for(obj_path, ".bin");
+    written = path + (document.binary_length() ? ", " + bin : "");
+    return document.write_gltf(path, bin, why);
+}

@@ -1,0 +1,169 @@
+#include "export/gltf_document.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+std::size_t padded(std::size_t n) { return (n + 3) & ~std::size_t(3); }
+
+// A file written under a temporary name beside its target, renamed over it
+// once whole: no reader sees half a file.
+class WholeFile {
+public:
+    explicit WholeFile(const std::string& path) : path_(path), temporary_(path + ".part") {
+        file_ = std::fopen(temporary_.c_str(), "wb");
+        if (!file_) why_ = "cannot create " + temporary_ + ": " + std::strerror(errno);
+    }
+    ~WholeFile() {
+        if (file_) std::fclose(file_);
+        if (!done_) std::remove(temporary_.c_str());
+    }
+    WholeFile(const WholeFile&) = delete;
+    WholeFile& operator=(const WholeFile&) = delete;
+
+    void put(const void* bytes, std::size_t n) {
+        if (file_ && why_.empty() && std::fwrite(bytes, 1, n, file_) != n)
+            why_ = "cannot write " + temporary_ + ": " + std::strerror(errno);
+    }
+    void put_u32(std::uint32_t v) {
+        const std::uint8_t b[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                                   static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+        put(b, 4);
+    }
+    void pad(std::size_t n, char with) {
+        static const char spaces[4] = {' ', ' ', ' ', ' '}, zeros[4] = {0, 0, 0, 0};
+        put(with == ' ' ? spaces : zeros, padded(n) - n);
+    }
+    bool finish(std::string& why) {
+        if (file_ && std::fclose(file_) != 0 && why_.empty()) why_ = "cannot write " + temporary_;
+        file_ = nullptr;
+#ifdef _WIN32
+        // rename does not replace an existing file there.
+        if (why_.empty()) std::remove(path_.c_str());
+#endif
+        if (why_.empty() && std::rename(temporary_.c_str(), path_.c_str()) != 0)
+            why_ = "cannot rename " + temporary_ + " to " + path_ + ": " + std::strerror(errno);
+        done_ = why_.empty();
+        why = why_;
+        return done_;
+    }
+
+private:
+    std::string path_, temporary_, why_;
+    std::FILE* file_ = nullptr;
+    bool done_ = false;
+};
+
+// Every view's bytes in order, each padded to 4.
+template <class Views>
+void put_buffer(const Views& views, WholeFile& out) {
+    std::vector<std::uint8_t> bytes;
+    for (const auto& v : views) {
+        bytes.assign(v.length, 0);
+        v.fill(bytes.data());
+        out.put(bytes.data(), bytes.size());
+        out.pad(v.length, 0);
+    }
+}
+
+std::string file_name_of(const std::string& path) {
+    std::size_t at = path.find_last_of("/\\");
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+}  // namespace
+
+std::string uri_of_file_name(const std::string& name) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string uri;
+    for (unsigned char c : name) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+            c == '_' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += digits[c >> 4];
+            uri += digits[c & 15];
+        }
+    }
+    return uri;
+}
+
+GltfDocument::GltfDocument() {
+    json_ = nlohmann::json::object();
+    json_["asset"] = {{"version", "2.0"}};
+}
+
+int GltfDocument::add(const char* array, nlohmann::json item) {
+    nlohmann::json& list = json_[array];
+    if (!list.is_array()) list = nlohmann::json::array();
+    list.push_back(std::move(item));
+    return static_cast<int>(list.size() - 1);
+}
+
+int GltfDocument::add_view(std::size_t length, Fill fill, int target) {
+    nlohmann::json view = {{"buffer", 0}, {"byteOffset", binary_length_}, {"byteLength", length}};
+    if (target) view["target"] = target;
+    views_.push_back({binary_length_, length, std::move(fill)});
+    binary_length_ += padded(length);
+    return add("bufferViews", std::move(view));
+}
+
+int GltfDocument::add_accessor(int view, int component_type, std::size_t count, const char* type, bool normalized,
+                               const nlohmann::json& min, const nlohmann::json& max) {
+    nlohmann::json accessor = {{"bufferView", view}, {"componentType", component_type}, {"count", count}, {"type", type}};
+    if (normalized) accessor["normalized"] = true;
+    if (!min.is_null()) accessor["min"] = min;
+    if (!max.is_null()) accessor["max"] = max;
+    return add("accessors", std::move(accessor));
+}
+
+std::string GltfDocument::json_text(const std::string& buffer_uri) {
+    json_.erase("buffers");
+    if (binary_length_ > 0) {
+        nlohmann::json buffer = {{"byteLength", binary_length_}};
+        if (!buffer_uri.empty()) buffer["uri"] = buffer_uri;
+        json_["buffers"] = nlohmann::json::array({buffer});
+    }
+    // Names come from the file as bytes: whatever is no UTF-8 is replaced, not refused.
+    return json_.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+bool GltfDocument::write_glb(const std::string& path, std::string& why) {
+    const std::string text = json_text("");
+    const std::size_t json_length = padded(text.size());
+    const std::size_t total = 12 + 8 + json_length + (binary_length_ ? 8 + binary_length_ : 0);
+    if (total > 0xFFFFFFFFu) {
+        why = "the binary file would pass 4 GB";
+        return false;
+    }
+    WholeFile out(path);
+    out.put("glTF", 4);
+    out.put_u32(2);
+    out.put_u32(static_cast<std::uint32_t>(total));
+    out.put_u32(static_cast<std::uint32_t>(json_length));
+    out.put("JSON", 4);
+    out.put(text.data(), text.size());
+    out.pad(text.size(), ' ');
+    if (binary_length_) {
+        out.put_u32(static_cast<std::uint32_t>(binary_length_));
+        out.put("BIN\0", 4);
+        put_buffer(views_, out);
+    }
+    return out.finish(why);
+}
+
+bool GltfDocument::write_gltf(const std::string& path, const std::string& bin_path, std::string& why) {
+    if (binary_length_) {
+        WholeFile bin(bin_path);
+        put_buffer(views_, bin);
+        if (!bin.finish(why)) return false;
+    }
+    const std::string text = json_text(uri_of_file_name(file_name_of(bin_path)));
+    WholeFile out(path);
+    out.put(text.data(), text.size());
+    return out.finish(why);
+}

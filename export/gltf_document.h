@@ -1,0 +1,63 @@
+#pragma once
+// A glTF 2.0 document as it is built: its JSON and the pieces of its one
+// binary buffer. A buffer view's place and length are fixed when it is added,
+// its bytes are made only while the file is written: a large model's numbers
+// never stand in memory beside the model. The builder knows nothing of
+// models, so that a whole scene can add its meshes once and its nodes many
+// times.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace gltf {
+constexpr int unsigned_byte = 5121, unsigned_short = 5123, unsigned_int = 5125, float_type = 5126;
+constexpr int array_buffer = 34962, element_array_buffer = 34963;
+}  // namespace gltf
+
+// A file name as a relative URI: every byte outside the unreserved set percent-encoded.
+std::string uri_of_file_name(const std::string& name);
+
+class GltfDocument {
+public:
+    // Writes exactly the view's length of bytes.
+    using Fill = std::function<void(std::uint8_t* out)>;
+
+    GltfDocument();
+
+    nlohmann::json& json() { return json_; }
+    const nlohmann::json& json() const { return json_; }
+
+    // Appends item to the top-level array named (meshes, nodes, ...); its index.
+    int add(const char* array, nlohmann::json item);
+
+    // A buffer view of length bytes (more than 0), 4-byte aligned in the
+    // buffer; target 0 for none (images).
+    int add_view(std::size_t length, Fill fill, int target = 0);
+
+    // An accessor over a whole view; min and max only when not null.
+    int add_accessor(int view, int component_type, std::size_t count, const char* type, bool normalized = false,
+                     const nlohmann::json& min = nullptr, const nlohmann::json& max = nullptr);
+
+    std::size_t binary_length() const { return binary_length_; }
+
+    // The binary container: JSON and buffer in one file.
+    bool write_glb(const std::string& path, std::string& why);
+    // The JSON file with its buffer in bin_path, named in the JSON by its file name.
+    bool write_gltf(const std::string& path, const std::string& bin_path, std::string& why);
+
+private:
+    struct View {
+        std::size_t offset, length;
+        Fill fill;
+    };
+    // The JSON with its buffer, named by buffer_uri unless that is empty.
+    std::string json_text(const std::string& buffer_uri);
+
+    nlohmann::json json_;
+    std::vector<View> views_;
+    std::size_t binary_length_ = 0;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// A geometry as a glTF mesh: its vertex arrays as accessors, one primitive a
+// material. The accessors' bytes are made when the file is written, from the
+// geometry's views and its triangle list: the model's bytes and the Model
+// itself (not moved from) must outlive the document.
+
+#include <string>
+#include <vector>
+
+#include "export/gltf_document.h"
+#include "model/model.h"
+
+struct GltfMeshInput {
+    const Geometry* geometry = nullptr;  // complete, not native, with positions for every vertex
+    std::string name;
+    std::vector<int> materials;  // the document's material for each of the geometry's
+    int default_material = -1;   // for triangles whose material index has none
+    bool night = false;          // COLOR_0 from the night colours, the day ones as _DAY_COLOR
+};
+
+struct GltfMeshResult {
+    int mesh = -1;                   // -1: the geometry has no vertices, so no mesh
+    std::vector<std::string> doubts; // what makes the conversion doubtful, one line each
+};
+
+GltfMeshResult add_gltf_mesh(GltfDocument& document, const GltfMeshInput& input);
+
+// An sRGB byte as a linear fraction.
+double linear_of_srgb(std::uint8_t value);

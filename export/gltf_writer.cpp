@@ -1,0 +1,242 @@
+#include "export/gltf_writer.h"
+
+#include <cstdio>
+#include <map>
+
+#include "export/gltf_mesh.h"
+#include "export/mtl_writer.h"
+#include "model/chunk.h"
+
+namespace {
+
+using nlohmann::json;
+
+std::string hex(std::uint32_t n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", n);
+    return text;
+}
+
+// The format's frame (right, up, at, position: a row-vector matrix) as glTF's
+// column-major one: the same sixteen numbers, the fourth row 0 0 0 1.
+json frame_matrix(const Frame& f) {
+    json m = json::array();
+    for (const float* axis : {f.right, f.up, f.at, f.position}) {
+        for (int k = 0; k < 3; ++k) m.push_back(axis[k]);
+        m.push_back(axis == f.position ? 1 : 0);
+    }
+    return m;
+}
+
+bool identity(const Frame& f) {
+    const float expected[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+    const float* axes[4] = {f.right, f.up, f.at, f.position};
+    for (int i = 0; i < 12; ++i)
+        if (axes[i / 3][i % 3] != expected[i]) return false;
+    return true;
+}
+
+class Planner {
+public:
+    Planner(const GltfWriteOptions& options, GltfModel& plan)
+        : options_(options), plan_(plan), d_(plan.document), mtl_("") {}
+
+    void plan(const Model& model) {
+        char version[16];
+        d_.json()["asset"]["generator"] = options_.program_name_version;
+        d_.json()["asset"]["extras"] = {{"formatVersion", version_text(model.version, version)},
+                                        {"model", options_.model_path}};
+        for (const Finding& f : model.findings)
+            if (f.doubtful) doubt("doubtful at " + hex(f.offset) + ": " + f.text, f.text + " (at " + hex(f.offset) + ")");
+        // z up to y up: x stays, z becomes y, y becomes -z.
+        root_ = d_.add("nodes", {{"name", names_.take(root_name())}, {"matrix", {1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}}});
+        many_clumps_ = model.clumps.size() > 1;
+        for (std::size_t c = 0; c < model.clumps.size(); ++c) plan_clump(model.clumps[c], c);
+        if (!plan_.doubts.empty()) node(root_)["extras"] = {{"doubts", plan_.doubts}};
+        d_.json()["scenes"] = json::array({{{"nodes", {root_}}}});
+        d_.json()["scene"] = 0;
+        plan_.texture_names = mtl_.take_textures();
+        plan_.mask_names = mtl_.take_masks();
+    }
+
+private:
+    std::string root_name() const {
+        const std::string& path = options_.model_path;
+        std::size_t at = path.find_last_of("/\\");
+        return at == std::string::npos ? path : path.substr(at + 1);
+    }
+
+    json& node(int index) { return d_.json()["nodes"][static_cast<std::size_t>(index)]; }
+
+    void attach(int parent, int child) {
+        json& n = node(parent);
+        if (!n.contains("children")) n["children"] = json::array();
+        n["children"].push_back(child);
+    }
+
+    int add_node(int parent, const std::string& name, json extra = json::object()) {
+        extra["name"] = names_.take(name);
+        int index = d_.add("nodes", std::move(extra));
+        attach(parent, index);
+        return index;
+    }
+
+    void doubt(const std::string& line, const std::string& first = "") {
+        if (!plan_.doubtful) plan_.first_doubt = first.empty() ? line : first;
+        plan_.doubtful = true;
+        plan_.doubts.push_back(line);
+    }
+
+    // A frame's parent chain ends at a root without running out of range or in circles.
+    bool chain_ends(const std::vector<Frame>& frames, std::size_t frame, std::int32_t& broken_at) const {
+        std::vector<bool> seen(frames.size(), false);
+        for (std::int32_t at = static_cast<std::int32_t>(frame); at != -1; at = frames[static_cast<std::size_t>(at)].parent) {
+            if (at < 0 || static_cast<std::size_t>(at) >= frames.size() || seen[static_cast<std::size_t>(at)]) {
+                broken_at = at;
+                return false;
+            }
+            seen[static_cast<std::size_t>(at)] = true;
+        }
+        return true;
+    }
+
+    // One node a frame, each under its parent's; a frame whose chain is broken
+    // hangs from the clump's top.
+    std::vector<int> frame_nodes(const Clump& clump, int top, const std::string& where) {
+        const std::vector<Frame>& frames = clump.frames;
+        std::vector<int> nodes(frames.size());
+        for (std::size_t f = 0; f < frames.size(); ++f) {
+            json n = json::object();
+            if (!identity(frames[f])) n["matrix"] = frame_matrix(frames[f]);
+            n["name"] = names_.take(frames[f].name.empty() ? "frame_" + std::to_string(f) : frames[f].name);
+            nodes[f] = d_.add("nodes", std::move(n));
+        }
+        for (std::size_t f = 0; f < frames.size(); ++f) {
+            std::int32_t broken_at = -1;
+            const std::int32_t parent = frames[f].parent;
+            if (parent == -1) {
+                attach(top, nodes[f]);
+            } else if (!chain_ends(frames, f, broken_at)) {
+                doubt("frame " + std::to_string(f) + where + ": its chain of parents breaks at frame " +
+                      std::to_string(broken_at) + ": placed without the rest of the chain");
+                attach(top, nodes[f]);
+            } else {
+                attach(nodes[static_cast<std::size_t>(parent)], nodes[f]);
+            }
+        }
+        return nodes;
+    }
+
+    bool writable(const Geometry& g, const std::string& what) {
+        if (g.native) doubt(what + " is in a console's native layout: left out");
+        else if (!g.complete) doubt(what + " was not read whole: left out");
+        else if (g.vertex_count > 0 && (!g.positions.data || g.positions.count < static_cast<std::uint32_t>(g.vertex_count)))
+            doubt(what + " has no positions for its vertices: left out");
+        else return true;
+        return false;
+    }
+
+    // The geometry's mesh, made the first time; -1 when it has no vertices.
+    int mesh_for(const Geometry& g, std::size_t number) {
+        auto found = meshes_.find(number);
+        if (found != meshes_.end()) return found->second;
+        GltfMeshInput input;
+        input.geometry = &g;
+        input.name = "geometry_" + std::to_string(number);
+        input.night = options_.night;
+        for (const std::string& name : mtl_.add_geometry(g, static_cast<std::uint32_t>(number))) {
+            input.materials.push_back(static_cast<int>(plan_.materials.size()));
+            plan_.materials.push_back({name, g.materials[input.materials.size() - 1]});
+        }
+        for (const Triangle& t : g.triangles)
+            if (t.material >= g.materials.size()) {
+                input.default_material = default_material();
+                break;
+            }
+        GltfMeshResult result = add_gltf_mesh(d_, input);
+        for (const std::string& line : result.doubts) doubt(line);
+        ++plan_.geometries_written;
+        return meshes_[number] = result.mesh;
+    }
+
+    int default_material() {
+        if (default_material_ < 0) {
+            default_material_ = static_cast<int>(plan_.materials.size());
+            plan_.materials.push_back({mtl_.default_material(), Material{}});
+        }
+        return default_material_;
+    }
+
+    void plan_clump(const Clump& clump, std::size_t clump_index) {
+        const std::string where = many_clumps_ ? " of clump " + std::to_string(clump_index) : "";
+        const int top = many_clumps_ ? add_node(root_, "clump_" + std::to_string(clump_index)) : root_;
+        std::vector<int> frames;
+        if (!options_.local) frames = frame_nodes(clump, top, where);
+        std::vector<bool> ok(clump.geometries.size()), used(clump.geometries.size(), false);
+        for (std::size_t g = 0; g < clump.geometries.size(); ++g)
+            ok[g] = writable(clump.geometries[g], "geometry " + std::to_string(g) + where);
+        std::vector<bool> frame_has_mesh(frames.size(), false);
+
+        for (std::size_t i = 0; i < clump.atomics.size(); ++i) {
+            const Atomic& atomic = clump.atomics[i];
+            const std::string name = atomic_name(clump, atomic, i);
+            if (atomic.geometry < 0 || static_cast<std::size_t>(atomic.geometry) >= clump.geometries.size()) {
+                doubt("atomic " + std::to_string(i) + where + " (" + name + "): its geometry " +
+                      std::to_string(atomic.geometry) + " is out of range, left out");
+                continue;
+            }
+            const std::size_t g = static_cast<std::size_t>(atomic.geometry);
+            used[g] = true;
+            if (!ok[g]) continue;
+            const int mesh = mesh_for(clump.geometries[g], geometry_base_ + g);
+            const bool frame_known = atomic.frame >= 0 && static_cast<std::size_t>(atomic.frame) < clump.frames.size();
+            if (!options_.local && !frame_known)
+                doubt("atomic " + std::to_string(i) + where + " (" + name + "): its frame " +
+                      std::to_string(atomic.frame) + " is out of range: placed in its own space");
+            if (options_.local || !frame_known) {
+                add_node(top, name, mesh < 0 ? json::object() : json{{"mesh", mesh}});
+                continue;
+            }
+            // The first atomic of a frame is that frame's node; further ones are its children.
+            const std::size_t f = static_cast<std::size_t>(atomic.frame);
+            if (mesh < 0) continue;
+            if (!frame_has_mesh[f]) {
+                node(frames[f])["mesh"] = mesh;
+                frame_has_mesh[f] = true;
+            } else {
+                add_node(frames[f], name, {{"mesh", mesh}});
+            }
+        }
+        // Geometries no atomic places stand in their own space.
+        for (std::size_t g = 0; g < clump.geometries.size(); ++g) {
+            if (used[g] || !ok[g]) continue;
+            const int mesh = mesh_for(clump.geometries[g], geometry_base_ + g);
+            add_node(top, "geometry_" + std::to_string(g), mesh < 0 ? json::object() : json{{"mesh", mesh}});
+        }
+        geometry_base_ += clump.geometries.size();
+    }
+
+    const GltfWriteOptions& options_;
+    GltfModel& plan_;
+    GltfDocument& d_;
+    MtlWriter mtl_;  // names the materials as the MTL file does
+    UniqueNames names_;
+    std::map<std::size_t, int> meshes_;
+    int root_ = 0, default_material_ = -1;
+    std::size_t geometry_base_ = 0;
+    bool many_clumps_ = false;
+};
+
+}  // namespace
+
+GltfModel plan_gltf(const Model& model, const GltfWriteOptions& options) {
+    GltfModel plan;
+    Planner(options, plan).plan(model);
+    return plan;
+}
+
+GltfDocument finish_gltf(GltfModel plan, const GltfImageLookup& lookup) {
+    GltfDocument document = std::move(plan.document);
+    add_gltf_materials(document, plan.materials, lookup);
+    return document;
+}

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The glTF files of the command line checked by the Khronos validator: every
+# sample (with its own dictionary), every public corpus model and the small
+# generated models of the glTF tests, as .glb and as .gltf, with 0 errors and
+# 0 warnings. The validator (npm package gltf-validator) is installed under
+# NODE_PREFIX when missing; without node and npm the test is skipped.
+# Usage: validate_test.sh CLI MAKE_MODELS SCRATCH NODE_PREFIX MODEL...
+set -euo pipefail
+cli=$1 make_models=$2 scratch=$3 prefix=$4
+shift 4
+here=$(cd "$(dirname "$0")" && pwd)
+module=$prefix/node_modules/gltf-validator
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  echo "SKIP: node and npm are needed for the glTF validator"
+  exit 77
+fi
+if [ ! -f "$module/package.json" ]; then
+  mkdir -p "$prefix"
+  if ! npm install --silent --no-audit --no-fund --prefix "$prefix" gltf-validator >"$scratch.npm.log" 2>&1; then
+    cat "$scratch.npm.log"
+    echo "SKIP: could not install gltf-validator with npm"
+    exit 77
+  fi
+fi
+rm -rf "$scratch"
+mkdir -p "$scratch/generated"
+"$make_models" "$scratch/generated"
+i=0
+for model in "$@" "$scratch"/generated/*.dff; do
+  i=$((i + 1))
+  work=$scratch/$i
+  mkdir -p "$work"
+  ln -s "$(readlink -f "$model")" "$work/$(basename "$model")"
+  for txd in "${model%.*}".txd "${model%.*}".TXD; do
+    [ -f "$txd" ] && ln -s "$(readlink -f "$txd")" "$work/$(basename "$txd")"
+  done
+  code=0
+  "$cli" -j 1 -q --button structure -f glb,gltf "$work/$(basename "$model")" 2>"$work/stderr" || code=$?
+  # Doubtful models are checked too: what they write must be valid.
+  if [ "$code" -gt 1 ]; then
+    echo "FAIL: $model: exit status $code"
+    cat "$work/stderr"
+    exit 1
+  fi
+done
+files=("$scratch"/*/*.glb "$scratch"/*/*.gltf)
+echo "validating ${#files[@]} files"
+status=0
+report=$(node "$here/validate.js" "$module" "${files[@]}") || status=$?
+grep -v '^RESULT .* errors 0 warnings 0' <<<"$report" || true
+[ "$status" -eq 0 ] && echo "every file: 0 errors, 0 warnings"
+exit "$status"

@@ -1,0 +1,348 @@
+// The glTF output end to end: the generated glTF test models and the corpus
+// through the real program as .glb and .gltf, each file read back (its JSON
+// and its binary chunk) and checked against the model and the OBJ output of
+// the same model: every accessor in its view with its count, type and bounds,
+// and every vertex placed by the node hierarchy where the OBJ file puts it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "support/gltf_test_models.h"
+#include "support/model_builder.h"
+#include "support/run_program.h"
+
+#ifdef VORLUND_OBJ_PROGRAM
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+std::uint32_t u32(const std::string& b, std::size_t at) {
+    std::uint32_t v;
+    std::memcpy(&v, b.data() + at, 4);
+    return v;
+}
+
+struct Gltf {
+    json doc;
+    std::string bin;
+};
+
+Gltf read_glb(const fs::path& file) {
+    const std::string bytes = read_file(file);
+    Gltf g;
+    EXPECT_GE(bytes.size(), 20u);
+    EXPECT_EQ(bytes.substr(0, 4), "glTF");
+    EXPECT_EQ(u32(bytes, 4), 2u);
+    EXPECT_EQ(u32(bytes, 8), bytes.size());
+    const std::uint32_t json_length = u32(bytes, 12);
+    EXPECT_EQ(bytes.substr(16, 4), "JSON");
+    g.doc = json::parse(bytes.substr(20, json_length));
+    const std::size_t bin_at = 20 + json_length;
+    if (bin_at < bytes.size()) {
+        EXPECT_EQ(bytes.substr(bin_at + 4, 4), std::string("BIN\0", 4));
+        g.bin = bytes.substr(bin_at + 8, u32(bytes, bin_at));
+        EXPECT_EQ(bin_at + 8 + g.bin.size(), bytes.size());
+    }
+    return g;
+}
+
+Gltf read_gltf(const fs::path& file) {
+    Gltf g;
+    g.doc = json::parse(read_file(file));
+    if (g.doc.contains("buffers")) g.bin = read_file(file.parent_path() / g.doc["buffers"][0]["uri"].get<std::string>());
+    return g;
+}
+
+std::size_t components(const std::string& type) {
+    return type == "SCALAR" ? 1 : type == "VEC2" ? 2 : type == "VEC3" ? 3 : 4;
+}
+std::size_t component_size(int type) { return type == 5126 || type == 5125 ? 4 : type == 5123 ? 2 : 1; }
+
+// Accessor a's numbers as doubles (normalized ones as fractions).
+std::vector<double> numbers(const Gltf& g, int a) {
+    const json& acc = g.doc["accessors"][a];
+    const json& view = g.doc["bufferViews"][acc["bufferView"].get<int>()];
+    const std::size_t n = acc["count"].get<std::size_t>() * components(acc["type"]);
+    const int type = acc["componentType"];
+    const std::size_t size = component_size(type), at = view["byteOffset"];
+    EXPECT_EQ(view["byteLength"].get<std::size_t>(), n * size);
+    EXPECT_LE(at + n * size, g.bin.size());
+    EXPECT_EQ(at % 4, 0u);
+    std::vector<double> out;
+    for (std::size_t i = 0; i < n && at + (i + 1) * size <= g.bin.size(); ++i) {
+        const char* p = g.bin.data() + at + i * size;
+        if (type == 5126) {
+            float f;
+            std::memcpy(&f, p, 4);
+            out.push_back(f);
+        } else if (type == 5125) {
+            out.push_back(u32(g.bin, at + i * size));
+        } else if (type == 5123) {
+            std::uint16_t v;
+            std::memcpy(&v, p, 2);
+            out.push_back(acc.value("normalized", false) ? v / 65535.0 : v);
+        } else {
+            out.push_back(static_cast<unsigned char>(*p));
+        }
+    }
+    return out;
+}
+
+using Matrix = std::array<double, 16>;  // column-major
+
+Matrix times(const Matrix& a, const Matrix& b) {
+    Matrix m{};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            for (int k = 0; k < 4; ++k) m[c * 4 + r] += a[k * 4 + r] * b[c * 4 + k];
+    return m;
+}
+
+// Every mesh's vertices placed by the nodes above it, in node order, turned
+// back from glTF's y-up into the model's z-up; with the counts of what the
+// mesh nodes draw.
+struct Placed {
+    std::vector<std::array<double, 3>> points;
+    std::size_t mesh_nodes = 0, triangles = 0;
+};
+
+void place(const Gltf& g, int node, const Matrix& parent, Placed& out) {
+    const json& n = g.doc["nodes"][node];
+    Matrix local = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    if (n.contains("matrix")) for (int i = 0; i < 16; ++i) local[i] = n["matrix"][i];
+    const Matrix world = times(parent, local);
+    if (n.contains("mesh")) {
+        ++out.mesh_nodes;
+        const json& primitives = g.doc["meshes"][n["mesh"].get<int>()]["primitives"];
+        const std::vector<double> p = numbers(g, primitives[0]["attributes"]["POSITION"]);
+        for (std::size_t i = 0; i + 2 < p.size(); i += 3) {
+            double w[3];
+            for (int r = 0; r < 3; ++r) w[r] = world[r] * p[i] + world[4 + r] * p[i + 1] + world[8 + r] * p[i + 2] + world[12 + r];
+            out.points.push_back({w[0], -w[2], w[1]});
+        }
+        for (const json& primitive : primitives)
+            if (primitive.contains("indices")) out.triangles += g.doc["accessors"][primitive["indices"].get<int>()]["count"].get<std::size_t>() / 3;
+    }
+    for (const json& child : n.value("children", json::array())) place(g, child, world, out);
+}
+
+std::vector<std::array<double, 3>> obj_points(const std::string& obj) {
+    std::vector<std::array<double, 3>> points;
+    std::istringstream in(obj);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("v ", 0) != 0) continue;
+        std::istringstream v(line.substr(2));
+        std::array<double, 3> p{};
+        v >> p[0] >> p[1] >> p[2];
+        points.push_back(p);
+    }
+    return points;
+}
+
+void expect_same_points(std::vector<std::array<double, 3>> a, std::vector<std::array<double, 3>> b) {
+    ASSERT_EQ(a.size(), b.size());
+    auto rounded = [](std::vector<std::array<double, 3>>& v) {
+        for (auto& p : v)
+            for (double& x : p) x = std::round(x * 1e4) / 1e4 + 0.0;
+        std::sort(v.begin(), v.end());
+    };
+    rounded(a);
+    rounded(b);
+    for (std::size_t i = 0; i < a.size(); ++i)
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(a[i][k], b[i][k], 2e-4) << i;
+}
+
+// Every accessor fits its view and the buffer, every index is below its
+// primitive's vertex count, POSITION's bounds are its numbers' bounds, and
+// NORMAL and the weights are what glTF wants.
+void check_accessors(const Gltf& g) {
+    for (const json& mesh : g.doc["meshes"]) {
+        for (const json& primitive : mesh["primitives"]) {
+            const json& attributes = primitive["attributes"];
+            const int position = attributes["POSITION"];
+            const std::size_t vertices = g.doc["accessors"][position]["count"];
+            const std::vector<double> p = numbers(g, position);
+            for (int k = 0; k < 3; ++k) {
+                double low = p[k], high = p[k];
+                for (std::size_t i = k; i < p.size(); i += 3) low = std::min(low, p[i]), high = std::max(high, p[i]);
+                EXPECT_EQ(g.doc["accessors"][position]["min"][k].get<double>(), low);
+                EXPECT_EQ(g.doc["accessors"][position]["max"][k].get<double>(), high);
+            }
+            for (auto& [name, accessor] : attributes.items()) {
+                EXPECT_EQ(g.doc["accessors"][accessor.get<int>()]["count"], vertices) << name;
+                numbers(g, accessor);
+            }
+            if (attributes.contains("NORMAL")) {
+                const std::vector<double> n = numbers(g, attributes["NORMAL"]);
+                for (std::size_t i = 0; i + 2 < n.size(); i += 3)
+                    EXPECT_NEAR(n[i] * n[i] + n[i + 1] * n[i + 1] + n[i + 2] * n[i + 2], 1.0, 1e-5);
+            }
+            if (!primitive.contains("indices")) continue;
+            const json& indices = g.doc["accessors"][primitive["indices"].get<int>()];
+            EXPECT_EQ(indices["componentType"], vertices < 65536 ? 5123 : 5125);
+            EXPECT_EQ(indices["count"].get<std::size_t>() % 3, 0u);
+            for (double i : numbers(g, primitive["indices"])) EXPECT_LT(i, vertices);
+        }
+    }
+}
+
+class GltfOutput : public ::testing::Test {
+protected:
+    TempFolder folder;
+    ProgramRun cli(const std::vector<std::string>& args) {
+        return run_program(VORLUND_OBJ_PROGRAM, args, RunSettings{folder.path.string(), false});
+    }
+    // Converts file into OBJ, glb and glTF; checks both glTF files alike and
+    // against the OBJ file. Gives the glb's document.
+    Gltf convert_and_check(const std::string& file) {
+        ProgramRun run = cli({"-b", "structure", "-f", "obj,glb,gltf", file});
+        EXPECT_EQ(run.exit_status, 0) << run.err;
+        EXPECT_NE(run.err.find(file + ".obj, " + (folder.path / file).string() + ".glb, "), std::string::npos) << run.err;
+        Gltf glb = read_glb(folder.path / (file + ".glb")), gltf = read_gltf(folder.path / (file + ".gltf"));
+        const std::vector<std::array<double, 3>> obj = obj_points(read_file(folder.path / (file + ".obj")));
+        for (const Gltf* g : {&glb, &gltf}) {
+            check_accessors(*g);
+            Placed placed;
+            place(*g, g->doc["scenes"][0]["nodes"][0], Matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, placed);
+            expect_same_points(placed.points, obj);
+            EXPECT_EQ(g->doc["meshes"].size(), glb.doc["meshes"].size());
+            EXPECT_EQ(g->doc["materials"], glb.doc["materials"]);
+        }
+        return glb;
+    }
+};
+
+TEST_F(GltfOutput, GeneratedModelsCarryWhatTheModelHolds) {
+    const struct {
+        const char* name;
+        std::size_t meshes, mesh_nodes, materials, images;
+        bool second_uv_set, colors;
+        std::vector<std::string> alpha_modes;  // a material each: "" for opaque
+    } cases[] = {
+        {"hierarchy", 3, 4, 4, 3, false, true, {"", "", "MASK", "BLEND"}},
+        {"two-uv-sets", 1, 1, 1, 0, true, true, {""}},
+        {"clumps", 3, 3, 3, 0, false, true, {"", "", ""}},
+        {"unused-geometry", 2, 2, 2, 0, false, false, {"", ""}},
+    };
+    std::map<std::string, GltfTestModel> models;
+    for (GltfTestModel& m : gltf_test_models()) models[m.name] = m;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const GltfTestModel& m = models.at(c.name);
+        folder.write(m.name + ".dff", build_model(m.model));
+        if (!m.textures.empty()) folder.write(m.name + ".txd", build_dictionary(m.textures));
+        Gltf g = convert_and_check(m.name + ".dff");
+        EXPECT_EQ(g.doc["meshes"].size(), c.meshes);
+        EXPECT_EQ(g.doc.value("images", json::array()).size(), c.images);
+        ASSERT_EQ(g.doc["materials"].size(), c.materials);
+        for (std::size_t i = 0; i < c.materials; ++i)
+            EXPECT_EQ(g.doc["materials"][i].value("alphaMode", ""), c.alpha_modes[i]) << i;
+        const json& attributes = g.doc["meshes"][0]["primitives"][0]["attributes"];
+        EXPECT_EQ(attributes.contains("TEXCOORD_1"), c.second_uv_set);
+        EXPECT_EQ(attributes.contains("COLOR_0"), c.colors);
+        EXPECT_EQ(attributes.contains("_NIGHT_COLOR"), c.second_uv_set) << "the model with two UV sets has night colours";
+        Placed placed;
+        place(g, g.doc["scenes"][0]["nodes"][0], Matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, placed);
+        EXPECT_EQ(placed.mesh_nodes, c.mesh_nodes);
+        for (const json& image : g.doc.value("images", json::array())) {
+            const json& view = g.doc["bufferViews"][image["bufferView"].get<int>()];
+            EXPECT_EQ(g.bin.substr(view["byteOffset"].get<std::size_t>(), 4), "\x89PNG");
+        }
+    }
+    // The hierarchy's materials as the MTL names them, colours made linear, samplers from the textures.
+    Gltf g = read_glb(folder.path / "hierarchy.dff.glb");
+    EXPECT_EQ(g.doc["materials"][0]["name"], "paint");
+    EXPECT_EQ(g.doc["materials"][1]["name"], "material_0_1");
+    EXPECT_NEAR(g.doc["materials"][1]["pbrMetallicRoughness"]["baseColorFactor"][1].get<double>(), 0.127438, 1e-5);
+    EXPECT_EQ(g.doc["samplers"][0], (json{{"minFilter", 9987}, {"magFilter", 9729}, {"wrapS", 33648}, {"wrapT", 33648}}));
+    EXPECT_EQ(g.doc["samplers"][1], (json{{"minFilter", 9728}, {"magFilter", 9728}, {"wrapS", 33071}, {"wrapT", 33071}}));
+    // The red corner's linear colour, and its alpha as stored.
+    const std::vector<double> colors = numbers(g, g.doc["meshes"][0]["primitives"][0]["attributes"]["COLOR_0"]);
+    EXPECT_EQ(colors[0], 1.0);
+    EXPECT_EQ(colors[12], std::round(0.502886 * 65535) / 65535) << "sRGB 188";
+    EXPECT_NEAR(colors[11], 128 / 255.0, 1e-9);
+}
+
+TEST_F(GltfOutput, DoubtsOfABrokenModelGoToTheRootNode) {
+    for (GltfTestModel& m : gltf_test_models())
+        if (m.name == "broken-chains") folder.write("broken.dff", build_model(m.model));
+    ProgramRun run = cli({"-b", "structure", "-f", "glb", "broken.dff"});
+    EXPECT_EQ(run.exit_status, 1) << run.err;
+    EXPECT_NE(run.err.find("structure found doubtful output (frame 1: its chain of parents breaks at frame 1"),
+              std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("kept in " + (folder.path / "broken.dff.glb").string()), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(folder.path / "broken.dff.obj"));
+    Gltf g = read_glb(folder.path / "broken.dff.glb");
+    check_accessors(g);
+    const json& root = g.doc["nodes"][g.doc["scenes"][0]["nodes"][0].get<int>()];
+    const std::vector<std::string> doubts = root["extras"]["doubts"];
+    ASSERT_EQ(doubts.size(), 5u);
+    EXPECT_EQ(doubts[2], "frame 3: its chain of parents breaks at frame 9: placed without the rest of the chain");
+    EXPECT_EQ(doubts[3], "geometry_1: triangle 2 (0, 1, 9) has a vertex index at or past the vertex count 4, left out");
+    EXPECT_EQ(doubts[4], "atomic 4 (atomic_4): its frame 7 is out of range: placed in its own space");
+    // Every frame hangs from the root: none is lost, none is its own ancestor.
+    EXPECT_EQ(root["children"].size(), 5u);
+    Placed placed;
+    place(g, g.doc["scenes"][0]["nodes"][0], Matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, placed);
+    EXPECT_EQ(placed.triangles, 2u + 2u + 2u + 2u + 2u);
+}
+
+TEST_F(GltfOutput, PublicCorpusMatchesTheObjOutput) {
+    const fs::path corpus = VORLUND_CORPUS_DIR;
+    if (!fs::exists(corpus / "cube.dff")) GTEST_SKIP() << "no public corpus at " << corpus;
+    for (const char* name : {"cube.dff", "donut.dff", "monkey.dff", "large-input.dff", "object.dff", "torus.dff"}) {
+        SCOPED_TRACE(name);
+        fs::create_symlink(corpus / name, folder.path / name);
+        convert_and_check(name);
+    }
+}
+
+TEST_F(GltfOutput, FormatRulesOfTheCommandLine) {
+    folder.write("quad.dff", build_model(single_geometry_model(quad_geometry())));
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* told;
+        std::vector<const char*> files;  // written beside the model
+    } cases[] = {
+        {{"-f", "glb", "-b", "go1", "quad.dff"}, 2, "cannot be used with a search strategy", {}},
+        {{"-f", "obj,stl", "quad.dff"}, 2, "unknown format 'stl'", {}},
+        {{"--inspect", "-f", "glb", "quad.dff"}, 2, "option '--format' cannot be used with '--inspect'", {}},
+        {{"-f", "glb", "quad.dff"}, 0, "structure converted it clean into ", {"quad.dff.glb"}},
+        {{"--format=gltf", "-b", "structure", "quad.dff"}, 0, ".gltf, ", {"quad.dff.gltf", "quad.dff.bin"}},
+        // Only a search strategy converts the crate: its OBJ file, and no glTF.
+        {{"-f", "glb", "crate.dff"}, 0, "crate.dff.obj; no glTF was made (only structure writes glTF)", {"crate.dff.obj"}},
+    };
+    fs::copy_file(fs::path(VORLUND_SOURCE_DIR) / "samples" / "crate.dff", folder.path / "crate.dff");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        for (const char* f : {"quad.dff.obj", "quad.dff.mtl", "quad.dff.glb", "quad.dff.gltf", "quad.dff.bin", "crate.dff.obj"})
+            fs::remove(folder.path / f);
+        ProgramRun run = cli(c.args);
+        EXPECT_EQ(run.exit_status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.told), std::string::npos) << run.err;
+        std::vector<std::string> files;
+        for (const auto& e : fs::directory_iterator(folder.path))
+            if (e.path().extension() != ".dff") files.push_back(e.path().filename().string());
+        std::sort(files.begin(), files.end());
+        std::vector<std::string> expected(c.files.begin(), c.files.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(files, expected);
+    }
+}
+
+}  // namespace
+
+#endif

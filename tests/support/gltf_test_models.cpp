@@ -1,0 +1,113 @@
+#include "support/gltf_test_models.h"
+
+#include "support/character_layout.h"
+
+namespace {
+
+// A texture of 2 x 2 A8R8G8B8 pixels (stored B, G, R, A) with these alphas.
+TextureLayout texture(const std::string& name, std::uint8_t a0, std::uint8_t a1) {
+    TextureLayout t;
+    t.name = name;
+    t.raster_format = 0x500;
+    t.format = 21;
+    t.width = t.height = 2;
+    t.levels = {{10, 20, 200, a0, 30, 40, 220, a1, 50, 60, 240, 255, 70, 80, 250, 255}};
+    return t;
+}
+
+FrameLayout frame(const std::string& name, std::int32_t parent, std::array<float, 12> matrix) {
+    FrameLayout f;
+    f.name = name;
+    f.parent = parent;
+    f.matrix = matrix;
+    return f;
+}
+
+// A unit quad moved along x, with prelit colours.
+GeometryLayout coloured_quad(float x) {
+    GeometryLayout g = quad_geometry();
+    g.flags |= geometry_prelit;
+    for (std::size_t i = 0; i < g.positions.size(); i += 3) g.positions[i] += x;
+    g.colors = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 128, 188, 188, 188, 255};
+    return g;
+}
+
+GltfTestModel hierarchy() {
+    GltfTestModel m{"hierarchy", {}, {texture("paint", 255, 255), texture("leaves", 0, 255), texture("glass", 100, 255)}};
+    ClumpLayout c;
+    // A quarter turn about z, then a body, a door on it, a handle on the door.
+    c.frames = {frame("car", -1, {0, 1, 0, -1, 0, 0, 0, 0, 1, 5, 0, 0}),
+                frame("door", 0, {1, 0, 0, 0, 0, 1, 0, -1, 0, 0, 2, 0}),
+                frame("handle", 1, {2, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0.5f})};
+    GeometryLayout body = coloured_quad(0);
+    body.materials = {MaterialLayout{{255, 255, 255, 255}, "paint", "", 0x2206},
+                      MaterialLayout{{200, 100, 50, 255}, "", ""}};
+    body.triangles[1].material = 1;
+    GeometryLayout door = quad_geometry();
+    door.materials = {MaterialLayout{{255, 255, 255, 255}, "leaves", "", 0x3301}};
+    GeometryLayout handle = quad_geometry();
+    handle.materials = {MaterialLayout{{255, 255, 255, 200}, "glass", "", 0x1102}};
+    c.geometries = {body, door, handle};
+    c.atomics = {{0, 0}, {1, 1}, {2, 2}, {1, 2}};  // the handle's geometry also on the door
+    m.model.clumps = {c};
+    return m;
+}
+
+GltfTestModel two_uv_sets() {
+    GltfTestModel m{"two-uv-sets", {}, {}};
+    GeometryLayout g = coloured_quad(0);
+    g.flags = geometry_positions | geometry_prelit | geometry_textured2 | uv_sets_flag(2);
+    g.normals.clear();
+    g.uvs = {0, 0, 1, 0, 1, 1, 0, 1, 0.5f, 0.5f, 0.75f, 0.5f, 0.75f, 0.75f, 0.5f, 0.75f};
+    // Night colours beside the day ones.
+    g.plugins.push_back(night_colors_plugin({10, 10, 40, 255, 20, 20, 60, 255, 30, 30, 80, 255, 255, 200, 0, 255}));
+    g.materials = {MaterialLayout{{128, 128, 128, 255}, "body", ""}};
+    m.model = single_geometry_model(g);
+    return m;
+}
+
+GltfTestModel several_clumps() {
+    GltfTestModel m{"clumps", {}, {}};
+    for (int i = 0; i < 3; ++i) {
+        ClumpLayout c;
+        c.frames = {frame("part", -1, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, static_cast<float>(i)})};
+        c.geometries = {coloured_quad(static_cast<float>(i))};
+        c.atomics = {{0, 0}};
+        m.model.clumps.push_back(c);
+    }
+    return m;
+}
+
+GltfTestModel unused_geometry() {
+    GltfTestModel m{"unused-geometry", {}, {}};
+    ClumpLayout c;
+    c.frames = {frame("root", -1, {1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 2, 3})};
+    GeometryLayout spare = quad_geometry();
+    spare.materials.clear();  // its triangles use material 0, which it lacks
+    c.geometries = {quad_geometry(), spare};
+    c.atomics = {{0, 0}};
+    m.model.clumps = {c};
+    return m;
+}
+
+// Doubtful: parents in a circle, a parent out of range, an atomic's frame out
+// of range, a triangle past the vertex count.
+GltfTestModel broken_chains() {
+    GltfTestModel m{"broken-chains", {}, {}};
+    ClumpLayout c;
+    c.frames = {frame("root", -1, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}), frame("left", 2, {1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0}),
+                frame("right", 1, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0}), frame("lost", 9, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1})};
+    GeometryLayout bent = quad_geometry();
+    bent.triangles.push_back({0, 1, 9, 0});
+    c.geometries = {quad_geometry(), bent};
+    c.atomics = {{0, 0}, {1, 1}, {2, 0}, {3, 0}, {7, 0}};
+    m.model.clumps = {c};
+    return m;
+}
+
+}  // namespace
+
+std::vector<GltfTestModel> gltf_test_models() {
+    GltfTestModel character{"character", character_model({}).model, {}};
+    return {hierarchy(), two_uv_sets(), several_clumps(), unused_geometry(), broken_chains(), character};
+}

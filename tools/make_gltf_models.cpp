@@ -1,0 +1,33 @@
+// make_gltf_models: writes the small models of the glTF tests into a folder,
+// each with its texture dictionary where it has one, for the validator's check.
+// Usage: make_gltf_models FOLDER
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "support/gltf_test_models.h"
+
+namespace {
+
+bool write(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_gltf_models FOLDER\n");
+        return 2;
+    }
+    const std::filesystem::path folder = argv[1];
+    std::filesystem::create_directories(folder);
+    for (const GltfTestModel& m : gltf_test_models()) {
+        if (!write(folder / (m.name + ".dff"), build_model(m.model))) return 1;
+        if (!m.textures.empty() && !write(folder / (m.name + ".txd"), build_dictionary(m.textures))) return 1;
+    }
+    return 0;
+}
