@@ -7,8 +7,8 @@
 #include "cli/doubt_reasons.h"
 #include "cli/model_check.h"
 #include "cli/model_textures.h"
-#include "cli/obj_rewrite.h"
 #include "cli/output_place.h"
+#include "cli/vertices_first_output.h"
 #include "control/commands.h"
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
@@ -25,6 +25,21 @@ bool shown(const std::vector<std::string>& boxes, const char* text) {
 }
 
 void press(int button_id) { handle_command(nullptr, static_cast<std::uintptr_t>(button_id)); }
+
+// The engine writes each group's v lines after the faces that use them; most
+// importers read in one pass and would drop every face. So go1..go4's text is
+// written vertices first as it is made, unless the window's text is asked
+// for; structure writes its vertices first already. false when the text could
+// not be held to be reordered.
+bool press_vertices_first(int button_id, bool exact_text) {
+    if (exact_text || button_id == id_structure) {
+        press(button_id);
+        return true;
+    }
+    VerticesFirstOutput reordered;
+    press(button_id);
+    return !reordered.out_of_memory();
+}
 
 // Why each pressed button was doubtful, taken while its box was up: in auto,
 // the OBJ text is emptied for the next button as soon as the box is gone.
@@ -82,12 +97,13 @@ struct ButtonRun {
     std::vector<int> order;               // the buttons to press, in turn
     std::size_t tried = 0;                // index of the last one pressed; order.size() when all were doubtful
     bool write_failed = false;
+    bool too_large_to_reorder = false;
     bool structure_made_geometry = false;
     std::vector<std::string> rejections;  // why each doubtful button was, in order
     int used() const { return order[tried < order.size() ? tried : order.size() - 1]; }
 };
 
-ButtonRun press_buttons(int button_id) {
+ButtonRun press_buttons(int button_id, bool exact_text) {
     DoubtWatch watch;
     ButtonRun run;
     run.order = {button_id};
@@ -96,12 +112,15 @@ ButtonRun press_buttons(int button_id) {
     for (; run.tried < run.order.size(); ++run.tried) {
         watch.next_button();
         watch.button = run.order[run.tried];
-        press(watch.button);
+        const bool reordered = press_vertices_first(watch.button, exact_text);
+        // Text emptied for the next button does not count.
+        run.too_large_to_reorder = !reordered && !conversion_state.output_open;
         std::vector<std::string> boxes = take_box_texts();
         if (shown(boxes, text_write_error)) {
             run.write_failed = true;
             break;
         }
+        if (run.too_large_to_reorder) break;
         if (watch.button == id_structure) run.structure_made_geometry = structure_geometries_written() > 0;
         if (shown(boxes, text_doubtful))
             run.rejections.push_back(watch.reason());
@@ -117,15 +136,6 @@ std::string auto_rejections(const ButtonRun& run) {
     for (std::size_t i = 0; i < run.rejections.size() && i < run.order.size(); ++i)
         text += std::string(i ? "; " : "") + button_name(run.order[i]) + ": " + run.rejections[i];
     return text;
-}
-
-// The engine writes each group's v lines after the faces that use them; most
-// importers read in one pass and would drop every face. Empty when done.
-std::string vertices_first(const ModelJob& job, int used) {
-    std::string error;
-    // structure writes its vertices first already.
-    if (job.exact_text || used == id_structure || rewrite_vertices_first(output_file_path(), error)) return "";
-    return "could not put the vertices first: " + error;
 }
 
 // structure's MTL file goes with its OBJ text once that is kept. Empty when done.
@@ -166,19 +176,19 @@ ModelOutcome finish(const ModelJob& job, const ButtonRun& run) {
     const std::string& model = job.model_path;
     const std::string obj = output_file_path();
     if (run.write_failed) return model_failed(model, "could not write " + obj);
+    if (run.too_large_to_reorder)
+        return model_failed(model, "not enough memory to put the vertices of a group first in " + obj);
     if (run.tried == run.order.size()) return none_clean(job, run);
     if (std::string why = load_failure(model); !why.empty()) return model_failed(model, why);
     const int used = run.used();
     if (std::string why = keep_structure_mtl(used); !why.empty()) return model_failed(model, why);
     if (conversion_state.had_errors) {
         if (job.button_id == 0) return model_failed(model, "could not empty " + obj + " for the next button");
-        if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
         std::string why = run.rejections.empty() ? "doubtful" : run.rejections.back();
         say(model + ": " + button_name(used) + " found doubtful output (" + why + "), kept in " + obj);
         keep_textures(job, used);
         return ModelOutcome::doubtful;
     }
-    if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
     if (!job.quiet) say(model + ": " + button_name(used) + " converted it clean into " + obj);
     keep_textures(job, used);
     return ModelOutcome::clean;
@@ -207,7 +217,7 @@ ModelOutcome convert_model(const ModelJob& job) {
                                                     system_error_text(errno_at_last_box()) + ")");
         return model_failed(job.model_path, "cannot enter its folder");
     }
-    ModelOutcome outcome = finish(job, press_buttons(job.button_id));
+    ModelOutcome outcome = finish(job, press_buttons(job.button_id, job.exact_text));
     if (outcome == ModelOutcome::failed) leftovers.remove_created();
     return outcome;
 }
