@@ -10,12 +10,11 @@ void VerticesFirstText::take(const char* bytes, std::size_t count) {
         planner_.feed(bytes, count);
         const std::uint64_t settled = planner_.settled();
         write_settled(settled, planner_.take_moves(), piece);
-        if (held_.capacity() < first_buffer) held_.reserve(first_buffer);
         hold_rest(settled, piece);
     } catch (const std::bad_alloc&) {
         // A model can make a group of up to some 1.2 GB; a 32-bit process may not find the room.
         out_of_memory_ = true;
-        std::vector<char>().swap(held_);
+        held_ = HeldText();
     }
 }
 
@@ -46,7 +45,7 @@ void VerticesFirstText::write_range(std::uint64_t from, std::uint64_t to, const 
     if (from >= to) return;
     if (from < piece.at) {
         std::uint64_t stop = to < piece.at ? to : piece.at;
-        write_(held_.data() + (from - held_from_), static_cast<std::size_t>(stop - from));
+        held_.read(static_cast<std::size_t>(from - held_from_), static_cast<std::size_t>(stop - held_from_), write_);
         from = stop;
     }
     if (from < to) write_(piece.bytes + (from - piece.at), static_cast<std::size_t>(to - from));
@@ -55,10 +54,11 @@ void VerticesFirstText::write_range(std::uint64_t from, std::uint64_t to, const 
 void VerticesFirstText::hold_rest(std::uint64_t settled, const Piece& piece) {
     if (settled >= piece.at) {
         // Passing text leaves a cut line at most; a held group grows from here.
-        held_.assign(piece.bytes + (settled - piece.at), piece.bytes + piece.count);
+        held_.clear();
+        held_.append(piece.bytes + (settled - piece.at), static_cast<std::size_t>(piece.at + piece.count - settled));
     } else {
-        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(settled - held_from_));
-        held_.insert(held_.end(), piece.bytes, piece.bytes + piece.count);
+        held_.drop_front(static_cast<std::size_t>(settled - held_from_));
+        held_.append(piece.bytes, piece.count);
     }
     held_from_ = settled;
     if (held_.size() > most_held_) most_held_ = held_.size();

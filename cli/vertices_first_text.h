@@ -12,13 +12,14 @@
 #include <functional>
 #include <vector>
 
+#include "cli/held_text.h"
 #include "cli/vertex_move_planner.h"
 
 class VerticesFirstText {
 public:
     using Write = std::function<void(const char* bytes, std::size_t count)>;
-    // Room for this much held text is taken at the first piece; more when a group needs it.
-    static constexpr std::size_t first_buffer = 1 << 20;
+    // Room for this much held text is taken at first; more, a block at a time, when a group needs it.
+    static constexpr std::size_t first_buffer = HeldText::block_size;
 
     explicit VerticesFirstText(Write write) : write_(std::move(write)) {}
 
@@ -46,7 +47,7 @@ private:
 
     Write write_;
     VertexMovePlanner planner_;
-    std::vector<char> held_;        // the text from held_from_ up to the current piece
+    HeldText held_;                 // the text from held_from_ up to the current piece
     std::uint64_t held_from_ = 0;
     std::uint64_t taken_ = 0;       // bytes taken so far
     bool out_of_memory_ = false;
