@@ -52,6 +52,12 @@ grep -E "Maximum resident set size|Elapsed \(wall clock\)" "$models/time.txt"
 if [ -x "$cli" ]; then
   echo "=== whole program runs on the 120 MB models: default text against --exact-text (median of $repeats runs)"
   build/release/tools/bench_whole_runs "$cli" "$models" "$repeats"
+  if [ -d /dev/shm ]; then
+    echo "=== the same, the OBJ files written to memory (/dev/shm), the disk left out"
+    shm=$(mktemp -d /dev/shm/vorlund-bench.XXXXXX)
+    build/release/tools/bench_whole_runs "$cli" "$models" "$repeats" 120 "$shm"
+    rm -rf "$shm"
+  fi
 fi
 
 echo "=== the structure conversion of a 40 MB model of many geometries (median of $repeats runs)"

@@ -2,8 +2,10 @@
 // conversion, its default (vertices-first) text next to --exact-text, side by
 // side on the same model, with the peak resident size of each.
 //
-// Usage: bench_whole_runs PROGRAM FOLDER [REPEATS [SIZE_MB]]
-//   converts every FOLDER/goN-<SIZE_MB>mb.dff (120 unless told) with its own
+// Usage: bench_whole_runs PROGRAM FOLDER [REPEATS [SIZE_MB [OUTPUT_FOLDER]]]
+//   converts every FOLDER/goN-<SIZE_MB>mb.dff (120 unless told), its OBJ file
+//   beside it or in OUTPUT_FOLDER (-o; a memory file system there leaves the
+//   disk out of the figures, which on a shared machine it can swamp), with its own
 //   button, REPEATS times each way (default 3), alternately; shows the median
 //   wall time, the ratio, the median processor time (user and system; on a
 //   shared machine the steadier figure) and the largest peak resident size.
@@ -104,14 +106,15 @@ double median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3 || argc > 5) {
-        std::fprintf(stderr, "usage: bench_whole_runs PROGRAM FOLDER [REPEATS [SIZE_MB]]\n");
+    if (argc < 3 || argc > 6) {
+        std::fprintf(stderr, "usage: bench_whole_runs PROGRAM FOLDER [REPEATS [SIZE_MB [OUTPUT_FOLDER]]]\n");
         return 2;
     }
     const std::string program = fs::absolute(argv[1]).string();
     const fs::path folder = argv[2];
     const int repeats = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
     const std::string size = argc > 4 ? argv[4] : "120";
+    const fs::path output = argc > 5 ? fs::absolute(argv[5]) : fs::path();
 
     std::printf("| Strategy | Model MB | OBJ MB | --exact-text s | default s | Ratio | --exact-text CPU s | "
                 "default CPU s | CPU ratio | --exact-text peak MiB | default peak MiB | Largest group MiB |\n");
@@ -120,9 +123,13 @@ int main(int argc, char** argv) {
     for (const char* button : {"go1", "go2", "go3", "go4"}) {
         const fs::path model = fs::absolute(folder / (std::string(button) + "-" + size + "mb.dff"));
         if (!fs::exists(model)) continue;
-        const fs::path obj = model.string() + ".obj";
-        const std::vector<std::string> exact = {"-q", "--exact-text", "-b", button, model.string()};
-        const std::vector<std::string> reordered = {"-q", "-b", button, model.string()};
+        const fs::path obj = output.empty() ? fs::path(model.string() + ".obj")
+                                            : output / (model.filename().string() + ".obj");
+        std::vector<std::string> exact = {"-q", "--exact-text", "-b", button, model.string()};
+        std::vector<std::string> reordered = {"-q", "-b", button, model.string()};
+        if (!output.empty()) {
+            for (auto* args : {&exact, &reordered}) args->insert(args->begin(), {"-o", output.string()});
+        }
         // One untimed run brings the model into the page cache and gives the text.
         if (run_program(program, exact).status != 0) {
             std::fprintf(stderr, "bench_whole_runs: %s does not convert clean with %s\n", model.c_str(), button);
