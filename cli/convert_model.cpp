@@ -8,8 +8,8 @@
 #include "cli/doubt_reasons.h"
 #include "cli/model_check.h"
 #include "cli/model_textures.h"
-#include "cli/obj_rewrite.h"
 #include "cli/output_place.h"
+#include "cli/vertices_first_output.h"
 #include "control/commands.h"
 #include "control/gltf_output.h"
 #include "control/structure_conversion.h"
@@ -28,6 +28,20 @@ bool shown(const std::vector<std::string>& boxes, const char* text) {
 }
 
 void press(int button_id) { handle_command(nullptr, static_cast<std::uintptr_t>(button_id)); }
+
+// The engine writes each group's v lines after the faces that use them; most
+// importers read in one pass and would drop every face. So go1..go4's text is
+// written vertices first as it is made, unless the window's text is asked
+// for. false when the text could not be held to be reordered.
+bool press_vertices_first(int button_id, bool exact_text) {
+    if (exact_text) {
+        press(button_id);
+        return true;
+    }
+    VerticesFirstOutput reordered;
+    press(button_id);
+    return !reordered.out_of_memory();
+}
 
 // Why each pressed button was doubtful, taken while its box was up: in auto,
 // the OBJ text is emptied for the next button as soon as the box is gone.
@@ -93,6 +107,7 @@ struct ButtonRun {
     std::size_t tried = 0;                // index of the last one pressed; order.size() when all were doubtful
     bool write_failed = false;
     std::string refusal;                  // the box of a strategy that refused the model by its first byte
+    bool too_large_to_reorder = false;
     bool structure_made_geometry = false;
     std::vector<std::string> rejections;  // why each doubtful button was, in order
     StructureResult structure;            // what structure found, when it was pressed
@@ -108,10 +123,13 @@ StructureRequest structure_request(const ModelJob& job) {
     return request;
 }
 
-// Presses the button; structure runs as the job asks, and tells what it found in result.
-void press_for(const ModelJob& job, int button_id, StructureResult& result) {
-    if (button_id == id_structure) run_structure_conversion(nullptr, structure_request(job), result);
-    else press(button_id);
+// Presses the button; structure runs as the job asks (it writes its vertices
+// first already), and tells what it found in result. false when a strategy's
+// text could not be held to be put vertices first.
+bool press_for(const ModelJob& job, int button_id, StructureResult& result) {
+    if (button_id != id_structure) return press_vertices_first(button_id, job.exact_text);
+    run_structure_conversion(nullptr, structure_request(job), result);
+    return true;
 }
 
 // The Open again, for the next button: a strategy that refused the model
@@ -134,12 +152,15 @@ ButtonRun press_buttons(const ModelJob& job) {
     for (; run.tried < run.order.size(); ++run.tried) {
         watch.next_button();
         watch.button = run.order[run.tried];
-        press_for(job, watch.button, run.structure);
+        const bool reordered = press_for(job, watch.button, run.structure);
+        // Text emptied for the next button does not count.
+        run.too_large_to_reorder = !reordered && !conversion_state.output_open;
         std::vector<std::string> boxes = take_box_texts();
         if (shown(boxes, text_write_error)) {
             run.write_failed = true;
             break;
         }
+        if (run.too_large_to_reorder) break;
         if (watch.button == id_structure) run.structure_made_geometry = run.structure.geometries_written > 0;
         // A clump after other chunks: structure reads it, the strategies refuse it.
         if (watch.button != id_structure && !boxes.empty() && !conversion_state.output_open &&
@@ -170,15 +191,6 @@ std::string auto_rejections(const ButtonRun& run) {
     for (std::size_t i = 0; i < run.rejections.size() && i < run.order.size(); ++i)
         text += std::string(i ? "; " : "") + button_name(run.order[i]) + ": " + run.rejections[i];
     return text;
-}
-
-// The engine writes each group's v lines after the faces that use them; most
-// importers read in one pass and would drop every face. Empty when done.
-std::string vertices_first(const ModelJob& job, int used) {
-    std::string error;
-    // structure writes its vertices first already.
-    if (job.exact_text || used == id_structure || rewrite_vertices_first(output_file_path(), error)) return "";
-    return "could not put the vertices first: " + error;
 }
 
 // structure's MTL file goes with its OBJ text once that is kept. Empty when done.
@@ -280,18 +292,18 @@ ModelOutcome finish(const ModelJob& job, ButtonRun run) {
     if (!run.refusal.empty())
         return model_failed(model, std::string(button_name(run.used())) + " refuses it (" + run.refusal +
                                        "): its clump follows other chunks, which only structure reads");
+    if (run.too_large_to_reorder)
+        return model_failed(model, "not enough memory to put the vertices of a group first in " + obj);
     if (run.tried == run.order.size()) return none_clean(job, run);
     if (std::string why = load_failure(model); !why.empty()) return model_failed(model, why);
     const int used = run.used();
     if (std::string why = keep_structure_mtl(job, run, used); !why.empty()) return model_failed(model, why);
     if (conversion_state.had_errors) {
         if (job.button_id == 0) return model_failed(model, "could not empty " + obj + " for the next button");
-        if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
         std::string why = run.rejections.empty() ? "doubtful" : run.rejections.back();
         return keep(job, run, used, model + ": " + button_name(used) + " found doubtful output (" + why + "), kept in ",
                     true, ModelOutcome::doubtful);
     }
-    if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
     return keep(job, run, used, model + ": " + button_name(used) + " converted it clean into ", !job.quiet,
                 ModelOutcome::clean);
 }

@@ -26,8 +26,8 @@ struct ModelJob {
 // Converts the model with the job's button, or for auto with structure, then
 // go1 to go4 in turn on the emptied OBJ file until one is clean; when none is,
 // structure's doubtful output is kept if it made any geometry. Unless
-// exact_text, text left by go1..go4 is rewritten with each group's vertices
-// first. A model bound to fail
+// exact_text, go1..go4's text is written with each group's vertices first.
+// A model bound to fail
 // (missing, empty, unreadable, too large, not a model, a folder) is not
 // opened; a failed conversion removes the OBJ and MTL files it created.
 // Once structure's output is kept, its textures are written beside the OBJ

@@ -8,16 +8,32 @@
 
 ObjOutputBuffer obj_output_buffer;
 
+namespace {
+
+void hand_on(const char* bytes, unsigned count) {
+    if (obj_output_buffer.sink)
+        obj_output_buffer.sink->take(bytes, count);
+    else
+        std::fwrite(bytes, 1, count, conversion_state.output);
+}
+
+}  // namespace
+
 void flush_output() {
     if (obj_output_buffer.used == 0) return;
-    std::fwrite(obj_output_buffer.bytes, 1, obj_output_buffer.used, conversion_state.output);
+    hand_on(obj_output_buffer.bytes, obj_output_buffer.used);
     obj_output_buffer.used = 0;
+}
+
+void set_output_sink(const ObjOutputSink* sink) {
+    flush_output();
+    obj_output_buffer.sink = sink;
 }
 
 void put_bytes(const char* bytes, unsigned count) {
     if (count > obj_output_capacity) {
         flush_output();
-        std::fwrite(bytes, 1, count, conversion_state.output);
+        hand_on(bytes, count);
         return;
     }
     std::memcpy(reserve_output(count), bytes, count);

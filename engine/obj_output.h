@@ -9,15 +9,26 @@
 
 constexpr unsigned obj_output_capacity = 256 * 1024;
 
+// A taker of the gathered text in place of the stream, for a program that
+// wants the text in another order; the window writes straight to the stream.
+struct ObjOutputSink {
+    void (*take)(const char* bytes, unsigned count);  // the next piece, in order
+    void (*end_of_run)();                             // the outermost run's text is all taken
+};
+
 struct ObjOutputBuffer {
-    unsigned used;  // bytes gathered and not yet handed to the stream
-    int holding;    // 1 while a strategy runs: text waits until the buffer is full
+    unsigned used;               // bytes gathered and not yet handed on
+    int holding;                 // 1 while a strategy runs: text waits until the buffer is full
+    const ObjOutputSink* sink;   // null: the text goes to the output stream
     char bytes[obj_output_capacity];
 };
 extern ObjOutputBuffer obj_output_buffer;
 
-// Hands everything gathered to the output stream.
+// Hands everything gathered to the output stream, or to the sink when one is set.
 void flush_output();
+
+// Null restores the stream.
+void set_output_sink(const ObjOutputSink* sink);
 
 // Room for up to room bytes (at most obj_output_capacity) at the end of the
 // text; write into it, then commit what was written.
@@ -48,6 +59,7 @@ void run_gathered(Run&& run) {
     run();
     flush_output();
     obj_output_buffer.holding = was_holding;
+    if (!was_holding && obj_output_buffer.sink) obj_output_buffer.sink->end_of_run();
 }
 
 // show_error_box after handing the text so far to the stream: while the box

@@ -2,7 +2,9 @@
 # Speed of whole conversions: generates the large synthetic models (12, 40 and
 # 120 MB, one per strategy) into build/bench-models, builds the release preset,
 # times every model against the floor of reading it and writing as much text,
-# reports the peak resident size of one conversion of a 120 MB model, and
+# reports the peak resident size of one conversion of a 120 MB model, runs the
+# command line on each 120 MB model with its default text and with
+# --exact-text side by side (time and peak resident size), and
 # times a batch of 10,000 small models (build/bench-batch) with one job, with
 # one job per core and as a shell loop of one program run per model.
 # Usage: scripts/run-benchmarks.sh [REPEATS]   (default 3; the median is shown)
@@ -15,7 +17,7 @@ models=build/bench-models
 bash scripts/install-deps.sh core
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target make_large_model make_batch_models bench_conversion \
-  bench_structure time_texture_extract
+  bench_whole_runs bench_structure time_texture_extract
 cli=build/release/cli/vorlund-obj
 if [ -f cli/CMakeLists.txt ]; then
   cmake --build --preset release -j "$(nproc)" --target vorlund-obj
@@ -46,6 +48,17 @@ fi
 rm -f "$models/go1-120mb.dff.obj"
 echo "${measured[*]}"
 grep -E "Maximum resident set size|Elapsed \(wall clock\)" "$models/time.txt"
+
+if [ -x "$cli" ]; then
+  echo "=== whole program runs on the 120 MB models: default text against --exact-text (median of $repeats runs)"
+  build/release/tools/bench_whole_runs "$cli" "$models" "$repeats"
+  if [ -d /dev/shm ]; then
+    echo "=== the same, the OBJ files written to memory (/dev/shm), the disk left out"
+    shm=$(mktemp -d /dev/shm/vorlund-bench.XXXXXX)
+    build/release/tools/bench_whole_runs "$cli" "$models" "$repeats" 120 "$shm"
+    rm -rf "$shm"
+  fi
+fi
 
 echo "=== the structure conversion of a 40 MB model of many geometries (median of $repeats runs)"
 build/release/tools/bench_structure "$models" 40 "$repeats"

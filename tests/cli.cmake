@@ -2,7 +2,7 @@
 # command-line tests, make_samples for the check of the bundled samples.
 if(TARGET vorlund-obj)
   target_compile_definitions(vorlund_tests PRIVATE VORLUND_OBJ_PROGRAM="$<TARGET_FILE:vorlund-obj>")
-  target_link_libraries(vorlund_tests PRIVATE vorlund_obj_reorder)
+  target_link_libraries(vorlund_tests PRIVATE vorlund_vertices_first)
   add_dependencies(vorlund_tests vorlund-obj)
 endif()
 if(TARGET make_samples)

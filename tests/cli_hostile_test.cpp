@@ -195,4 +195,28 @@ TEST_F(CliHostile, FullFileSystemIsAWriteError) {
     EXPECT_FALSE(obj_left);
 }
 
+// One group of 65,535 vertices, some 4 MB of text held whole and written when
+// the group ends, onto a file system with room for 512 KB: the disk fills in
+// the middle of the held group's text.
+TEST_F(CliHostile, FullFileSystemInTheMiddleOfAHeldGroupIsAWriteError) {
+    fs::path small = folder.path / "small";
+    fs::create_directory(small);
+    if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=512k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
+    std::vector<std::uint8_t> model = clean_go1_model(65535);
+    std::FILE* f = std::fopen((folder.path / "m.dff").c_str(), "wb");
+    bool written = f && std::fwrite(model.data(), 1, model.size(), f) == model.size();
+    if (f) std::fclose(f);
+    ProgramRun run;
+    if (written) run = cli({"-v", "--button", "go1", "-o", "small", "m.dff"});
+    bool obj_left = fs::exists(small / "m.dff.obj");
+    umount(small.c_str());
+    ASSERT_TRUE(written);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.err, "vorlund-obj: <*.obj> write error!\nvorlund-obj: " + at("m.dff") +
+                           ": not converted: could not write " + at("small/m.dff.obj") +
+                           "\nvorlund-obj: 1 model: 0 clean, 0 doubtful, 1 failed\n");
+    EXPECT_FALSE(obj_left);
+}
+
 #endif

@@ -1,13 +1,15 @@
-// The command line's vertices-first rewrite of the engine's OBJ text.
+// The command line's vertices-first order of the engine's OBJ text: the moves
+// found in a whole text, and the text written in one pass as it comes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #ifdef VORLUND_OBJ_PROGRAM
 
-#include "cli/obj_reorder.h"
-#include "cli/obj_rewrite.h"
-#include "support/model_builder.h"
+#include "cli/vertex_move_planner.h"
+#include "cli/vertices_first_text.h"
+#include "support/vertices_first_reference.h"
 
 namespace {
 
@@ -23,6 +25,23 @@ std::string crlf(const std::string& text) {
     std::string out;
     for (char c : text) out += c == '\n' ? "\r\n" : std::string(1, c);
     return out;
+}
+
+// text through one writer, which must be ready for another text after each:
+// a first piece of first bytes, then pieces of rest bytes (0: all the rest).
+std::string one_pass(const std::string& text, std::size_t first, std::size_t rest = 0) {
+    static std::string written;
+    static VerticesFirstText writer([](const char* bytes, std::size_t count) { written.append(bytes, count); });
+    written.clear();
+    first = std::min(first, text.size());
+    writer.take(text.data(), first);
+    for (std::size_t at = first; at < text.size();) {
+        std::size_t n = rest ? std::min(rest, text.size() - at) : text.size() - at;
+        writer.take(text.data() + at, n);
+        at += n;
+    }
+    EXPECT_TRUE(writer.end());
+    return written;
 }
 
 std::string group(int n) { return "g submesh_" + std::to_string(n) + "_1\n#  2 verts, 1 faces\n"; }
@@ -48,6 +67,8 @@ const ReorderCase cases[] = {
      lead + "# verts at 0xd4\nv  0.5 0.0 -0.5\n" + uvs + faces + cut},
     {"cut short in the faces: nothing to move", lead + uvs + "# FIs at 0xb4\nf 1/1 2/2 1/1 \n" + cut,
      lead + uvs + "# FIs at 0xb4\nf 1/1 2/2 1/1 \n" + cut},
+    {"cut short after the UVs, then a whole group", lead + uvs + group(2) + uvs + faces + verts,
+     lead + uvs + group(2) + verts + uvs + faces},
     {"group without a block, then one with", group(1) + group(2) + uvs + faces + verts,
      group(1) + group(2) + verts + uvs + faces},
     {"v section at the very end", lead + uvs + faces + "# verts at 0xd4\nv  1 2 3\n",
@@ -66,37 +87,24 @@ const ReorderCase cases[] = {
      lead + uvs + faces + "# verts at 0xd4\nv  1 2 3"},
 };
 
+// The text written in one piece, and the plain reference that the tests over
+// whole models hold the writer against.
 TEST(ObjReorder, MovesEachRecognisedGroupsVertexSectionAheadOfItsUvs) {
-    for (const ReorderCase& c : cases) EXPECT_EQ(put_vertices_first(c.text), c.expected) << c.name;
+    for (const ReorderCase& c : cases) {
+        EXPECT_EQ(one_pass(c.text, c.text.size()), c.expected) << c.name;
+        EXPECT_EQ(vertices_first_reference(c.text), c.expected) << c.name;
+    }
 }
 
-// The file is read in pieces: a split anywhere, even inside a line's first
-// bytes or its CR LF, must find the same moves.
+// The engine hands its text on in pieces: a split anywhere, even inside a
+// line's first bytes or its CR LF, one byte at a time too, gives the same text.
 TEST(ObjReorder, PiecesSplitAnywhereFindTheSameMoves) {
     for (const ReorderCase& c : cases) {
         const std::string& t = c.text;
-        for (std::size_t split = 1; split < t.size(); ++split) {
-            VertexMovePlanner planner;
-            planner.feed(t.data(), split);
-            planner.feed(t.data() + split, t.size() - split);
-            EXPECT_EQ(apply_vertex_moves(t, planner.finish()), c.expected) << c.name << " split at " << split;
-        }
+        for (std::size_t split = 0; split <= t.size(); ++split)
+            EXPECT_EQ(one_pass(t, split), c.expected) << c.name << " split at " << split;
+        EXPECT_EQ(one_pass(t, 1, 1), c.expected) << c.name << " a byte at a time";
     }
-}
-
-TEST(ObjReorder, FileIsRewrittenInPlaceOfItselfAndLeftAloneWithNothingToMove) {
-    TempFolder folder;
-    for (const ReorderCase& c : cases) {
-        const auto path = folder.path / "m.obj";
-        folder.write("m.obj", std::vector<std::uint8_t>(c.text.begin(), c.text.end()));
-        std::string error;
-        EXPECT_TRUE(rewrite_vertices_first(path.string(), error)) << c.name << ": " << error;
-        EXPECT_EQ(read_file(path), c.expected) << c.name;
-        EXPECT_FALSE(std::filesystem::exists(folder.path / "m.obj.part")) << c.name;
-    }
-    std::string error;
-    EXPECT_FALSE(rewrite_vertices_first((folder.path / "missing.obj").string(), error));
-    EXPECT_NE(error.find("missing.obj"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -1,28 +1,35 @@
-#include "cli/obj_reorder.h"
+#include "cli/vertex_move_planner.h"
 
 #include <cstring>
+
+#include "cli/line_skip.h"
 
 namespace {
 
 enum class Kind { group, uvs_comment, verts_comment, vertex, uv, face, blank, other };
 
-bool starts_with(const char* head, std::size_t used, const char* prefix) {
-    std::size_t n = std::strlen(prefix);
-    return used >= n && std::memcmp(head, prefix, n) == 0;
+template <std::size_t N>
+bool starts_with(const char* head, std::size_t used, const char (&prefix)[N]) {
+    return used >= N - 1 && std::memcmp(head, prefix, N - 1) == 0;
 }
 
-// length counts the line end; head holds the line's first bytes.
+// length counts the line end; head holds the line's first bytes (at least one).
+// Called for every line of hundreds of megabytes: the first byte decides most.
 Kind kind_of(const char* head, std::size_t used, std::uint64_t length) {
-    if ((length == 1 && used == 1 && head[0] == '\n') ||
-        (length == 2 && used == 2 && head[0] == '\r' && head[1] == '\n'))
-        return Kind::blank;
-    if (starts_with(head, used, "g ")) return Kind::group;
-    if (starts_with(head, used, "v ")) return Kind::vertex;
-    if (starts_with(head, used, "vt ")) return Kind::uv;
-    if (starts_with(head, used, "f ")) return Kind::face;
-    if (starts_with(head, used, "# uvs at 0x")) return Kind::uvs_comment;
-    if (starts_with(head, used, "# verts at 0x")) return Kind::verts_comment;
-    return Kind::other;
+    const bool second_is_blank = used >= 2 && head[1] == ' ';
+    switch (head[0]) {
+    case 'v':
+        if (second_is_blank) return Kind::vertex;
+        return used >= 3 && head[1] == 't' && head[2] == ' ' ? Kind::uv : Kind::other;
+    case 'f': return second_is_blank ? Kind::face : Kind::other;
+    case 'g': return second_is_blank ? Kind::group : Kind::other;
+    case '#':
+        if (starts_with(head, used, "# uvs at 0x")) return Kind::uvs_comment;
+        return starts_with(head, used, "# verts at 0x") ? Kind::verts_comment : Kind::other;
+    case '\n': return length == 1 ? Kind::blank : Kind::other;
+    case '\r': return length == 2 && used == 2 && head[1] == '\n' ? Kind::blank : Kind::other;
+    default: return Kind::other;
+    }
 }
 
 // Lines that belong to one section only: seen anywhere else, the group's shape is not ours.
@@ -36,25 +43,51 @@ bool is_section_line(Kind k) {
 void VertexMovePlanner::feed(const char* bytes, std::size_t count) {
     const char* end = bytes + count;
     while (bytes < end) {
+        // The bulk of the text, the vt, f and v lines, changes nothing: skipped.
+        if (head_used_ == 0 && stage_ != Stage::lead && stage_ != Stage::tail) {
+            const WantedLines wanted = stage_ == Stage::middle  ? WantedLines::marks
+                                       : stage_ == Stage::verts ? WantedLines::not_vertices
+                                                                : WantedLines::groups;
+            const char* from = bytes;
+            bytes = skip_unwanted_lines(bytes, end, wanted);
+            offset_ += static_cast<std::size_t>(bytes - from);
+            line_start_ = offset_;
+        }
         const void* found = std::memchr(bytes, '\n', static_cast<std::size_t>(end - bytes));
         const char* stop = found ? static_cast<const char*>(found) + 1 : end;
         std::size_t piece = static_cast<std::size_t>(stop - bytes);
-        std::size_t take = sizeof head_ - head_used_;
-        if (take > piece) take = piece;
-        std::memcpy(head_ + head_used_, bytes, take);
-        head_used_ += take;
         offset_ += piece;
+        if (found && head_used_ == 0) {
+            // The whole line lies in this piece (nearly every line): no copy.
+            end_line(bytes, piece < sizeof head_ ? piece : sizeof head_, offset_);
+        } else {
+            std::size_t take = sizeof head_ - head_used_;
+            if (take > piece) take = piece;
+            std::memcpy(head_ + head_used_, bytes, take);
+            head_used_ += take;
+            if (found) end_line(head_, head_used_, offset_);
+        }
         bytes = stop;
         if (found) {
-            end_line(offset_);
             line_start_ = offset_;
             head_used_ = 0;
         }
     }
 }
 
-void VertexMovePlanner::end_line(std::uint64_t next_line) {
-    Kind kind = kind_of(head_, head_used_, next_line - line_start_);
+std::uint64_t VertexMovePlanner::settled() const {
+    bool holding = stage_ == Stage::middle || stage_ == Stage::verts || stage_ == Stage::tail;
+    return holding ? group_.uvs_line : line_start_;
+}
+
+std::vector<VertexMove> VertexMovePlanner::take_moves() {
+    std::vector<VertexMove> moves;
+    moves.swap(moves_);
+    return moves;
+}
+
+void VertexMovePlanner::end_line(const char* head, std::size_t used, std::uint64_t next_line) {
+    Kind kind = kind_of(head, used, next_line - line_start_);
     if (kind == Kind::group) {
         end_group();
         group_ = VertexMove{};
@@ -108,40 +141,12 @@ std::vector<VertexMove> VertexMovePlanner::finish() {
     // A last line without its line end cannot move: it would run into the next one.
     bool cut_line = offset_ > line_start_;
     if (cut_line) {
-        end_line(offset_);
+        end_line(head_, head_used_, offset_);
         line_start_ = offset_;
         head_used_ = 0;
     }
     std::size_t before = moves_.size();
     end_group();
     if (cut_line && moves_.size() > before && moves_.back().verts_end == offset_) moves_.pop_back();
-    std::vector<VertexMove> moves;
-    moves.swap(moves_);
-    return moves;
-}
-
-std::vector<VertexMove> plan_vertex_moves(std::string_view text) {
-    VertexMovePlanner planner;
-    planner.feed(text.data(), text.size());
-    return planner.finish();
-}
-
-std::string apply_vertex_moves(std::string_view text, const std::vector<VertexMove>& moves) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t at = 0;
-    for (const VertexMove& m : moves) {
-        auto uvs = static_cast<std::size_t>(m.uvs_line), begin = static_cast<std::size_t>(m.verts_begin),
-             end = static_cast<std::size_t>(m.verts_end);
-        out.append(text.substr(at, uvs - at));
-        out.append(text.substr(begin, end - begin));
-        out.append(text.substr(uvs, begin - uvs));
-        at = end;
-    }
-    out.append(text.substr(at));
-    return out;
-}
-
-std::string put_vertices_first(std::string_view text) {
-    return apply_vertex_moves(text, plan_vertex_moves(text));
+    return take_moves();
 }
