@@ -1,6 +1,7 @@
 #include "cli/convert_model.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "cli/console_session.h"
@@ -12,6 +13,7 @@
 #include "control/commands.h"
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
+#include "engine/source_loading.h"
 
 namespace {
 
@@ -58,11 +60,31 @@ private:
     std::string reason_;
 };
 
+// The path the engine is given: the model's file, or for an archive's entry
+// the archive's path with the entry's output name, which has no file.
+std::string engine_path(const ModelJob& job) {
+    if (job.entry.archive_data.empty()) return job.model_path;
+    return job.model_path.substr(0, job.model_path.size() - job.entry.entry_name.size()) + job.entry.file_name;
+}
+
+// The engine loads an archive entry's bytes instead of a file while this lives.
+class GivenSource {
+public:
+    explicit GivenSource(const std::vector<std::uint8_t>& bytes) { set_source_bytes(bytes.data(), bytes.size()); }
+    ~GivenSource() { set_source_bytes(nullptr, 0); }
+    GivenSource(const GivenSource&) = delete;
+    GivenSource& operator=(const GivenSource&) = delete;
+};
+
 // The failures that show before the OBJ file is opened.
-std::string problem_before_open(const ModelJob& job) {
-    if (job.model_path.size() >= source_path_capacity)
+std::string problem_before_open(const ModelJob& job, std::vector<std::uint8_t>& entry_bytes) {
+    if (engine_path(job).size() >= source_path_capacity)
         return "its path is longer than " + std::to_string(source_path_capacity - 1) + " characters";
-    if (std::string problem = model_file_problem(job.model_path); !problem.empty()) return problem;
+    if (!job.entry.archive_data.empty()) {
+        if (std::string problem = read_model_entry(job.entry.archive_data, job.entry.start, job.entry.length, entry_bytes); !problem.empty()) return problem;
+    } else if (std::string problem = model_file_problem(job.model_path); !problem.empty()) {
+        return problem;
+    }
     if (!job.output_folder.empty()) {
         if (std::string problem = make_folder(job.output_folder); !problem.empty())
             return "cannot create the folder " + job.output_folder + " (" + problem + ")";
@@ -72,9 +94,10 @@ std::string problem_before_open(const ModelJob& job) {
 
 // The window ends a model it could not load as a clean conversion; here it is
 // a failure. The file was checked before: it changed since.
-std::string load_failure(const std::string& model) {
+std::string load_failure(const ModelJob& job) {
     if (conversion_state.source_length != 0 && conversion_state.source_buffer[0] == 16) return "";
-    std::string now = model_file_problem(model);
+    if (!job.entry.archive_data.empty()) return "the model could not be loaded";
+    std::string now = model_file_problem(job.model_path);
     return now.empty() ? "the model could not be loaded" : now;
 }
 
@@ -136,8 +159,15 @@ std::string keep_structure_mtl(int used) {
 }
 
 // Only once the output is kept: a model that fails leaves no PNG file behind.
-void keep_textures(const ModelJob& job, int used) {
-    if (used == id_structure && job.textures) write_model_textures(job.model_path, job.dictionaries, job.quiet);
+// Textures in folders of their own are placed before the MTL file names them.
+void keep_textures(const ModelJob& job, int used, bool before_mtl) {
+    if (used == id_structure && job.textures && before_mtl == !job.texture_root.empty()) write_model_textures(job);
+}
+
+// structure's MTL file with its textures: those in per-dictionary folders first.
+std::string keep_structure_output(const ModelJob& job, int used) {
+    keep_textures(job, used, true);
+    return keep_structure_mtl(used);
 }
 
 // Every conversion of auto was doubtful: the OBJ file is open and empty, as
@@ -150,10 +180,10 @@ ModelOutcome none_clean(const ModelJob& job, const ButtonRun& run) {
         press(id_structure);
         set_keep_doubtful_output(0);
         if (shown(take_box_texts(), text_write_error)) return model_failed(model, "could not write " + obj);
-        if (std::string why = keep_structure_mtl(id_structure); !why.empty()) return model_failed(model, why);
+        if (std::string why = keep_structure_output(job, id_structure); !why.empty()) return model_failed(model, why);
         say(model + ": no conversion is clean (" + auto_rejections(run) + "); structure's doubtful output is kept in " +
             obj);
-        keep_textures(job, id_structure);
+        keep_textures(job, id_structure, false);
         return ModelOutcome::doubtful;
     }
     handle_close(nullptr);
@@ -167,20 +197,20 @@ ModelOutcome finish(const ModelJob& job, const ButtonRun& run) {
     const std::string obj = output_file_path();
     if (run.write_failed) return model_failed(model, "could not write " + obj);
     if (run.tried == run.order.size()) return none_clean(job, run);
-    if (std::string why = load_failure(model); !why.empty()) return model_failed(model, why);
+    if (std::string why = load_failure(job); !why.empty()) return model_failed(model, why);
     const int used = run.used();
-    if (std::string why = keep_structure_mtl(used); !why.empty()) return model_failed(model, why);
+    if (std::string why = keep_structure_output(job, used); !why.empty()) return model_failed(model, why);
     if (conversion_state.had_errors) {
         if (job.button_id == 0) return model_failed(model, "could not empty " + obj + " for the next button");
         if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
         std::string why = run.rejections.empty() ? "doubtful" : run.rejections.back();
         say(model + ": " + button_name(used) + " found doubtful output (" + why + "), kept in " + obj);
-        keep_textures(job, used);
+        keep_textures(job, used, false);
         return ModelOutcome::doubtful;
     }
     if (std::string why = vertices_first(job, used); !why.empty()) return model_failed(model, why);
     if (!job.quiet) say(model + ": " + button_name(used) + " converted it clean into " + obj);
-    keep_textures(job, used);
+    keep_textures(job, used, false);
     return ModelOutcome::clean;
 }
 
@@ -192,13 +222,18 @@ ModelOutcome model_failed(const std::string& model_path, const std::string& why)
 }
 
 ModelOutcome convert_model(const ModelJob& job) {
-    if (std::string problem = problem_before_open(job); !problem.empty()) return model_failed(job.model_path, problem);
+    std::vector<std::uint8_t> entry_bytes;
+    if (std::string problem = problem_before_open(job, entry_bytes); !problem.empty())
+        return model_failed(job.model_path, problem);
+    const bool is_entry = !job.entry.archive_data.empty();
+    std::optional<GivenSource> given;
+    if (is_entry) given.emplace(entry_bytes);
 
     // Checked before the Open replaces it: only a file made here may be removed.
     OutputLeftovers leftovers(job.obj_path);
     set_output_folder(job.output_folder);
     take_box_texts();
-    choose_next(job.model_path);
+    choose_next(engine_path(job), !is_entry);
     handle_command(nullptr, id_open);
     std::vector<std::string> boxes = take_box_texts();
     if (!conversion_state.output_open) {

@@ -1,10 +1,19 @@
 #pragma once
 // One model through the window's commands: Open, then the buttons.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 enum class ModelOutcome { clean, doubtful, failed };
+
+// A model that is an archive's entry: where its bytes lie.
+struct EntrySource {
+    std::string archive_data;  // the archive's data file; empty for a model that is a file
+    std::uint64_t start = 0, length = 0;
+    std::string entry_name;    // as the archive stores it
+    std::string file_name;     // its output's base name
+};
 
 // What to do with one model.
 struct ModelJob {
@@ -16,6 +25,10 @@ struct ModelJob {
     bool exact_text = false;    // leave go1..go4's text as the window writes it
     bool textures = true;       // structure's kept output gets its textures as PNG files
     std::vector<std::string> dictionaries;  // -t: absolute, in the order named
+    EntrySource entry;
+    // Where the PNGs go, one folder per dictionary (textures/DICTIONARY/); empty
+    // for beside the OBJ file.
+    std::string texture_root;
 };
 
 // Converts the model with the job's button, or for auto with structure, then

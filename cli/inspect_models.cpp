@@ -16,6 +16,7 @@
 #include "cli/console_session.h"
 #include "cli/model_check.h"
 #include "engine/conversion_state.h"
+#include "game/archive.h"
 #include "model/model_inspection.h"
 
 namespace {
@@ -57,18 +58,21 @@ bool well_formed(const std::string& text) {
     return text.rfind("well-formed\n", 0) == 0 || text.find("\nwell-formed\n") != std::string::npos;
 }
 
-void inspect_one(const std::string& path, InspectTally& tally) {
+void print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+void inspect_one(const ModelEntry& m, InspectTally& tally) {
+    const std::string& path = m.path;
     std::vector<std::uint8_t> bytes;
-    if (std::string why = read_model(path, bytes); !why.empty()) {
+    if (std::string why = m.in_archive() ? read_model_entry(m.archive_data, m.entry_start, m.entry_length, bytes) : read_model(path, bytes); !why.empty()) {
         say(path + ": not inspected: " + why);
         ++tally.unread;
         return;
     }
     const std::string text = inspect_model(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    const std::string header = "== " + path + "\n";
-    std::fwrite(header.data(), 1, header.size(), stdout);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    print("== " + path + "\n" + text);
     ++(well_formed(text) ? tally.well_formed : tally.damaged);
 }
 
@@ -81,7 +85,11 @@ int inspect_models(const std::vector<ModelEntry>& entries, bool quiet) {
 #endif
     InspectTally tally;
     for (const ModelEntry& m : entries) {
-        if (m.kind == ModelEntry::Kind::skipped) {
+        if (m.kind == ModelEntry::Kind::directory) {
+            print("== " + m.path + "\n" + archive_directory_text(read_archive(m.path)));
+        } else if (m.kind == ModelEntry::Kind::notice) {
+            if (!quiet) say(m.path + ": " + m.error);
+        } else if (m.kind == ModelEntry::Kind::skipped) {
             if (!quiet) say(m.path + ": " + m.error);
             ++tally.skipped;
         } else if (m.kind == ModelEntry::Kind::empty_folder) {
@@ -91,7 +99,7 @@ int inspect_models(const std::vector<ModelEntry>& entries, bool quiet) {
             say(m.path + ": " + m.error);
             ++tally.unread;
         } else {
-            inspect_one(m.path, tally);
+            inspect_one(m, tally);
         }
     }
     say(tally.summary());

@@ -11,7 +11,9 @@
 #include "cli/jobs.h"
 #include "cli/jobs_option.h"
 #include "cli/model_list.h"
+#include "cli/model_textures.h"
 #include "cli/options.h"
+#include "cli/run_context.h"
 #include "cli/worker_process.h"
 #include "control/structure_conversion.h"
 #include "control/version.h"
@@ -50,8 +52,13 @@ int main(int argc, char** argv) {
 
     start_console_session(options.verbosity == Verbosity::verbose);
     set_structure_local(options.local);
+    RunContext context = prepare_run(options);
+    set_texture_catalog(context.catalog);
     if (jobs.worker) return run_worker(options);
-    std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
+    for (const std::string& m : context.messages) say(m);
+    std::vector<ModelEntry> models = std::move(context.game_models);
+    std::vector<ModelEntry> named = list_models(options.paths, options.recursive, options.first_literal_path);
+    models.insert(models.end(), named.begin(), named.end());
     std::vector<PlannedModel> planned = plan_models(models, options);
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "engine/conversion_state.h"
+#include "game/archive.h"
 
 namespace fs = std::filesystem;
 
@@ -40,6 +41,13 @@ std::string size_problem(unsigned long long size) {
     return "";
 }
 
+std::string first_bytes_problem(const unsigned char* first, std::size_t got) {
+    if (first[0] != model_mark)
+        return "not a model file (first bytes " + hex_bytes(first, got) + "; a model starts with " +
+               hex_bytes(&model_mark, 1) + ")";
+    return "";
+}
+
 // Opens and reads the first bytes, as the engine will.
 std::string content_problem(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -49,10 +57,7 @@ std::string content_problem(const std::string& path) {
     int read_error = std::ferror(f) ? errno : 0;
     std::fclose(f);
     if (got == 0) return read_error ? system_error_text(read_error) : "empty file";
-    if (first[0] != model_mark)
-        return "not a model file (first bytes " + hex_bytes(first, got) + "; a model starts with " +
-               hex_bytes(&model_mark, 1) + ")";
-    return "";
+    return first_bytes_problem(first, got);
 }
 
 }  // namespace
@@ -86,4 +91,20 @@ std::string model_file_problem(const std::string& path) {
     if (ec) return plain_error(ec);
     std::string problem = size_problem(size);
     return problem.empty() ? content_problem(path) : problem;
+}
+
+std::string model_bytes_problem(const unsigned char* bytes, unsigned long long size) {
+    std::string problem = size_problem(size);
+    if (!problem.empty()) return problem;
+    return first_bytes_problem(bytes, static_cast<std::size_t>(size < bytes_shown ? size : bytes_shown));
+}
+
+std::string read_model_entry(const std::string& archive_data, std::uint64_t start, std::uint64_t length,
+                             std::vector<std::uint8_t>& bytes) {
+    // One byte past the limit is enough to tell a model too large.
+    const std::uint64_t wanted = length < max_model_size + 1 ? length : max_model_size + 1;
+    if (std::string why = read_archive_entry(archive_data, start, wanted, bytes); !why.empty()) return why;
+    if (length > max_model_size) return model_bytes_problem(bytes.data(), length);
+    bytes.resize(static_cast<std::size_t>(entry_content_length(bytes.data(), bytes.size())));
+    return model_bytes_problem(bytes.data(), bytes.size());
 }

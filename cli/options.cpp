@@ -118,6 +118,25 @@ bool add_texture(Options& o, const char* value, std::string& error) {
     return true;
 }
 
+bool add_item_definitions(Options& o, const char* value, std::string& error) {
+    if (value[0] == '\0') {
+        error = "option '--ide' needs a file";
+        return false;
+    }
+    o.item_definitions.push_back(value);
+    return true;
+}
+
+bool set_game(Options& o, const char* value, std::string& error) {
+    std::error_code ec;
+    if (value[0] == '\0' || !std::filesystem::is_directory(value, ec)) {
+        error = std::string("option '--game' needs the game's folder; '") + value + "' is none";
+        return false;
+    }
+    o.game_dir = value;
+    return true;
+}
+
 const OptionRow option_table[] = {
     {'b', "button", "a button (structure, go1, go2, go3, go4 or auto)", set_button},
     {0, "recursive", nullptr, [](Options& o, const char*, std::string&) { return o.recursive = true; }},
@@ -134,6 +153,8 @@ const OptionRow option_table[] = {
     {0, "extract", nullptr, [](Options& o, const char*, std::string&) { return o.extract = true; }},
     {0, "exact-text", nullptr, [](Options& o, const char*, std::string&) { return o.exact_text = true; }},
     {0, "local", nullptr, [](Options& o, const char*, std::string&) { return o.local = true; }},
+    {0, "ide", "an item definition file", add_item_definitions},
+    {0, "game", "the game's folder", set_game},
 };
 
 const OptionRow* row_for_long(const std::string& name) {
@@ -258,6 +279,7 @@ std::string mode_conflict(const Options& o) {
         {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {o.recursive && o.extract, "--recursive", false},
+        {!o.item_definitions.empty(), "--ide", false},  {!o.game_dir.empty(), "--game", false},
     };
     for (const auto& c : conversion_options)
         if (c.given && !(o.extract && c.allowed_with_extract))
@@ -270,7 +292,11 @@ std::string mode_conflict(const Options& o) {
 int parse_options(int argc, char** argv, Options& options, std::string& error) {
     if (!ArgumentWalk(argc, argv, options, error).run()) return 0;
     if (options.help || options.version) return 1;
-    if (options.paths.empty()) {
+    if (!options.game_dir.empty() && options.output_dir.empty()) {
+        error = "option '--game' needs '--output-dir': nothing is written into the game's folder";
+        return 0;
+    }
+    if (options.paths.empty() && options.game_dir.empty()) {
         error = options.extract ? "no texture dictionary named" : "no model or folder named";
         return 0;
     }

@@ -88,6 +88,30 @@ bool write_structure_mtl(std::string& mtl_path) {
     return write_text_file(mtl_path, mtl_text);
 }
 
+void place_structure_textures(const std::map<std::string, std::string>& path_of) {
+    std::string text;
+    std::size_t pos = 0;
+    while (pos < mtl_text.size()) {
+        std::size_t end = mtl_text.find('\n', pos);
+        end = end == std::string::npos ? mtl_text.size() : end + 1;
+        std::string line = mtl_text.substr(pos, end - pos);
+        pos = end;
+        for (const char* map : {"map_Kd ", "map_d "}) {
+            const std::string prefix = map;
+            if (line.compare(0, prefix.size(), prefix) != 0) continue;
+            std::string file = line.substr(prefix.size());
+            const bool ends_line = !file.empty() && file.back() == '\n';
+            if (ends_line) file.pop_back();
+            std::string key = file;
+            for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            auto it = path_of.find(key);
+            if (it != path_of.end()) line = prefix + it->second + (ends_line ? "\n" : "");
+        }
+        text += line;
+    }
+    mtl_text = std::move(text);
+}
+
 std::string mtl_file_name_for(const std::string& obj_file_name) {
     const std::string extension = ".obj";
     if (obj_file_name.size() >= extension.size() &&

@@ -4,6 +4,7 @@
 // commands load, limit and report it as they do the buttons.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ const std::string& structure_first_doubt();
 // output is kept: a conversion passed over leaves no MTL file behind. mtl_path
 // tells where; false when it could not be written.
 bool write_structure_mtl(std::string& mtl_path);
+
+// Makes the last conversion's MTL map lines name the PNG files where they were
+// placed: path_of maps a PNG file name in lower case (as a map line names it)
+// to the path to name instead, relative to the MTL file. Before write_structure_mtl.
+void place_structure_textures(const std::map<std::string, std::string>& path_of);
 
 // The MTL file beside an OBJ file: house.dff.obj gives house.dff.mtl.
 std::string mtl_file_name_for(const std::string& obj_file_name);
