@@ -118,8 +118,8 @@ Tally convert_in_order(const std::vector<ModelEntry>& entries, const std::vector
         }
         ++tally.models;
         if (!m.error.empty()) {
-            say(m.path + ": " + m.error);
-            ++tally.failed;
+            if (m.in_archive()) tally.count(model_failed(m.path, m.error));
+            else say(m.path + ": " + m.error), ++tally.failed;
             continue;
         }
         if (!planned[i].convert) {

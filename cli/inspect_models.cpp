@@ -96,7 +96,7 @@ int inspect_models(const std::vector<ModelEntry>& entries, bool quiet) {
             say(m.path + ": " + m.error);
             ++tally.empty_folders;
         } else if (++tally.models; !m.error.empty()) {
-            say(m.path + ": " + m.error);
+            say(m.path + ": " + (m.in_archive() ? "not inspected: " : "") + m.error);
             ++tally.unread;
         } else {
             inspect_one(m, tally);

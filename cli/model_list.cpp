@@ -129,7 +129,7 @@ void add_archive_models(const std::string& archive, const ArchiveDirectory& dire
         m.entry_name = e.name;
         m.archive_folder = folder;
         m.file_name = entry_file_name(e.name, i, taken);
-        if (!e.damage.empty()) m.error = "not converted: " + e.damage;
+        m.error = e.damage;
         const bool repeated = m.file_name != texture_file_stem(e.name) && !texture_file_stem(e.name).empty() &&
                               !same_name(m.file_name, texture_file_stem(e.name));
         out.push_back(std::move(m));

@@ -16,6 +16,7 @@ struct ModelEntry {
     };
     std::string path;   // absolute, links kept as named (a missing name: as named)
     std::string error;  // why it cannot be converted or was skipped; empty for a model to convert
+                        // (an archive's entry: its damage, told as why it is not converted or inspected)
     Kind kind = Kind::model;
     // The model's folder relative to the named folder it was found in, with
     // generic separators; empty for a named file or a model at the named folder's top.

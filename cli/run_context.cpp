@@ -56,8 +56,9 @@ struct GameFiles {
 fs::path game_file(GameFiles& game, const std::string& data_file, const GamePath& named, RunContext& context) {
     fs::path found = resolve_game_path(game.root, named.path);
     if (found.empty()) {
-        context.messages.push_back(data_file + " line " + std::to_string(named.line) + ": " + named.path +
-                                   ": no such file in " + game.root.string());
+        // Line 0: the main archive, which no data file lists.
+        const std::string where = named.line ? data_file + " line " + std::to_string(named.line) : game.root.string();
+        context.messages.push_back(where + ": " + named.path + ": no such file in " + game.root.string());
         return {};
     }
     if (!game.seen.insert(lower_name(found.lexically_normal().string())).second) return {};
@@ -88,7 +89,7 @@ void add_game(const std::string& folder, RunContext& context) {
                 context.catalog.add_dictionary_file(f);
             }
     // The main archive is always loaded and never listed.
-    std::vector<std::pair<std::string, GamePath>> archives{{"the game", {"models/gta3.img", 0}}};
+    std::vector<std::pair<std::string, GamePath>> archives{{"", {"models/gta3.img", 0}}};
     for (auto& [file, d] : data)
         for (const GamePath& p : d.archives) archives.emplace_back(file, p);
     for (const auto& [file, p] : archives)
