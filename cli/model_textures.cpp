@@ -58,7 +58,9 @@ void write_model_textures(const ModelJob& job) {
     const std::string& model = job.model_path;
     if (!missing.empty()) {
         std::string why = listed(order.missing);
-        if (order.dictionaries.empty() && why.empty()) why = "no texture dictionary beside it, none named with -t";
+        if (order.dictionaries.empty() && why.empty())
+            why = job.entry.archive_data.empty() ? "no texture dictionary beside it, none named with -t"
+                                                 : "no dictionary of its name in the archive, none named with -t or --ide";
         say(model + ": textures not found: " + listed(missing) + (why.empty() ? "" : " (" + why + ")"));
     }
     if (const std::size_t written = run.pngs_written - before; written > 0 && !job.quiet) {

@@ -97,3 +97,36 @@ for run in "-j 1" "-j $cores" "loop"; do
     'BEGIN { printf "| %-24s | %8.2f | %10.0f | %8.2f |\n", r, t, n / t, b / 1000000 / t }'
 done
 find "$batch" -name '*.obj' -delete
+
+echo "=== the same batch as one archive against loose files, -j 2 (median of $repeats runs)"
+# The archives are written by make_batch_models beside the loose tree. Each
+# run's peak resident size is of its largest process (GNU time reports the
+# largest of the program and its workers); the target is the largest entry plus 32 MB.
+archives=$batch/archives
+largest=$(find "$batch" -name '*.dff' -printf '%s\n' | sort -n | tail -1)
+clean_batch() {
+  find "$batch" -name '*.obj' -delete
+  rm -rf "$archives/batch" "$archives/batch-v1"
+}
+printf '| %-34s | %8s | %10s | %12s |\n' "Run, -j 2" "s" "models/s" "peak RSS MB"
+for run in "loose files" "version 2 archive" "version 1 archive" "version 2 archive, --ide"; do
+  case "$run" in
+    "loose files") args=(--recursive "$batch") ;;
+    "version 2 archive") args=("$archives/batch.img") ;;
+    "version 1 archive") args=("$archives/batch-v1.dir") ;;
+    *) args=(--ide "$archives/batch.ide" "$archives/batch.img") ;;
+  esac
+  times=() peaks=()
+  for _ in $(seq "$repeats"); do
+    clean_batch
+    /usr/bin/time -f '%e %M' -o "$batch.time" "$cli" -q -j 2 "${args[@]}" >/dev/null 2>&1 || true
+    read -r t kb <"$batch.time"
+    times+=("$t") peaks+=("$kb")
+  done
+  t=$(printf '%s\n' "${times[@]}" | median)
+  kb=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -1)
+  awk -v r="$run" -v t="$t" -v n="$count" -v kb="$kb" \
+    'BEGIN { printf "| %-34s | %8.2f | %10.0f | %12.1f |\n", r, t, n / t, kb / 1024 }'
+done
+awk -v b="$largest" 'BEGIN { printf "largest entry %d bytes: peak target %.1f MB\n", b, b / 1048576 + 32 }'
+clean_batch
