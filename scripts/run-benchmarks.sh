@@ -120,7 +120,8 @@ for run in "loose files" "version 2 archive" "version 1 archive" "version 2 arch
   for _ in $(seq "$repeats"); do
     clean_batch
     /usr/bin/time -f '%e %M' -o "$batch.time" "$cli" -q -j 2 "${args[@]}" >/dev/null 2>&1 || true
-    read -r t kb <"$batch.time"
+    # A failed model makes the exit status 1, and time puts a line saying so first.
+    read -r t kb < <(tail -n 1 "$batch.time")
     times+=("$t") peaks+=("$kb")
   done
   t=$(printf '%s\n' "${times[@]}" | median)
