@@ -49,7 +49,7 @@ std::size_t extract_archive(const std::string& name, const Options& options, Tex
     for (const ArchiveEntry& e : directory.entries) {
         if (std::string(archive_entry_kind(e.name)) != "texture dictionary") continue;
         ++found;
-        const std::string shown = path + "/" + e.name;
+        const std::string shown = entry_path(path, e.name);
         if (!e.damage.empty()) {
             say(shown + ": not extracted: " + e.damage);
             continue;

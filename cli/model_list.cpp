@@ -122,7 +122,7 @@ void add_archive_models(const std::string& archive, const ArchiveDirectory& dire
         const ArchiveEntry& e = directory.entries[i];
         if (std::string(archive_entry_kind(e.name)) != "model") continue;
         ModelEntry m;
-        m.path = archive + "/" + e.name;
+        m.path = entry_path(archive, e.name);
         m.archive_data = directory.data_file;
         m.entry_start = e.start;
         m.entry_length = e.length;

@@ -42,7 +42,7 @@ void TextureCatalog::add_archive(const std::string& archive, const ArchiveDirect
         source.in_archive = true;
         source.start = e.start;
         source.length = e.length;
-        source.shown = archive + "/" + e.name;
+        source.shown = entry_path(archive, e.name);
         const std::string key = lower_name(entry_base_name(e.name));
         own.emplace(key, source);
         by_name_.emplace(key, source);

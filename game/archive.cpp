@@ -279,3 +279,11 @@ std::string entry_base_name(const std::string& name) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
+
+std::string entry_path(const std::string& archive, const std::string& name) {
+#ifdef _WIN32
+    return archive + "\\" + name;
+#else
+    return archive + "/" + name;
+#endif
+}

@@ -65,5 +65,8 @@ std::string archive_directory_text(const ArchiveDirectory& directory);
 // true for NAME.img and NAME.dir (any case): the names an archive goes by.
 bool has_archive_extension(const std::string& path);
 
+// How an entry is named in messages: ARCHIVE/ENTRY, with the system's separator.
+std::string entry_path(const std::string& archive, const std::string& name);
+
 // The name without its last extension ("infernus.dff" gives "infernus").
 std::string entry_base_name(const std::string& name);

@@ -9,19 +9,7 @@ cli=$1 scratch=$2 samples=$3
 here=$(dirname "$0")
 rm -rf "$scratch"
 mkdir -p "$scratch"
-python3 - "$samples" "$scratch/pack.img" <<'PY'
-import struct, sys
-samples, out = sys.argv[1], sys.argv[2]
-entries = [(n, open(samples + "/" + n, "rb").read()) for n in ("lamp.dff", "lamp.txd")]
-pad = lambda b: b + b"\0" * (-len(b) % 2048)
-directory, data, sector = b"", b"", 1
-for name, body in entries:
-    body = pad(body)
-    directory += struct.pack("<IHH", sector, len(body) // 2048, 0) + name.encode().ljust(24, b"\0")
-    data += body
-    sector += len(body) // 2048
-open(out, "wb").write(pad(b"VER2" + struct.pack("<I", len(entries)) + directory) + data)
-PY
+python3 "$here/../support/pack_archive.py" "$scratch/pack.img" "$samples/lamp.dff" "$samples/lamp.txd"
 "$cli" -j 1 -b structure "$scratch/pack.img" 2>"$scratch/stderr" || { cat "$scratch/stderr"; exit 1; }
 obj=$scratch/pack/lamp.dff.obj
 mtl=$scratch/pack/lamp.dff.mtl
