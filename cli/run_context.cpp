@@ -18,7 +18,10 @@ namespace {
 // Item definition and data files are some hundred kilobytes.
 constexpr std::uintmax_t largest_text_file = std::uintmax_t(64) << 20;
 
-void add_item_definitions(const std::string& file, RunContext& context) {
+// The models item definitions name, as written, for telling those no archive holds.
+using DefinedModels = std::vector<std::string>;
+
+void add_item_definitions(const std::string& file, RunContext& context, DefinedModels* defined = nullptr) {
     std::string text;
     if (std::string why = read_text_file(file, text); !why.empty()) {
         context.messages.push_back(file + ": item definitions not read: " + why);
@@ -28,6 +31,30 @@ void add_item_definitions(const std::string& file, RunContext& context) {
     if (std::string skipped = skipped_lines_text(definitions); !skipped.empty())
         context.messages.push_back(file + ": " + skipped);
     context.catalog.add_item_definitions(definitions);
+    if (defined)
+        for (const ItemDefinition& item : definitions.items) defined->push_back(item.model);
+}
+
+// One line for the models the game's item definitions name that none of its
+// archives or model files holds: no model's line can tell of them.
+void tell_models_not_held(const DefinedModels& defined, const std::vector<ModelEntry>& models,
+                          RunContext& context) {
+    std::set<std::string> held;
+    for (const ModelEntry& m : models)
+        if (m.kind == ModelEntry::Kind::model)
+            held.insert(lower_name(m.in_archive() ? entry_base_name(m.entry_name) : fs::path(m.path).stem().string()));
+    std::vector<std::string> missing;
+    std::set<std::string> told;
+    for (const std::string& model : defined)
+        if (!held.count(lower_name(model)) && told.insert(lower_name(model)).second) missing.push_back(model);
+    if (missing.empty()) return;
+    constexpr std::size_t shown = 10;
+    std::string text;
+    for (std::size_t i = 0; i < missing.size() && i < shown; ++i) text += (i ? ", " : "") + missing[i];
+    if (missing.size() > shown) text += ", ...";
+    context.messages.push_back(std::to_string(missing.size()) +
+                               (missing.size() == 1 ? " model the item definitions name is" : " models the item definitions name are") +
+                               " in no archive or model file: " + text);
 }
 
 // A named archive's or the game's: its dictionaries join the catalog; the
@@ -79,9 +106,11 @@ void add_game(const std::string& folder, RunContext& context) {
                                                ModelEntry::Kind::model));
         return;
     }
+    DefinedModels defined;
     for (auto& [file, d] : data)
         for (const GamePath& p : d.item_definitions)
-            if (fs::path f = game_file(game, file, p, context); !f.empty()) add_item_definitions(f.string(), context);
+            if (fs::path f = game_file(game, file, p, context); !f.empty())
+                add_item_definitions(f.string(), context, &defined);
     for (auto& [file, d] : data)
         for (const GamePath& p : d.shared_dictionaries)
             if (fs::path f = game_file(game, file, p, context); !f.empty()) {
@@ -102,6 +131,7 @@ void add_game(const std::string& folder, RunContext& context) {
                     f.parent_path().lexically_relative(game.root).generic_string() == "."
                         ? ""
                         : f.parent_path().lexically_relative(game.root).generic_string()));
+    tell_models_not_held(defined, context.game_models, context);
 }
 
 }  // namespace

@@ -133,9 +133,12 @@ TEST_F(CliArchives, TexturesInTheGamesOrderFromItemDefinitionsParentsAndSharedDi
     fs::create_directories(folder.path / "Game/models/Generic");
     folder.write("Game/models/gta3.img", build_version2(layout));
     folder.write("Game/models/Generic/Vehicle.txd", dictionary({"glass"}));
-    const std::string ide = "objs\n1, lamp, child, 100, 0\n2, other, nowhere, 100, 0\nbad\nend\ntxdp\nchild, parent\nend\n";
+    const std::string ide =
+        "objs\n1, lamp, child, 100, 0\n2, other, nowhere, 100, 0\nbad\n3, ghost, child, 100, 0\nend\ntxdp\nchild, parent\nend\n";
     folder.write("Game/DATA/Maps/lamp.IDE", Bytes(ide.begin(), ide.end()));
-    const std::string dat = "IDE DATA\\MAPS\\LAMP.IDE\r\nTEXDICTION MODELS\\GENERIC\\VEHICLE.TXD\r\nIMG MODELS\\NONE.IMG\r\n";
+    const std::string dat = "IDE DATA\\MAPS\\LAMP.IDE\r\nTEXDICTION MODELS\\GENERIC\\VEHICLE.TXD\r\nIMG MODELS\\NONE.IMG\r\n"
+                            "MODELFILE MODELS\\GENERIC\\LANTERN.DFF\r\n";
+    folder.write("Game/models/Generic/Lantern.dff", sample("lantern.dff"));
     fs::create_directories(folder.path / "Game/data");
     folder.write("Game/data/gta.dat", Bytes(dat.begin(), dat.end()));
 
@@ -149,12 +152,14 @@ TEST_F(CliArchives, TexturesInTheGamesOrderFromItemDefinitionsParentsAndSharedDi
     for (const char* png : {"out/textures/child/stone.png", "out/textures/parent/metal.png", "out/textures/vehicle/glass.png"})
         EXPECT_TRUE(fs::is_regular_file(at(png))) << png;
     EXPECT_FALSE(fs::exists(at("out/textures/lamp")));
+    EXPECT_TRUE(fs::is_regular_file(at("out/models/Generic/Lantern.dff.obj")));
     const std::string lamp = at("Game/models/gta3.img") + "/lamp.dff";
     EXPECT_TRUE(mentions(run.err, lamp + ": textures not found: glass_mask\n")) << run.err;
     EXPECT_TRUE(mentions(run.err, "/other.dff: textures not found: stone, metal, glass_mask (dictionary 'nowhere' "
                                   "(its item definition's) is in no archive or file named)")) << run.err;
     EXPECT_TRUE(mentions(run.err, "lamp.IDE: line 4 (too few fields) skipped"));
     EXPECT_TRUE(mentions(run.err, "gta.dat line 3: MODELS\\NONE.IMG: no such file in " + at("Game")));
+    EXPECT_TRUE(mentions(run.err, "1 model the item definitions name is in no archive or model file: ghost\n"));
     // With --ide and the archive named, the same order less the shared dictionary.
     ProgramRun named = cli({"--ide", at("Game/DATA/Maps/lamp.IDE"), at("Game/models/gta3.img"), "-o", at("named")});
     EXPECT_EQ(map_lines(read_file(at("named/lamp.dff.mtl")))[4], "map_Kd textures/lamp/glass.png") << named.err;
