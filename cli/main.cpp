@@ -1,5 +1,6 @@
 // vorlund-obj: converts models from the command line with the window's commands.
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -56,9 +57,12 @@ int main(int argc, char** argv) {
     set_texture_catalog(context.catalog);
     if (jobs.worker) return run_worker(options);
     for (const std::string& m : context.messages) say(m);
-    std::vector<ModelEntry> models = std::move(context.game_models);
-    std::vector<ModelEntry> named = list_models(options.paths, options.recursive, options.first_literal_path);
-    models.insert(models.end(), named.begin(), named.end());
+    std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
+    if (!context.game_models.empty()) {
+        models.insert(models.begin(), std::make_move_iterator(context.game_models.begin()),
+                      std::make_move_iterator(context.game_models.end()));
+        context.game_models = {};
+    }
     std::vector<PlannedModel> planned = plan_models(models, options);
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {
