@@ -12,6 +12,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t record_bytes = 32;
+// Two million entries; real directories hold some thousands.
+constexpr std::uint64_t largest_directory = std::uint64_t(64) << 20;
 
 std::uint32_t u32_at(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
@@ -119,8 +121,6 @@ ArchiveDirectory read_version1(const std::string& dir_file, const std::string& i
     bool dir_exists = false, img_exists = false;
     const std::uint64_t dir_size = size_of(dir_file, dir_exists);
     const std::uint64_t img_size = img_file.empty() ? 0 : size_of(img_file, img_exists);
-    // A directory of a million entries is 32 MB; real ones hold some thousands.
-    constexpr std::uint64_t largest_directory = std::uint64_t(64) << 20;
     if (dir_size > largest_directory)
         return refusal(dir_file, "its directory has " + bytes_text(dir_size) + ", more than an archive's can");
     std::vector<std::uint8_t> bytes = read_head(dir_file, static_cast<std::size_t>(dir_size));
@@ -206,7 +206,9 @@ ArchiveDirectory read_archive(const std::string& path) {
     if (head.size() >= 4 && std::memcmp(head.data(), "VER2", 4) == 0) {
         std::uint64_t count = head.size() >= 8 ? u32_at(head.data() + 4) : 0;
         std::uint64_t wanted = 8 + count * record_bytes;
-        if (wanted > size) wanted = size;  // the count sizes no more than the file holds
+        // The count sizes no more than the file holds, nor more than any real directory.
+        if (wanted > size) wanted = size;
+        if (wanted > 8 + largest_directory) wanted = 8 + largest_directory;
         std::vector<std::uint8_t> bytes = read_head(path, static_cast<std::size_t>(wanted));
         ArchiveDirectory d = parse_version2(bytes.data(), bytes.size(), size);
         d.directory_file = d.data_file = path;
