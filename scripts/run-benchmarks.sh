@@ -108,24 +108,34 @@ clean_batch() {
   find "$batch" -name '*.obj' -delete
   rm -rf "$archives/batch" "$archives/batch-v1"
 }
-printf '| %-34s | %8s | %10s | %12s |\n' "Run, -j 2" "s" "models/s" "peak RSS MB"
-for run in "loose files" "version 2 archive" "version 1 archive" "version 2 archive, --ide"; do
-  case "$run" in
+runs=("loose files" "version 2 archive" "version 1 archive" "version 2 archive, --ide")
+run_args() {
+  case "$1" in
     "loose files") args=(--recursive "$batch") ;;
     "version 2 archive") args=("$archives/batch.img") ;;
     "version 1 archive") args=("$archives/batch-v1.dir") ;;
     *) args=(--ide "$archives/batch.ide" "$archives/batch.img") ;;
   esac
-  times=() peaks=()
-  for _ in $(seq "$repeats"); do
+}
+# Taken in turn, a round of every run at a time: a change of the machine's load
+# falls on all of them alike.
+declare -A times peaks
+for _ in $(seq "$repeats"); do
+  for run in "${runs[@]}"; do
+    run_args "$run"
     clean_batch
     /usr/bin/time -f '%e %M' -o "$batch.time" "$cli" -q -j 2 "${args[@]}" >/dev/null 2>&1 || true
     # A failed model makes the exit status 1, and time puts a line saying so first.
     read -r t kb < <(tail -n 1 "$batch.time")
-    times+=("$t") peaks+=("$kb")
+    times[$run]+="$t " peaks[$run]+="$kb "
   done
-  t=$(printf '%s\n' "${times[@]}" | median)
-  kb=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -1)
+done
+printf '| %-34s | %8s | %10s | %12s |\n' "Run, -j 2" "s" "models/s" "peak RSS MB"
+for run in "${runs[@]}"; do
+  # shellcheck disable=SC2086
+  t=$(printf '%s\n' ${times[$run]} | median)
+  # shellcheck disable=SC2086
+  kb=$(printf '%s\n' ${peaks[$run]} | sort -g | tail -1)
   awk -v r="$run" -v t="$t" -v n="$count" -v kb="$kb" \
     'BEGIN { printf "| %-34s | %8.2f | %10.0f | %12.1f |\n", r, t, n / t, kb / 1024 }'
 done
