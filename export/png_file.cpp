@@ -79,7 +79,10 @@ bool encode_png(const std::vector<std::uint8_t>& rgba, std::uint32_t width, std:
 
 bool write_file_whole(const std::filesystem::path& target, const std::vector<std::uint8_t>& bytes, std::string& why) {
     std::filesystem::path temporary = target;
-    temporary += "." + std::to_string(process_id()) + ".part";
+    // Appended piece by piece: GCC 12 warns falsely about "." + std::string.
+    temporary += '.';
+    temporary += std::to_string(process_id());
+    temporary += ".part";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (out) out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
