@@ -76,11 +76,12 @@ void add_archive(const std::string& path, RunContext& context, bool game_models)
 
 struct GameFiles {
     fs::path root;
-    std::set<std::string> seen;  // each file once, however often named
+    std::set<std::string> seen;  // each file once a directive, however often named
 };
 
 // The file a data file's line names, or empty (with a message) when there is none.
-fs::path game_file(GameFiles& game, const std::string& data_file, const GamePath& named, RunContext& context) {
+fs::path game_file(GameFiles& game, const char* directive, const std::string& data_file, const GamePath& named,
+                   RunContext& context) {
     fs::path found = resolve_game_path(game.root, named.path);
     if (found.empty()) {
         // Line 0: the main archive, which no data file lists.
@@ -88,7 +89,8 @@ fs::path game_file(GameFiles& game, const std::string& data_file, const GamePath
         context.messages.push_back(where + ": " + named.path + ": no such file in " + game.root.string());
         return {};
     }
-    if (!game.seen.insert(lower_name(found.lexically_normal().string())).second) return {};
+    if (!game.seen.insert(std::string(directive) + " " + lower_name(found.lexically_normal().string())).second)
+        return {};
     return found;
 }
 
@@ -109,11 +111,11 @@ void add_game(const std::string& folder, RunContext& context) {
     DefinedModels defined;
     for (auto& [file, d] : data)
         for (const GamePath& p : d.item_definitions)
-            if (fs::path f = game_file(game, file, p, context); !f.empty())
+            if (fs::path f = game_file(game, "IDE", file, p, context); !f.empty())
                 add_item_definitions(f.string(), context, &defined);
     for (auto& [file, d] : data)
         for (const GamePath& p : d.shared_dictionaries)
-            if (fs::path f = game_file(game, file, p, context); !f.empty()) {
+            if (fs::path f = game_file(game, "TEXDICTION", file, p, context); !f.empty()) {
                 context.catalog.add_shared(f);
                 context.catalog.add_dictionary_file(f);
             }
@@ -122,10 +124,10 @@ void add_game(const std::string& folder, RunContext& context) {
     for (auto& [file, d] : data)
         for (const GamePath& p : d.archives) archives.emplace_back(file, p);
     for (const auto& [file, p] : archives)
-        if (fs::path f = game_file(game, file, p, context); !f.empty()) add_archive(f.string(), context, true);
+        if (fs::path f = game_file(game, "IMG", file, p, context); !f.empty()) add_archive(f.string(), context, true);
     for (auto& [file, d] : data)
         for (const GamePath& p : d.model_files)
-            if (fs::path f = game_file(game, file, p, context); !f.empty())
+            if (fs::path f = game_file(game, "MODELFILE", file, p, context); !f.empty())
                 context.game_models.push_back(entry_of(
                     f.string(), "", ModelEntry::Kind::model,
                     f.parent_path().lexically_relative(game.root).generic_string() == "."
