@@ -11,6 +11,7 @@
 namespace {
 
 std::string next_model;
+bool enter_model_folder = true;
 std::vector<std::string> box_texts;
 std::function<void(const std::string&)> box_watcher;
 bool boxes_shown = true;
@@ -32,7 +33,7 @@ void session_open_dialog(WindowHandle, char* path, unsigned capacity) {
     next_model.clear();
     if (model.empty() || model.size() >= capacity) return;
     std::error_code ec;
-    std::filesystem::current_path(std::filesystem::path(model).parent_path(), ec);
+    if (enter_model_folder) std::filesystem::current_path(std::filesystem::path(model).parent_path(), ec);
     if (ec) return;
     std::memcpy(path, model.c_str(), model.size() + 1);
 }
@@ -55,7 +56,10 @@ void start_console_session(bool show_boxes) {
     set_platform(&session_platform);
 }
 
-void choose_next(const std::string& model_path) { next_model = model_path; }
+void choose_next(const std::string& model_path, bool enter_folder) {
+    next_model = model_path;
+    enter_model_folder = enter_folder;
+}
 
 std::vector<std::string> take_box_texts() {
     std::vector<std::string> texts;

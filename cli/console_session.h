@@ -13,7 +13,8 @@ void start_console_session(bool show_boxes = true);
 // The model the next Open command chooses (an absolute path that fits the
 // source path); the dialog makes its folder the current one, as the window's
 // dialog does. With a folder that cannot be entered, the dialog is cancelled.
-void choose_next(const std::string& model_path);
+// enter_folder false: the current folder stays (an archive's entry has no folder to enter).
+void choose_next(const std::string& model_path, bool enter_folder = true);
 
 // The texts of the boxes shown since the last call, which clears them.
 std::vector<std::string> take_box_texts();

@@ -83,6 +83,13 @@ std::vector<PlannedModel> plan_models(const std::vector<ModelEntry>& entries, co
         PlannedModel& p = planned[i];
         if (m.kind != ModelEntry::Kind::model || !m.error.empty()) continue;
         p.job = job_for(options, m.path, plan.folder_for(m), plan.obj_path_for(m));
+        if (m.in_archive()) {
+            p.job.entry = {m.archive_data, m.entry_start, m.entry_length, m.entry_name, m.file_name};
+            // Shared by the archive's models: the output's top, not each model's folder.
+            p.job.texture_root = options.output_dir.empty() ? m.archive_folder : absolute_path(options.output_dir);
+        } else if (!options.game_dir.empty()) {
+            p.job.texture_root = absolute_path(options.output_dir);
+        }
         std::string first = plan.claim(p.job.obj_path, m.path);
         if (!first.empty())
             p.clash = first == m.path ? "named more than once" : p.job.obj_path + " is already the OBJ file of " + first;
@@ -102,6 +109,11 @@ Tally convert_in_order(const std::vector<ModelEntry>& entries, const std::vector
             ++tally.skipped;
             continue;
         }
+        if (m.kind == ModelEntry::Kind::directory) continue;
+        if (m.kind == ModelEntry::Kind::notice) {
+            say(m.path + ": " + m.error);
+            continue;
+        }
         if (m.kind == ModelEntry::Kind::empty_folder) {
             say(m.path + ": " + m.error);
             ++tally.empty_folders;
@@ -109,8 +121,8 @@ Tally convert_in_order(const std::vector<ModelEntry>& entries, const std::vector
         }
         ++tally.models;
         if (!m.error.empty()) {
-            say(m.path + ": " + m.error);
-            ++tally.failed;
+            if (m.in_archive()) tally.count(model_failed(m.path, m.error));
+            else say(m.path + ": " + m.error), ++tally.failed;
             continue;
         }
         if (!planned[i].convert) {

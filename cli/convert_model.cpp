@@ -1,6 +1,7 @@
 #include "cli/convert_model.h"
 
 #include <algorithm>
+#include <optional>
 #include <filesystem>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "control/gltf_output.h"
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
+#include "engine/source_loading.h"
 #include "engine/error_box.h"
 
 namespace {
@@ -76,12 +78,32 @@ private:
     std::string reason_;
 };
 
+// The path the engine is given: the model's file, or for an archive's entry
+// the archive's path with the entry's output name, which has no file.
+std::string engine_path(const ModelJob& job) {
+    if (job.entry.archive_data.empty()) return job.model_path;
+    return job.model_path.substr(0, job.model_path.size() - job.entry.entry_name.size()) + job.entry.file_name;
+}
+
+// The engine loads an archive entry's bytes instead of a file while this lives.
+class GivenSource {
+public:
+    explicit GivenSource(const std::vector<std::uint8_t>& bytes) { set_source_bytes(bytes.data(), bytes.size()); }
+    ~GivenSource() { set_source_bytes(nullptr, 0); }
+    GivenSource(const GivenSource&) = delete;
+    GivenSource& operator=(const GivenSource&) = delete;
+};
+
 // The failures that show before the OBJ file is opened.
-std::string problem_before_open(const ModelJob& job) {
-    if (job.model_path.size() >= source_path_capacity)
+std::string problem_before_open(const ModelJob& job, std::vector<std::uint8_t>& entry_bytes) {
+    if (engine_path(job).size() >= source_path_capacity)
         return "its path is longer than " + std::to_string(source_path_capacity - 1) + " characters";
     const char* window_box = nullptr;
-    if (std::string problem = model_file_problem(job.model_path, &window_box); !problem.empty()) {
+    if (!job.entry.archive_data.empty()) {
+        if (std::string problem = read_model_entry(job.entry.archive_data, job.entry.start, job.entry.length, entry_bytes);
+            !problem.empty())
+            return problem;
+    } else if (std::string problem = model_file_problem(job.model_path, &window_box); !problem.empty()) {
         // The window would get as far as its box; with -v the line says what it showed.
         if (window_box) show_error_box(window_box);
         return problem;
@@ -95,8 +117,10 @@ std::string problem_before_open(const ModelJob& job) {
 
 // The window ends a model it could not load as a clean conversion; here it is
 // a failure. The file was checked before: it changed since.
-std::string load_failure(const std::string& model) {
+std::string load_failure(const ModelJob& job) {
+    const std::string& model = job.model_path;
     if (conversion_state.source_length != 0 && conversion_state.source_buffer[0] == 16) return "";
+    if (!job.entry.archive_data.empty()) return "the model could not be loaded";
     if (clump_after_other_chunks(model)) return "";
     std::string now = model_file_problem(model);
     return now.empty() ? "the model could not be loaded" : now;
@@ -134,8 +158,8 @@ bool press_for(const ModelJob& job, int button_id, StructureResult& result) {
 
 // The Open again, for the next button: a strategy that refused the model
 // ended clean and closed the OBJ file.
-void open_again(const std::string& model) {
-    choose_next(model);
+void open_again(const ModelJob& job) {
+    choose_next(engine_path(job), job.entry.archive_data.empty());
     handle_command(nullptr, id_open);
     take_box_texts();
 }
@@ -170,7 +194,7 @@ ButtonRun press_buttons(const ModelJob& job) {
                 run.refusal = boxes.front();
                 break;
             }
-            open_again(model);
+            open_again(job);
             if (!conversion_state.output_open) {
                 run.write_failed = true;
                 break;
@@ -201,9 +225,16 @@ std::string keep_structure_mtl(const ModelJob& job, const ButtonRun& run, int us
 }
 
 // Only once the output is kept: a model that fails leaves no PNG file behind.
-void keep_textures(const ModelJob& job, const ButtonRun& run, int used) {
-    if (used == id_structure && job.textures)
-        write_model_textures(job.model_path, run.structure.texture_names, job.dictionaries, job.quiet);
+// Textures in folders of their own are placed before the MTL file names them.
+void keep_textures(const ModelJob& job, ButtonRun& run, int used, bool before_mtl) {
+    if (used == id_structure && job.textures && before_mtl == !job.texture_root.empty())
+        write_model_textures(job, run.structure);
+}
+
+// structure's MTL file with its textures: those in per-dictionary folders first.
+std::string keep_structure_output(const ModelJob& job, ButtonRun& run, int used) {
+    keep_textures(job, run, used, true);
+    return keep_structure_mtl(job, run, used);
 }
 
 // The files a kept conversion leaves, for its line: the OBJ file unless
@@ -237,7 +268,8 @@ Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
         // The last one takes the plan; one before it, a copy.
         GltfModel plan = c.container == GltfContainer::glb && job.formats.gltf ? *run.structure.gltf
                                                                                 : std::move(*run.structure.gltf);
-        if (!write_gltf_files(std::move(plan), c.container, obj, folder, job.textures, written, why)) {
+        if (!write_gltf_files(std::move(plan), c.container, obj, folder, run.structure.texture_paths, job.textures,
+                              written, why)) {
             kept.why = "could not write " + written + " (" + why + ")";
             return kept;
         }
@@ -253,10 +285,10 @@ ModelOutcome keep(const ModelJob& job, ButtonRun& run, int used, const std::stri
                   ModelOutcome outcome) {
     if (used != id_structure || !job.formats.any_gltf()) {
         if (tell) say(line + keep_gltf(job, run, used).files);
-        keep_textures(job, run, used);
+        keep_textures(job, run, used, false);
         return outcome;
     }
-    keep_textures(job, run, used);
+    keep_textures(job, run, used, false);
     Kept kept = keep_gltf(job, run, used);
     if (!kept.why.empty()) return model_failed(job.model_path, kept.why);
     if (tell) say(line + kept.files);
@@ -273,7 +305,7 @@ ModelOutcome none_clean(const ModelJob& job, ButtonRun& run) {
         press_for(job, id_structure, run.structure);
         set_keep_doubtful_output(0);
         if (shown(take_box_texts(), text_write_error)) return model_failed(model, "could not write " + obj);
-        if (std::string why = keep_structure_mtl(job, run, id_structure); !why.empty()) return model_failed(model, why);
+        if (std::string why = keep_structure_output(job, run, id_structure); !why.empty()) return model_failed(model, why);
         return keep(job, run, id_structure,
                     model + ": no conversion is clean (" + auto_rejections(run) +
                         "); structure's doubtful output is kept in ",
@@ -295,9 +327,9 @@ ModelOutcome finish(const ModelJob& job, ButtonRun run) {
     if (run.too_large_to_reorder)
         return model_failed(model, "not enough memory to put the vertices of a group first in " + obj);
     if (run.tried == run.order.size()) return none_clean(job, run);
-    if (std::string why = load_failure(model); !why.empty()) return model_failed(model, why);
+    if (std::string why = load_failure(job); !why.empty()) return model_failed(model, why);
     const int used = run.used();
-    if (std::string why = keep_structure_mtl(job, run, used); !why.empty()) return model_failed(model, why);
+    if (std::string why = keep_structure_output(job, run, used); !why.empty()) return model_failed(model, why);
     if (conversion_state.had_errors) {
         if (job.button_id == 0) return model_failed(model, "could not empty " + obj + " for the next button");
         std::string why = run.rejections.empty() ? "doubtful" : run.rejections.back();
@@ -316,13 +348,18 @@ ModelOutcome model_failed(const std::string& model_path, const std::string& why)
 }
 
 ModelOutcome convert_model(const ModelJob& job) {
-    if (std::string problem = problem_before_open(job); !problem.empty()) return model_failed(job.model_path, problem);
+    std::vector<std::uint8_t> entry_bytes;
+    if (std::string problem = problem_before_open(job, entry_bytes); !problem.empty())
+        return model_failed(job.model_path, problem);
+    const bool is_entry = !job.entry.archive_data.empty();
+    std::optional<GivenSource> given;
+    if (is_entry) given.emplace(entry_bytes);
 
     // Checked before the Open replaces it: only a file made here may be removed.
     OutputLeftovers leftovers(job.obj_path, job.formats.obj);
     set_output_folder(job.output_folder);
     take_box_texts();
-    choose_next(job.model_path);
+    choose_next(engine_path(job), !is_entry);
     handle_command(nullptr, id_open);
     std::vector<std::string> boxes = take_box_texts();
     if (!conversion_state.output_open) {

@@ -1,12 +1,21 @@
 #pragma once
 // One model through the window's commands: Open, then the buttons.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "cli/formats.h"
 
 enum class ModelOutcome { clean, doubtful, failed };
+
+// A model that is an archive's entry: where its bytes lie.
+struct EntrySource {
+    std::string archive_data;  // the archive's data file; empty for a model that is a file
+    std::uint64_t start = 0, length = 0;
+    std::string entry_name;    // as the archive stores it
+    std::string file_name;     // its output's base name
+};
 
 // What to do with one model.
 struct ModelJob {
@@ -21,6 +30,10 @@ struct ModelJob {
     Formats formats;            // what structure writes; go1..go4 write OBJ text whatever it says
     bool local = false;         // structure: every part in its own frame's space
     bool night = false;         // structure: night vertex colours instead of the day ones
+    EntrySource entry;
+    // Where the PNGs go, one folder per dictionary (textures/DICTIONARY/); empty
+    // for beside the OBJ file.
+    std::string texture_root;
 };
 
 // Converts the model with the job's button, or for auto with structure, then

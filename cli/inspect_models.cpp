@@ -18,6 +18,7 @@
 #include "cli/model_check.h"
 #include "control/texture_export.h"
 #include "engine/conversion_state.h"
+#include "game/archive.h"
 #include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
 
@@ -100,9 +101,10 @@ void print_inspection(const std::string& path, const std::string& text) {
     std::fflush(stdout);
 }
 
-void inspect_one(const std::string& path, InspectTally& tally) {
+void inspect_one(const ModelEntry& m, InspectTally& tally) {
+    const std::string& path = m.path;
     std::vector<std::uint8_t> bytes;
-    if (is_dictionary(path)) {
+    if (!m.in_archive() && is_dictionary(path)) {
         ++tally.dictionaries;
         if (std::string why = read_dictionary(path, bytes); !why.empty()) {
             say(path + ": not inspected: " + why);
@@ -114,7 +116,9 @@ void inspect_one(const std::string& path, InspectTally& tally) {
         return;
     }
     ++tally.models;
-    if (std::string why = read_model(path, bytes); !why.empty()) {
+    if (std::string why = m.in_archive() ? read_model_entry(m.archive_data, m.entry_start, m.entry_length, bytes)
+                                         : read_model(path, bytes);
+        !why.empty()) {
         say(path + ": not inspected: " + why);
         ++tally.unread;
         return;
@@ -133,22 +137,26 @@ int inspect_models(const std::vector<ModelEntry>& entries, bool quiet) {
 #endif
     InspectTally tally;
     for (const ModelEntry& m : entries) {
-        if (m.kind == ModelEntry::Kind::skipped) {
+        if (m.kind == ModelEntry::Kind::directory) {
+            print_inspection(m.path, archive_directory_text(read_archive(m.path)));
+        } else if (m.kind == ModelEntry::Kind::notice) {
+            if (!quiet) say(m.path + ": " + m.error);
+        } else if (m.kind == ModelEntry::Kind::skipped) {
             if (!quiet) say(m.path + ": " + m.error);
             ++tally.skipped;
         } else if (m.kind == ModelEntry::Kind::empty_folder) {
             say(m.path + ": " + m.error);
             ++tally.empty_folders;
         } else if (!m.error.empty()) {
-            say(m.path + ": " + m.error);
-            if (is_dictionary(m.path)) {
+            say(m.path + ": " + (m.in_archive() ? "not inspected: " : "") + m.error);
+            if (!m.in_archive() && is_dictionary(m.path)) {
                 ++tally.dictionaries;
             } else {
                 ++tally.models;
                 ++tally.unread;
             }
         } else {
-            inspect_one(m.path, tally);
+            inspect_one(m, tally);
         }
     }
     say(tally.summary());

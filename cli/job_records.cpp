@@ -1,6 +1,7 @@
 #include "cli/job_records.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 
@@ -30,15 +31,27 @@ std::size_t read_numbers(const std::string& bytes, std::size_t pos, std::size_t*
     return pos;
 }
 
+// The texts of an entry in the order they travel.
+constexpr int text_count = 7;
+std::array<const std::string*, text_count> texts_of(const ShareEntry& e) {
+    return {&e.path, &e.output_folder, &e.obj_path, &e.entry.archive_data, &e.entry.entry_name, &e.entry.file_name,
+            &e.texture_root};
+}
+std::array<std::string*, text_count> texts_of(ShareEntry& e) {
+    return {&e.path, &e.output_folder, &e.obj_path, &e.entry.archive_data, &e.entry.entry_name, &e.entry.file_name,
+            &e.texture_root};
+}
+
 }  // namespace
 
 std::string encode_share(const std::vector<ShareEntry>& entries, std::size_t first) {
     std::string bytes;
     for (std::size_t i = first; i < entries.size(); ++i) {
         const ShareEntry& e = entries[i];
-        bytes += std::to_string(e.index) + " " + std::to_string(e.path.size()) + " " +
-                 std::to_string(e.output_folder.size()) + " " + std::to_string(e.obj_path.size()) + "\n" + e.path +
-                 e.output_folder + e.obj_path;
+        bytes += std::to_string(e.index) + " " + std::to_string(e.entry.start) + " " + std::to_string(e.entry.length);
+        for (const std::string* text : texts_of(e)) bytes += " " + std::to_string(text->size());
+        bytes += "\n";
+        for (const std::string* text : texts_of(e)) bytes += *text;
     }
     return bytes;
 }
@@ -46,14 +59,22 @@ std::string encode_share(const std::vector<ShareEntry>& entries, std::size_t fir
 bool decode_share(const std::string& bytes, std::vector<ShareEntry>& entries) {
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        std::size_t numbers[4];
-        std::size_t body = read_numbers(bytes, pos, numbers, 4);
+        constexpr int fixed = 3;
+        std::size_t numbers[fixed + text_count];
+        std::size_t body = read_numbers(bytes, pos, numbers, fixed + text_count);
         if (body == 0 || body == std::string::npos) return false;
-        const std::size_t length = numbers[1] + numbers[2] + numbers[3];
-        if (bytes.size() - body < length) return false;
-        entries.push_back({numbers[0], bytes.substr(body, numbers[1]), bytes.substr(body + numbers[1], numbers[2]),
-                           bytes.substr(body + numbers[1] + numbers[2], numbers[3])});
-        pos = body + length;
+        ShareEntry e;
+        e.index = numbers[0];
+        e.entry.start = numbers[1];
+        e.entry.length = numbers[2];
+        pos = body;
+        for (int k = 0; k < text_count; ++k) {
+            const std::size_t length = numbers[fixed + k];
+            if (bytes.size() - pos < length) return false;
+            *texts_of(e)[k] = bytes.substr(pos, length);
+            pos += length;
+        }
+        entries.push_back(std::move(e));
     }
     return true;
 }

@@ -15,6 +15,8 @@ struct ShareEntry {
     std::string path;           // the model
     std::string output_folder;  // as planned by the parent: empty for beside the model
     std::string obj_path;
+    EntrySource entry;          // an archive's entry: where its bytes are, read by the worker itself
+    std::string texture_root;
 };
 
 struct ModelRecord {

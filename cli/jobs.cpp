@@ -81,7 +81,7 @@ Tally convert_with_workers(const std::vector<ModelEntry>& entries, const std::ve
         if (!planned[i].convert) continue;
         owner[i] = k % workers;
         const ModelJob& job = planned[i].job;
-        slots[owner[i]].share.push_back({i, job.model_path, job.output_folder, job.obj_path});
+        slots[owner[i]].share.push_back({i, job.model_path, job.output_folder, job.obj_path, job.entry, job.texture_root});
         ++k;
     }
     for (Slot& slot : slots) start(slot, command);
@@ -117,7 +117,10 @@ int run_worker(const Options& options) {
         if (stops_at(e.path)) stop_abruptly();
         ModelRecord record;
         record.index = e.index;
-        record.outcome = convert_model(job_for(options, e.path, e.output_folder, e.obj_path));
+        ModelJob job = job_for(options, e.path, e.output_folder, e.obj_path);
+        job.entry = e.entry;
+        job.texture_root = e.texture_root;
+        record.outcome = convert_model(job);
         record.text = take_caught_errors();
         if (!send_records(encode_record(record))) return 3;
     }

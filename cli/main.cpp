@@ -1,5 +1,6 @@
 // vorlund-obj: converts models from the command line with the window's commands.
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,9 @@
 #include "cli/jobs.h"
 #include "cli/jobs_option.h"
 #include "cli/model_list.h"
+#include "cli/model_textures.h"
 #include "cli/options.h"
+#include "cli/run_context.h"
 #include "cli/worker_process.h"
 #include "control/version.h"
 
@@ -48,8 +51,16 @@ int main(int argc, char** argv) {
         return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet);
 
     start_console_session(options.verbosity == Verbosity::verbose);
+    RunContext context = prepare_run(options);
+    set_texture_catalog(context.catalog);
     if (jobs.worker) return run_worker(options);
+    for (const std::string& m : context.messages) say(m);
     std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
+    if (!context.game_models.empty()) {
+        models.insert(models.begin(), std::make_move_iterator(context.game_models.begin()),
+                      std::make_move_iterator(context.game_models.end()));
+        context.game_models = {};
+    }
     std::vector<PlannedModel> planned = plan_models(models, options);
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {

@@ -8,6 +8,7 @@
 #include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
 #include "engine/source_loading.h"
+#include "game/archive.h"
 
 namespace fs = std::filesystem;
 
@@ -42,6 +43,11 @@ std::string size_problem(unsigned long long size) {
     return "";
 }
 
+std::string not_a_model(const unsigned char* first, std::size_t got) {
+    return "not a model file (first bytes " + hex_bytes(first, got) + "; a model starts with " +
+           hex_bytes(&model_mark, 1) + ")";
+}
+
 // Opens and reads the first bytes, as the engine will.
 std::string content_problem(const std::string& path, const char*& box) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -55,8 +61,7 @@ std::string content_problem(const std::string& path, const char*& box) {
     // structure reads such a file, the strategies refuse it as the window does.
     if (first[0] != model_mark && !clump_after_other_chunks(path)) {
         box = text_not_a_model;
-        return "not a model file (first bytes " + hex_bytes(first, got) + "; a model starts with " +
-               hex_bytes(&model_mark, 1) + ")";
+        return not_a_model(first, got);
     }
     return "";
 }
@@ -101,4 +106,21 @@ std::string model_file_problem(const std::string& path, const char** window_box)
     std::string problem = file_problem(path, box);
     if (window_box) *window_box = box;
     return problem;
+}
+
+std::string model_bytes_problem(const unsigned char* bytes, unsigned long long size) {
+    std::string problem = size_problem(size);
+    if (!problem.empty()) return problem;
+    if (bytes[0] != model_mark) return not_a_model(bytes, static_cast<std::size_t>(size < bytes_shown ? size : bytes_shown));
+    return "";
+}
+
+std::string read_model_entry(const std::string& archive_data, std::uint64_t start, std::uint64_t length,
+                             std::vector<std::uint8_t>& bytes) {
+    // One byte past the limit is enough to tell a model too large.
+    const std::uint64_t wanted = length < max_model_size + 1 ? length : max_model_size + 1;
+    if (std::string why = read_archive_entry(archive_data, start, wanted, bytes); !why.empty()) return why;
+    if (length > max_model_size) return model_bytes_problem(bytes.data(), length);
+    bytes.resize(static_cast<std::size_t>(entry_content_length(bytes.data(), bytes.size())));
+    return model_bytes_problem(bytes.data(), bytes.size());
 }

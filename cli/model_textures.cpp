@@ -4,13 +4,17 @@
 
 #include "cli/console_session.h"
 #include "control/commands.h"
+#include "control/structure_conversion.h"
 #include "control/texture_export.h"
+#include "control/texture_order.h"
+#include "game/archive.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 TextureRun run;  // the whole run's, in this process
+const TextureCatalog* run_catalog = nullptr;
 
 std::string listed(const std::vector<std::string>& names) {
     std::string text;
@@ -18,22 +22,51 @@ std::string listed(const std::vector<std::string>& names) {
     return text;
 }
 
+TextureOrder order_for(const ModelJob& job) {
+    static const TextureCatalog no_catalog;
+    const TextureCatalog& catalog = run_catalog ? *run_catalog : no_catalog;
+    const std::vector<fs::path> extra(job.dictionaries.begin(), job.dictionaries.end());
+    if (!job.entry.archive_data.empty())
+        return catalog.order_for(entry_base_name(job.entry.entry_name),
+                                 catalog.archive_dictionary(job.entry.archive_data, job.entry.entry_name), extra,
+                                 job.texture_root);
+    const fs::path own = own_dictionary(job.model_path);
+    const DictionarySource own_source = dictionary_file(own);
+    return catalog.order_for(fs::path(job.model_path).stem().string(), own.empty() ? nullptr : &own_source, extra,
+                             job.texture_root);
+}
+
 }  // namespace
 
-void write_model_textures(const std::string& model_path, const std::vector<std::string>& names,
-                          const std::vector<std::string>& shared, bool quiet) {
+void set_texture_catalog(const TextureCatalog& catalog) { run_catalog = &catalog; }
+
+void write_model_textures(const ModelJob& job, StructureResult& result) {
+    const std::vector<std::string>& names = result.texture_names;
     if (names.empty()) return;
-    const std::vector<fs::path> dictionaries =
-        model_dictionaries(fs::path(model_path), std::vector<fs::path>(shared.begin(), shared.end()));
+    const TextureOrder order = order_for(job);
     const fs::path folder = fs::path(output_file_path()).parent_path();
     std::vector<std::string> messages;
+    std::map<std::string, fs::path> placed;
     const std::size_t before = run.pngs_written;
-    const std::vector<std::string> missing = write_textures(names, dictionaries, folder, run, messages);
+    const std::vector<std::string> missing = write_textures(names, order.dictionaries, folder, run, messages, &placed);
+    if (!job.texture_root.empty()) {
+        std::map<std::string, std::string> path_of;
+        for (const auto& [file, path] : placed) path_of[file] = path.lexically_relative(folder).generic_string();
+        place_structure_textures(result, path_of);
+        result.texture_paths = std::move(path_of);
+    }
     for (const std::string& m : messages) say(m);
-    if (!missing.empty())
-        say(model_path + ": textures not found: " + listed(missing) +
-            (dictionaries.empty() ? " (no texture dictionary beside it, none named with -t)" : ""));
-    if (const std::size_t written = run.pngs_written - before; written > 0 && !quiet)
-        say(model_path + ": " + std::to_string(written) + (written == 1 ? " texture" : " textures") +
-            " written to " + folder.string());
+    const std::string& model = job.model_path;
+    if (!missing.empty()) {
+        std::string why = listed(order.missing);
+        if (order.dictionaries.empty() && why.empty())
+            why = job.entry.archive_data.empty() ? "no texture dictionary beside it, none named with -t"
+                                                 : "no dictionary of its name in the archive, none named with -t or --ide";
+        say(model + ": textures not found: " + listed(missing) + (why.empty() ? "" : " (" + why + ")"));
+    }
+    if (const std::size_t written = run.pngs_written - before; written > 0 && !job.quiet) {
+        const fs::path where = job.texture_root.empty() ? folder : fs::path(job.texture_root) / "textures";
+        say(model + ": " + std::to_string(written) + (written == 1 ? " texture" : " textures") + " written to " +
+            where.string());
+    }
 }

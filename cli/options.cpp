@@ -10,9 +10,10 @@ const char help_text[] =
     "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
     "                   [-f obj|glb|gltf[,...]] [--night] [-o DIR] [-j N] [-q|-v]\n"
     "                   [--exact-text] [-t DICTIONARY.txd]... [--no-textures]\n"
-    "                   MODEL_OR_FOLDER...\n"
-    "       vorlund-obj --inspect [--recursive] MODEL_OR_FOLDER...\n"
-    "       vorlund-obj --extract [-o DIR] DICTIONARY.txd...\n"
+    "                   [--ide FILE.ide]... MODEL_FOLDER_OR_ARCHIVE...\n"
+    "       vorlund-obj --game GAME_FOLDER -o DIR [options]\n"
+    "       vorlund-obj --inspect [--recursive] MODEL_FOLDER_OR_ARCHIVE...\n"
+    "       vorlund-obj --extract [-o DIR] DICTIONARY.txd_OR_ARCHIVE...\n"
     "\n"
     "Converts Vorlund model files (*.dff) into Wavefront OBJ text. Each model's OBJ file\n"
     "is written beside it, named after the model's whole file name with \".obj\" added\n"
@@ -46,6 +47,10 @@ const char help_text[] =
     "                           own (house.txd beside house.dff); each texture is\n"
     "                           written as a PNG file beside the OBJ file\n"
     "      --no-textures      structure: write no PNG files\n"
+    "      --ide FILE         read item definitions: each model's dictionary and each\n"
+    "                           dictionary's parent, looked up first (repeatable)\n"
+    "      --game DIR         convert every model of the game in DIR, as its\n"
+    "                           data/gta.dat and data/default.dat name them; needs -o\n"
     "      --inspect          write no OBJ file: print each model's chunk tree and the\n"
     "                           first damage (or \"well-formed\") on stdout\n"
     "      --extract          the files named are texture dictionaries: write every\n"
@@ -63,6 +68,9 @@ const char help_text[] =
     "  -h, --help             show this help and exit\n"
     "      --version          show the version and exit\n"
     "\n"
+    "A named .img file (version 2, or with NAME.dir beside it) or .dir file is an\n"
+    "archive: its model entries are converted into a folder beside it named after\n"
+    "it (or under -o), their textures into textures/DICTIONARY/ there.\n"
     "A folder converts the *.dff files in it (any case of the extension). Named files\n"
     "ending in .obj or .mtl are skipped as this program's own output, unless they\n"
     "follow \"--\". Short options take their value attached or separate (-bgo2, -b go2),\n"
@@ -150,6 +158,25 @@ bool add_texture(Options& o, const char* value, std::string& error) {
     return true;
 }
 
+bool add_item_definitions(Options& o, const char* value, std::string& error) {
+    if (value[0] == '\0') {
+        error = "option '--ide' needs a file";
+        return false;
+    }
+    o.item_definitions.push_back(value);
+    return true;
+}
+
+bool set_game(Options& o, const char* value, std::string& error) {
+    std::error_code ec;
+    if (value[0] == '\0' || !std::filesystem::is_directory(value, ec)) {
+        error = std::string("option '--game' needs the game's folder; '") + value + "' is none";
+        return false;
+    }
+    o.game_dir = value;
+    return true;
+}
+
 const OptionRow option_table[] = {
     {'b', "button", "a button (structure, go1, go2, go3, go4 or auto)", set_button},
     {'f', "format", "a list of formats (obj, glb, gltf)", set_formats},
@@ -168,6 +195,8 @@ const OptionRow option_table[] = {
     {0, "exact-text", nullptr, [](Options& o, const char*, std::string&) { return o.exact_text = true; }},
     {0, "local", nullptr, [](Options& o, const char*, std::string&) { return o.local = true; }},
     {0, "night", nullptr, [](Options& o, const char*, std::string&) { return o.night = true; }},
+    {0, "ide", "an item definition file", add_item_definitions},
+    {0, "game", "the game's folder", set_game},
 };
 
 const OptionRow* row_for_long(const std::string& name) {
@@ -298,6 +327,7 @@ std::string mode_conflict(const Options& o) {
         {o.night, "--night", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {o.recursive && o.extract, "--recursive", false},
+        {!o.item_definitions.empty(), "--ide", false},  {!o.game_dir.empty(), "--game", false},
     };
     for (const auto& c : conversion_options)
         if (c.given && !(o.extract && c.allowed_with_extract))
@@ -310,7 +340,11 @@ std::string mode_conflict(const Options& o) {
 int parse_options(int argc, char** argv, Options& options, std::string& error) {
     if (!ArgumentWalk(argc, argv, options, error).run()) return 0;
     if (options.help || options.version) return 1;
-    if (options.paths.empty()) {
+    if (!options.game_dir.empty() && options.output_dir.empty()) {
+        error = "option '--game' needs '--output-dir': nothing is written into the game's folder";
+        return 0;
+    }
+    if (options.paths.empty() && options.game_dir.empty()) {
         error = options.extract ? "no texture dictionary named" : "no model or folder named";
         return 0;
     }

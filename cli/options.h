@@ -25,7 +25,9 @@ struct Options {
     bool night = false;  // structure: night vertex colours instead of the day ones
     Formats formats;
     bool format_given = false;  // -f named
-    std::vector<std::string> paths;  // models and folders, as named
+    std::vector<std::string> item_definitions;  // --ide: item definition files, in the order named
+    std::string game_dir;            // --game: the game's folder, whose data files name everything to convert
+    std::vector<std::string> paths;  // models, folders and archives, as named
     // paths[i] with i >= this index came after "--": taken as models whatever their name.
     std::size_t first_literal_path = static_cast<std::size_t>(-1);
 };

@@ -26,13 +26,15 @@ bool exists_as_anything(const std::string& path) {
 }  // namespace
 
 std::string OutputPlan::folder_for(const ModelEntry& model) const {
-    if (root_.empty()) return "";
+    // An archive's models have no folder of their own to go beside.
+    if (root_.empty()) return model.in_archive() ? model.archive_folder : "";
     if (model.relative_folder.empty()) return root_;
     return (fs::path(root_) / fs::path(model.relative_folder).make_preferred()).string();
 }
 
 std::string OutputPlan::obj_path_for(const ModelEntry& model) const {
     fs::path model_path(model.path);
+    if (model.in_archive()) return (fs::path(folder_for(model)) / (model.file_name + ".obj")).string();
     fs::path folder = root_.empty() ? model_path.parent_path() : fs::path(folder_for(model));
     return (folder / (model_path.filename().string() + ".obj")).string();
 }

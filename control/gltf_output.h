@@ -3,6 +3,7 @@
 // with everything inside, or house.dff.gltf with house.dff.bin; the images are
 // the PNG files of the textures, as the MTL file's map_Kd lines name them.
 
+#include <map>
 #include <string>
 
 #include "export/gltf_writer.h"
@@ -12,7 +13,8 @@ enum class GltfContainer { glb, gltf };
 // house.dff.obj gives house.dff.glb (or .gltf); the buffer of a .gltf file is .bin.
 std::string gltf_file_name_for(const std::string& obj_file_name, const char* extension);
 
-// Finishes plan with the PNG files found in folder and writes it. written
+// Finishes plan with the PNG files found in folder, or where placed names
+// them (a lower-case PNG file name to its path relative to folder), and writes it. written
 // names the files written, joined by ", "; false with the reason in why.
 bool write_gltf_files(GltfModel plan, GltfContainer container, const std::string& obj_path,
-                      const std::string& png_folder, bool images, std::string& written, std::string& why);
+                      const std::string& png_folder, const std::map<std::string, std::string>& placed, bool images, std::string& written, std::string& why);

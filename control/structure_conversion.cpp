@@ -144,6 +144,30 @@ bool refused_by_type_mark() {
     return conversion_state.source_length > 0 && conversion_state.source_buffer[0] != model_type_mark;
 }
 
+void place_structure_textures(StructureResult& result, const std::map<std::string, std::string>& path_of) {
+    std::string text;
+    std::size_t pos = 0;
+    while (pos < result.mtl_text.size()) {
+        std::size_t end = result.mtl_text.find('\n', pos);
+        end = end == std::string::npos ? result.mtl_text.size() : end + 1;
+        std::string line = result.mtl_text.substr(pos, end - pos);
+        pos = end;
+        for (const char* map : {"map_Kd ", "map_d "}) {
+            const std::string prefix = map;
+            if (line.compare(0, prefix.size(), prefix) != 0) continue;
+            std::string file = line.substr(prefix.size());
+            const bool ends_line = !file.empty() && file.back() == '\n';
+            if (ends_line) file.pop_back();
+            std::string key = file;
+            for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            auto it = path_of.find(key);
+            if (it != path_of.end()) line = prefix + it->second + (ends_line ? "\n" : "");
+        }
+        text += line;
+    }
+    result.mtl_text = std::move(text);
+}
+
 std::string mtl_file_name_for(const std::string& obj_file_name) {
     const std::string extension = ".obj";
     if (obj_file_name.size() >= extension.size() &&

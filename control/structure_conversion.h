@@ -5,6 +5,7 @@
 // buttons; what it found comes back as a value.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,9 @@ struct StructureResult {
     std::string mtl_text;                    // for beside the OBJ file; empty without OBJ
     std::optional<GltfModel> gltf;           // when asked; views the loaded model's bytes and model
     std::unique_ptr<Model> model;            // what the glTF plan was made from
+    // PNG file name in lower case (as a map line names it) to where it was
+    // placed, relative to the OBJ file's folder; empty for beside it.
+    std::map<std::string, std::string> texture_paths;
 };
 
 // Loads the model and converts it as request asks, inside the gathered output;
@@ -48,6 +52,11 @@ bool clump_after_other_chunks(const std::string& path);
 
 // After a strategy ran: the model it loaded was refused for its first byte.
 bool refused_by_type_mark();
+
+// Makes a conversion's MTL map lines name the PNG files where they were
+// placed: path_of maps a PNG file name in lower case (as a map line names it)
+// to the path to name instead, relative to the MTL file. Before write_structure_mtl.
+void place_structure_textures(StructureResult& result, const std::map<std::string, std::string>& path_of);
 
 // The MTL file beside an OBJ file: house.dff.obj gives house.dff.mtl.
 std::string mtl_file_name_for(const std::string& obj_file_name);

@@ -5,6 +5,7 @@
 
 #include "export/png_file.h"
 #include "export/texture_file_name.h"
+#include "game/archive.h"
 
 namespace fs = std::filesystem;
 
@@ -103,6 +104,32 @@ bool make_folder(const fs::path& folder, std::vector<std::string>& messages) {
 
 }  // namespace
 
+DictionarySource dictionary_file(const fs::path& file) {
+    DictionarySource source;
+    source.file = file;
+    return source;
+}
+
+bool load_dictionary(const DictionarySource& source, LoadedDictionary& loaded, std::vector<std::string>& messages) {
+    if (!source.in_archive) return load_dictionary(source.file, loaded, messages);
+    loaded = LoadedDictionary();
+    loaded.file = source.shown.empty() ? source.file : source.shown;
+    if (source.length > largest_dictionary) {
+        messages.push_back(shown(loaded.file) + ": " + std::to_string(source.length) + " bytes, more than the " +
+                           std::to_string(largest_dictionary >> 20) + " MB a dictionary may have");
+        return false;
+    }
+    if (std::string why = read_archive_entry(source.file.string(), source.start, source.length, loaded.bytes);
+        !why.empty()) {
+        messages.push_back(shown(loaded.file) + ": " + why);
+        return false;
+    }
+    loaded.bytes.resize(static_cast<std::size_t>(entry_content_length(loaded.bytes.data(), loaded.bytes.size())));
+    loaded.dictionary = read_texture_dictionary(loaded.bytes.data(), static_cast<std::uint32_t>(loaded.bytes.size()));
+    for (const Finding& f : loaded.dictionary.findings) messages.push_back(damage(loaded, f.offset, f.text));
+    return true;
+}
+
 bool load_dictionary(const fs::path& file, LoadedDictionary& loaded, std::vector<std::string>& messages) {
     loaded = LoadedDictionary();
     loaded.file = file;
@@ -144,9 +171,14 @@ bool load_dictionary(const fs::path& file, LoadedDictionary& loaded, std::vector
 
 ExtractResult extract_dictionary(const fs::path& file, const fs::path& folder, TextureRun& run,
                                  std::vector<std::string>& messages) {
+    return extract_dictionary(dictionary_file(file), folder, run, messages);
+}
+
+ExtractResult extract_dictionary(const DictionarySource& source, const fs::path& folder, TextureRun& run,
+                                 std::vector<std::string>& messages) {
     ExtractResult result;
     LoadedDictionary d;
-    if (!load_dictionary(file, d, messages) || !make_folder(folder, messages)) return result;
+    if (!load_dictionary(source, d, messages) || !make_folder(folder, messages)) return result;
     for (const DictionaryTexture& t : d.dictionary.textures)
         if (write_one(d, t, t.name, folder, run, messages) == Outcome::written) ++result.written;
     result.complete = result.written == d.dictionary.textures.size() && d.dictionary.findings.empty();
@@ -178,6 +210,15 @@ std::vector<fs::path> model_dictionaries(const fs::path& model, const std::vecto
 
 std::vector<std::string> write_textures(const std::vector<std::string>& names, const std::vector<fs::path>& dictionaries,
                                         const fs::path& folder, TextureRun& run, std::vector<std::string>& messages) {
+    std::vector<DictionarySource> sources;
+    for (const fs::path& file : dictionaries) sources.push_back(dictionary_file(file));
+    return write_textures(names, sources, folder, run, messages);
+}
+
+std::vector<std::string> write_textures(const std::vector<std::string>& names,
+                                        const std::vector<DictionarySource>& dictionaries, const fs::path& folder,
+                                        TextureRun& run, std::vector<std::string>& messages,
+                                        std::map<std::string, fs::path>* placed) {
     // One file a name, however many materials ask for it, in the first asker's spelling.
     std::vector<std::string> wanted;
     for (const std::string& n : names) {
@@ -186,22 +227,32 @@ std::vector<std::string> write_textures(const std::vector<std::string>& names, c
         if (!seen) wanted.push_back(n);
     }
     std::vector<LoadedDictionary> loaded;
-    for (const fs::path& file : dictionaries) {
+    std::vector<fs::path> folders;  // each loaded one's
+    for (const DictionarySource& source : dictionaries) {
         LoadedDictionary d;
-        if (load_dictionary(file, d, messages)) loaded.push_back(std::move(d));
+        if (!load_dictionary(source, d, messages)) continue;
+        loaded.push_back(std::move(d));
+        folders.push_back(source.folder.empty() ? folder : source.folder);
     }
     std::vector<std::string> missing;
-    if (!wanted.empty() && !make_folder(folder, messages)) return missing;
+    std::map<std::string, bool> made;  // folders made or failed, by path
+    auto folder_ready = [&](const fs::path& f) {
+        auto it = made.find(f.string());
+        if (it == made.end()) it = made.emplace(f.string(), make_folder(f, messages)).first;
+        return it->second;
+    };
     for (const std::string& name : wanted) {
         // A damaged texture gives way to the next dictionary's of that name.
         bool held = false, done = false;
-        for (const LoadedDictionary& d : loaded) {
+        for (std::size_t k = 0; k < loaded.size() && !done; ++k) {
+            const LoadedDictionary& d = loaded[k];
             for (const DictionaryTexture& t : d.dictionary.textures) {
                 if (done || !same_without_case(t.name, name)) continue;
                 held = true;
-                done = write_one(d, t, name, folder, run, messages) != Outcome::failed;
+                if (!folder_ready(folders[k])) break;
+                done = write_one(d, t, name, folders[k], run, messages) != Outcome::failed;
+                if (done && placed) (*placed)[lowered(texture_file_name(name))] = folders[k] / texture_file_name(name);
             }
-            if (done) break;
         }
         if (!held) missing.push_back(name);
     }

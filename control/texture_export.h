@@ -37,12 +37,25 @@ struct TextureRun {
     std::size_t pngs_written = 0;  // every PNG written, a rewritten one counted again
 };
 
+// Where a dictionary's bytes are: a file, or an entry of an archive.
+struct DictionarySource {
+    std::filesystem::path file;    // the file, or the archive's data file
+    bool in_archive = false;
+    std::uint64_t start = 0, length = 0;  // the entry's bytes in the archive
+    std::filesystem::path shown;   // how messages name it (ARCHIVE/ENTRY); empty: file
+    std::filesystem::path folder;  // where its PNGs go; empty: the folder the caller names
+};
+
+// A dictionary file as a source.
+DictionarySource dictionary_file(const std::filesystem::path& file);
+
 // Dictionaries larger than this are refused unread.
 constexpr std::uint64_t largest_dictionary = std::uint64_t(512) << 20;
 
 // Reads and parses file; its findings become messages. false (with a message)
 // when the file is missing, empty, too large or unreadable.
 bool load_dictionary(const std::filesystem::path& file, LoadedDictionary& loaded, std::vector<std::string>& messages);
+bool load_dictionary(const DictionarySource& source, LoadedDictionary& loaded, std::vector<std::string>& messages);
 
 struct ExtractResult {
     std::size_t written = 0;  // PNGs written
@@ -52,6 +65,8 @@ struct ExtractResult {
 // Writes every texture of the dictionary file into folder (created if need be)
 // as <name>.png.
 ExtractResult extract_dictionary(const std::filesystem::path& file, const std::filesystem::path& folder,
+                                 TextureRun& run, std::vector<std::string>& messages);
+ExtractResult extract_dictionary(const DictionarySource& source, const std::filesystem::path& folder,
                                  TextureRun& run, std::vector<std::string>& messages);
 
 // The model's own dictionary: <base>.txd beside it, the extension in any case;
@@ -69,3 +84,12 @@ std::vector<std::string> write_textures(const std::vector<std::string>& names,
                                         const std::vector<std::filesystem::path>& dictionaries,
                                         const std::filesystem::path& folder, TextureRun& run,
                                         std::vector<std::string>& messages);
+
+// The same over sources, each writing into its own folder when it has one.
+// placed (when given) gets each written texture's PNG path, by the lower-cased
+// file name an MTL file names it by.
+std::vector<std::string> write_textures(const std::vector<std::string>& names,
+                                        const std::vector<DictionarySource>& dictionaries,
+                                        const std::filesystem::path& folder, TextureRun& run,
+                                        std::vector<std::string>& messages,
+                                        std::map<std::string, std::filesystem::path>* placed = nullptr);

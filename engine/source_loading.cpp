@@ -17,6 +17,9 @@ namespace {
 // longer model's tail never has to touch more than that model wrote.
 unsigned written_end = 0;
 
+const unsigned char* given_bytes = nullptr;
+unsigned long long given_size = 0;
+
 void will_write(unsigned size) {
     if (size > written_end) written_end = size;
 }
@@ -41,6 +44,18 @@ int load_source(const char* path) {
     put_text("# ");
     put_text(path);
     put_text("\n");
+
+    if (given_bytes) {
+        if (given_size > max_model_size) {
+            show_error_box_after_text("error: dff file > 124 MB. Nicht akzeptiert...");
+            return 0;
+        }
+        const unsigned size = static_cast<unsigned>(given_size);
+        will_write(size);
+        if (size > 0) std::memcpy(conversion_state.source_buffer, given_bytes, size);
+        clear_stale_tail(size);
+        return static_cast<int>(size);
+    }
 
     SourceFileInfo info;
     unsigned error = 0;
@@ -90,4 +105,9 @@ void place_source(const unsigned char* bytes, unsigned size) {
     if (size > 0) std::memcpy(conversion_state.source_buffer, bytes, size);
     clear_stale_tail(size);
     conversion_state.source_length = static_cast<int>(size);
+}
+
+void set_source_bytes(const unsigned char* bytes, unsigned long long size) {
+    given_bytes = bytes;
+    given_size = bytes ? size : 0;
 }

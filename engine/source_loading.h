@@ -18,3 +18,9 @@ int prepare_source(const char* path);
 // and length as a successful load of a file with these bytes would (tests and
 // fuzzing use it). size must not exceed the largest accepted model.
 void place_source(const unsigned char* bytes, unsigned size);
+
+// The command line's archive entries have no file of their own: while bytes
+// are given (the caller keeps them alive), every load writes its header line
+// for the path named and takes these bytes as that file's. Null gives the
+// file back; the window never gives any.
+void set_source_bytes(const unsigned char* bytes, unsigned long long size);

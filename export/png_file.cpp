@@ -6,6 +6,8 @@
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 // The encoder is a C library compiled here, once; we hand it memory, never files.
@@ -25,6 +27,15 @@
 #endif
 
 namespace {
+
+// Worker processes may write the same shared texture at once: each its own temporary file.
+unsigned long process_id() {
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned long>(getpid());
+#endif
+}
 
 void append(void* context, void* data, int size) {
     auto* out = static_cast<std::vector<std::uint8_t>*>(context);
@@ -68,6 +79,9 @@ bool encode_png(const std::vector<std::uint8_t>& rgba, std::uint32_t width, std:
 
 bool write_file_whole(const std::filesystem::path& target, const std::vector<std::uint8_t>& bytes, std::string& why) {
     std::filesystem::path temporary = target;
+    // Appended piece by piece: GCC 12 warns falsely about "." + std::string.
+    temporary += '.';
+    temporary += std::to_string(process_id());
     temporary += ".part";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);

@@ -119,3 +119,47 @@ for run in "-j 1" "-j $cores" "loop"; do
     'BEGIN { printf "| %-24s | %8.2f | %10.0f | %8.2f |\n", r, t, n / t, b / 1000000 / t }'
 done
 find "$batch" -name '*.obj' -delete
+
+echo "=== the same batch as one archive against loose files, -j 2 (median of $repeats runs)"
+# The archives are written by make_batch_models beside the loose tree. Each
+# run's peak resident size is of its largest process (GNU time reports the
+# largest of the program and its workers); the target is the largest entry plus 32 MB.
+archives=$batch/archives
+largest=$(find "$batch" -name '*.dff' -printf '%s\n' | sort -n | tail -1)
+clean_batch() {
+  find "$batch" -name '*.obj' -delete
+  rm -rf "$archives/batch" "$archives/batch-v1"
+}
+runs=("loose files" "version 2 archive" "version 1 archive" "version 2 archive, --ide")
+run_args() {
+  case "$1" in
+    "loose files") args=(--recursive "$batch") ;;
+    "version 2 archive") args=("$archives/batch.img") ;;
+    "version 1 archive") args=("$archives/batch-v1.dir") ;;
+    *) args=(--ide "$archives/batch.ide" "$archives/batch.img") ;;
+  esac
+}
+# Taken in turn, a round of every run at a time: a change of the machine's load
+# falls on all of them alike.
+declare -A times peaks
+for _ in $(seq "$repeats"); do
+  for run in "${runs[@]}"; do
+    run_args "$run"
+    clean_batch
+    /usr/bin/time -f '%e %M' -o "$batch.time" "$cli" -q -j 2 "${args[@]}" >/dev/null 2>&1 || true
+    # A failed model makes the exit status 1, and time puts a line saying so first.
+    read -r t kb < <(tail -n 1 "$batch.time")
+    times[$run]+="$t " peaks[$run]+="$kb "
+  done
+done
+printf '| %-34s | %8s | %10s | %12s |\n' "Run, -j 2" "s" "models/s" "peak RSS MB"
+for run in "${runs[@]}"; do
+  # shellcheck disable=SC2086
+  t=$(printf '%s\n' ${times[$run]} | median)
+  # shellcheck disable=SC2086
+  kb=$(printf '%s\n' ${peaks[$run]} | sort -g | tail -1)
+  awk -v r="$run" -v t="$t" -v n="$count" -v kb="$kb" \
+    'BEGIN { printf "| %-34s | %8.2f | %10.0f | %12.1f |\n", r, t, n / t, kb / 1024 }'
+done
+awk -v b="$largest" 'BEGIN { printf "largest entry %d bytes: peak target %.1f MB\n", b, b / 1048576 + 32 }'
+clean_batch

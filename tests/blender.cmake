@@ -22,3 +22,12 @@ if(TARGET vorlund-obj AND TARGET make_characters)
   set_tests_properties(blender_characters_stand_upright PROPERTIES
     LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()
+
+# The lamp sample packed into an archive: its textures come from textures/lamp/.
+if(TARGET vorlund-obj)
+  add_test(NAME blender_imports_archive_model_with_textures
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/blender/import_archive_test.sh $<TARGET_FILE:vorlund-obj>
+            ${CMAKE_BINARY_DIR}/blender-archive-scratch ${PROJECT_SOURCE_DIR}/samples)
+  set_tests_properties(blender_imports_archive_model_with_textures PROPERTIES
+    LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 300)
+endif()

@@ -304,7 +304,8 @@ TEST_F(GltfOutput, PublicCorpusMatchesTheObjOutput) {
     if (!fs::exists(corpus / "cube.dff")) GTEST_SKIP() << "no public corpus at " << corpus;
     for (const char* name : {"cube.dff", "donut.dff", "monkey.dff", "large-input.dff", "object.dff", "torus.dff"}) {
         SCOPED_TRACE(name);
-        fs::create_symlink(corpus / name, folder.path / name);
+        // A copy: the engine locks the model it reads, and other tests read the corpus at the same time.
+        fs::copy_file(corpus / name, folder.path / name);
         convert_and_check(name);
     }
 }

@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
         write_times.push_back(seconds_of([&] { text = write_obj(m, options); }));
         geometries = text.geometries_written;
         glb_times.push_back(seconds_of([&] {
-            GltfModel plan = plan_gltf(m, GltfWriteOptions{false, model.string(), "bench"});
+            GltfModel plan = plan_gltf(m, GltfWriteOptions{false, false, model.string(), "bench"});
             std::string why;
             if (!finish_gltf(std::move(plan), [](const std::string&, GltfImage&) { return false; }).write_glb(glb.string(), why))
                 std::fprintf(stderr, "%s\n", why.c_str());

@@ -3,6 +3,9 @@
 //
 // Usage: make_batch_models FOLDER [COUNT [SEED]]   (COUNT 10000 by default)
 //   FOLDER/aNN/bNN/mNNNNN.dff, 100 models a folder; prints the total size.
+//   The same models also go into FOLDER/archives/: batch.img (version 2),
+//   batch-v1.dir + batch-v1.img (version 1), each with ground.txd (the
+//   textures the models name), and batch.ide giving every model that dictionary.
 //
 // The mix: about half are clumps laid out as the file format has them (frame
 // list, geometry list, material lists, atomics, extensions), for a conversion
@@ -19,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "support/dictionary_builder.h"
 #include "support/model_builder.h"
 
 namespace {
@@ -173,6 +177,107 @@ ModelBuilder batch_model(Random& r) {
     return m;
 }
 
+constexpr std::uint64_t sector = 2048;
+
+void put_u32(std::FILE* f, std::uint32_t v) {
+    const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    std::fwrite(b, 1, 4, f);
+}
+
+// Both archives written as the models are made, never held whole: version 2's
+// data starts after room for its directory, which is written at the end.
+class BatchArchives {
+public:
+    BatchArchives(const std::filesystem::path& folder, long count) : count_(static_cast<std::uint64_t>(count)) {
+        std::filesystem::create_directories(folder);
+        v2_ = std::fopen((folder / "batch.img").string().c_str(), "wb");
+        v1_dir_ = std::fopen((folder / "batch-v1.dir").string().c_str(), "wb");
+        v1_img_ = std::fopen((folder / "batch-v1.img").string().c_str(), "wb");
+        ide_ = std::fopen((folder / "batch.ide").string().c_str(), "w");
+        if (ide_) std::fputs("objs\n", ide_);
+        v2_next_ = (8 + 32 * (count_ + 1) + sector - 1) / sector;
+    }
+
+    void add(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const std::uint64_t sectors = (bytes.size() + sector - 1) / sector;
+        entries_.push_back({name, v2_next_, sectors});
+        write_at(v2_, v2_next_ * sector, bytes, sectors);
+        write_at(v1_img_, v1_next_ * sector, bytes, sectors);
+        if (v1_dir_) {
+            put_u32(v1_dir_, static_cast<std::uint32_t>(v1_next_));
+            put_u32(v1_dir_, static_cast<std::uint32_t>(sectors));
+            put_name(v1_dir_, name);
+        }
+        v1_next_ += sectors;
+        v2_next_ += sectors;
+        const std::string base = name.substr(0, name.rfind('.'));
+        if (ide_ && name.size() > 4 && name.compare(name.size() - 4, 4, ".dff") == 0)
+            std::fprintf(ide_, "%zu, %s, ground, 100, 0\n", entries_.size(), base.c_str());
+    }
+
+    bool finish() {
+        bool ok = v2_ && v1_dir_ && v1_img_ && ide_;
+        if (v2_) {
+            std::fseek(v2_, 0, SEEK_SET);
+            std::fwrite("VER2", 1, 4, v2_);
+            put_u32(v2_, static_cast<std::uint32_t>(entries_.size()));
+            for (const Entry& e : entries_) {
+                put_u32(v2_, static_cast<std::uint32_t>(e.start));
+                const unsigned char length[4] = {static_cast<unsigned char>(e.sectors),
+                                                 static_cast<unsigned char>(e.sectors >> 8), 0, 0};
+                std::fwrite(length, 1, 4, v2_);
+                put_name(v2_, e.name);
+            }
+        }
+        if (ide_) std::fputs("end\n", ide_);
+        for (std::FILE* f : {v2_, v1_dir_, v1_img_, ide_})
+            if (f && std::fclose(f) != 0) ok = false;
+        return ok;
+    }
+
+private:
+    struct Entry {
+        std::string name;
+        std::uint64_t start, sectors;
+    };
+
+    static void put_name(std::FILE* f, const std::string& name) {
+        char bytes[24] = {};
+        for (std::size_t i = 0; i < name.size() && i < 24; ++i) bytes[i] = name[i];
+        std::fwrite(bytes, 1, 24, f);
+    }
+
+    static void write_at(std::FILE* f, std::uint64_t offset, const std::vector<std::uint8_t>& bytes,
+                         std::uint64_t sectors) {
+        if (!f) return;
+        std::fseek(f, static_cast<long>(offset), SEEK_SET);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        static const std::vector<std::uint8_t> zeros(sector, 0);
+        std::fwrite(zeros.data(), 1, sectors * sector - bytes.size(), f);
+    }
+
+    std::uint64_t count_;
+    std::FILE *v2_ = nullptr, *v1_dir_ = nullptr, *v1_img_ = nullptr, *ide_ = nullptr;
+    std::uint64_t v2_next_ = 0, v1_next_ = 0;
+    std::vector<Entry> entries_;
+};
+
+// The textures the models name (ground0, ground1), 8 x 8 each.
+std::vector<std::uint8_t> ground_dictionary() {
+    std::vector<TextureLayout> textures;
+    for (int part = 0; part < 2; ++part) {
+        TextureLayout t;
+        t.name = "ground" + std::to_string(part), t.raster_format = 0x600, t.format = 22, t.width = 8, t.height = 8;
+        std::vector<std::uint8_t> pixels;
+        for (int i = 0; i < 64; ++i)
+            pixels.insert(pixels.end(), {static_cast<std::uint8_t>(40 * part + i), 120, 60, 255});
+        t.levels = {pixels};
+        textures.push_back(t);
+    }
+    return build_dictionary(textures);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -184,6 +289,8 @@ int main(int argc, char** argv) {
     const long count = argc > 2 ? std::atol(argv[2]) : 10000;
     Random r(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 20240611);
     std::uintmax_t total = 0;
+    BatchArchives archives(folder / "archives", count);
+    archives.add("ground.txd", ground_dictionary());
     for (long i = 0; i < count; ++i) {
         char name[64];
         std::snprintf(name, sizeof name, "a%02ld/b%02ld/m%05ld.dff", i / 1000 % 100, i / 100 % 10, i);
@@ -198,6 +305,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         total += m.bytes.size();
+        archives.add(path.filename().string(), m.bytes);
+    }
+    if (!archives.finish()) {
+        std::fprintf(stderr, "make_batch_models: cannot write the archives in %s\n", (folder / "archives").string().c_str());
+        return 1;
     }
     std::printf("%ld models, %ju bytes in %s\n", count, total, folder.string().c_str());
     return 0;

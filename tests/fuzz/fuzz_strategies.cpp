@@ -1,4 +1,6 @@
-// libFuzzer target: arbitrary bytes read as a texture dictionary with every
+// libFuzzer target: arbitrary bytes read as an archive of either version
+// (each whole entry read back by offset), as item definitions and as a data
+// file, as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
 // written as OBJ text (skins posed, and as stored with night colours), then
 // converted by each of the four strategies into a null stream. Any crash, sanitizer report or leak is a finding.
@@ -14,6 +16,9 @@
 #include "engine/conversion_state.h"
 #include "control/platform.h"
 #include "engine/strategies.h"
+#include "game/archive.h"
+#include "game/game_data_file.h"
+#include "game/item_definitions.h"
 #include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
 #include "export/obj_writer.h"
@@ -66,6 +71,29 @@ void write_model(const std::uint8_t* data, std::size_t size) {
     std::fclose(f);
 }
 
+// The bytes as the game's files: both archive versions from memory, then the
+// same bytes as a file read through the reader that the program uses.
+void read_game_files(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    (void)read_item_definitions(text, "fuzz.ide");
+    (void)read_game_data_file(text);
+    for (const ArchiveDirectory& d : {parse_version1(data, size, size), parse_version2(data, size, size)})
+        (void)archive_directory_text(d);
+    const std::string archive = model_folder + "/fuzz.img";
+    std::FILE* f = std::fopen(archive.c_str(), "wb");
+    if (!f) std::abort();
+    if (size && std::fwrite(data, 1, size, f) != size) std::abort();
+    std::fclose(f);
+    const ArchiveDirectory d = read_archive(archive);
+    std::vector<std::uint8_t> bytes;
+    for (const ArchiveEntry& e : d.entries) {
+        if (!e.damage.empty()) continue;
+        // A whole entry lies inside the file: reading it must succeed.
+        if (!read_archive_entry(d.data_file, e.start, e.length, bytes).empty()) std::abort();
+        (void)entry_content_length(bytes.data(), bytes.size());
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -84,6 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     static bool ready = (set_up(), true);
     (void)ready;
+    read_game_files(data, size);
     write_model(data, size);
     std::string path = model_folder + "/" + model_name;
     // libFuzzer reads its corpus by relative paths: leave the model's folder after each run.

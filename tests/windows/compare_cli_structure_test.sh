@@ -234,4 +234,24 @@ done
 grep -q "/models/sub/empty.dff: not converted: empty file$" "$work/linux.stderr" ||
   fail "output-dir: no reason given for the empty model: $(cat "$work/linux.stderr")"
 
+# An archive of the samples, the lamp's dictionary inside it: its models go into
+# pack/, their textures into pack/textures/lamp/; a repeated name gets ~2.
+work=$scratch/cli-archive
+rm -rf "$work"
+for side in linux windows; do
+  mkdir -p "$work/$side"
+  python3 "$(dirname "$0")/../support/pack_archive.py" "$work/$side/pack.img" "${samples[@]}" \
+    "$(dirname "${samples[0]}")/lamp.txd" "${samples[0]}"
+done
+run_both archive @/pack.img
+compare_outputs archive pack
+linux_pngs=$(cd "$work/linux/pack" && find . -name '*.png' | sort)
+windows_pngs=$(cd "$work/windows/pack" && find . -name '*.png' | sort)
+[ "$linux_pngs" = "$windows_pngs" ] || fail "archive: other PNG files written: $windows_pngs"
+for png in $linux_pngs; do
+  cmp -s "$work/linux/pack/$png" "$work/windows/pack/$png" || fail "archive $png: the images differ"
+done
+grep -q "a second entry of this name" "$work/linux.stderr" || fail "archive: no line for the repeated name"
+echo "archive: $(echo "$linux_pngs" | grep -c png) textures compared"
+
 exit $failed

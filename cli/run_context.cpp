@@ -1,0 +1,165 @@
+#include "cli/run_context.h"
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <system_error>
+
+#include "game/archive.h"
+#include "game/game_data_file.h"
+#include "game/game_paths.h"
+#include "game/item_definitions.h"
+#include "game/text_lines.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Item definition and data files are some hundred kilobytes.
+constexpr std::uintmax_t largest_text_file = std::uintmax_t(64) << 20;
+
+// The models item definitions name, as written, for telling those no archive holds.
+using DefinedModels = std::vector<std::string>;
+
+void add_item_definitions(const std::string& file, RunContext& context, DefinedModels* defined = nullptr) {
+    std::string text;
+    if (std::string why = read_text_file(file, text); !why.empty()) {
+        context.messages.push_back(file + ": item definitions not read: " + why);
+        return;
+    }
+    const ItemDefinitionFile definitions = read_item_definitions(text, file);
+    if (std::string skipped = skipped_lines_text(definitions); !skipped.empty())
+        context.messages.push_back(file + ": " + skipped);
+    context.catalog.add_item_definitions(definitions);
+    if (defined)
+        for (const ItemDefinition& item : definitions.items) defined->push_back(item.model);
+}
+
+// One line for the models the game's item definitions name that none of its
+// archives or model files holds: no model's line can tell of them.
+void tell_models_not_held(const DefinedModels& defined, const std::vector<ModelEntry>& models,
+                          RunContext& context) {
+    std::set<std::string> held;
+    for (const ModelEntry& m : models)
+        if (m.kind == ModelEntry::Kind::model)
+            held.insert(lower_name(m.in_archive() ? entry_base_name(m.entry_name) : fs::path(m.path).stem().string()));
+    std::vector<std::string> missing;
+    std::set<std::string> told;
+    for (const std::string& model : defined)
+        if (!held.count(lower_name(model)) && told.insert(lower_name(model)).second) missing.push_back(model);
+    if (missing.empty()) return;
+    constexpr std::size_t shown = 10;
+    std::string text;
+    for (std::size_t i = 0; i < missing.size() && i < shown; ++i) text += (i ? ", " : "") + missing[i];
+    if (missing.size() > shown) text += ", ...";
+    context.messages.push_back(std::to_string(missing.size()) +
+                               (missing.size() == 1 ? " model the item definitions name is" : " models the item definitions name are") +
+                               " in no archive or model file: " + text);
+}
+
+// A named archive's or the game's: its dictionaries join the catalog; the
+// game's also give their models, under a folder named after the archive.
+void add_archive(const std::string& path, RunContext& context, bool game_models) {
+    const ArchiveDirectory directory = read_archive(path);
+    if (!directory.refused.empty()) {
+        if (game_models)
+            context.game_models.push_back(entry_of(path, "not read: " + directory.refused, ModelEntry::Kind::model));
+        return;
+    }
+    context.catalog.add_archive(path, directory);
+    if (!game_models) return;
+    const std::size_t first = context.game_models.size();
+    add_archive_models(path, directory, context.game_models);
+    for (std::size_t i = first; i < context.game_models.size(); ++i)
+        context.game_models[i].relative_folder = fs::path(path).stem().string();
+}
+
+struct GameFiles {
+    fs::path root;
+    std::set<std::string> seen;  // each file once a directive, however often named
+};
+
+// The file a data file's line names, or empty (with a message) when there is none.
+fs::path game_file(GameFiles& game, const char* directive, const std::string& data_file, const GamePath& named,
+                   RunContext& context) {
+    fs::path found = resolve_game_path(game.root, named.path);
+    if (found.empty()) {
+        // Line 0: the main archive, which no data file lists.
+        const std::string where = named.line ? data_file + " line " + std::to_string(named.line) : game.root.string();
+        context.messages.push_back(where + ": " + named.path + ": no such file in " + game.root.string());
+        return {};
+    }
+    if (!game.seen.insert(std::string(directive) + " " + lower_name(found.lexically_normal().string())).second)
+        return {};
+    return found;
+}
+
+void add_game(const std::string& folder, RunContext& context) {
+    GameFiles game{fs::path(absolute_path(folder)), {}};
+    std::vector<std::pair<std::string, GameDataFile>> data;
+    for (const char* name : {"data/default.dat", "data/gta.dat"}) {
+        const fs::path file = resolve_game_path(game.root, name);
+        std::string text;
+        if (file.empty() || !read_text_file(file.string(), text).empty()) continue;
+        data.emplace_back(file.string(), read_game_data_file(text));
+    }
+    if (data.empty()) {
+        context.game_models.push_back(entry_of(game.root.string(), "not read: no data/gta.dat or data/default.dat in it",
+                                               ModelEntry::Kind::model));
+        return;
+    }
+    DefinedModels defined;
+    for (auto& [file, d] : data)
+        for (const GamePath& p : d.item_definitions)
+            if (fs::path f = game_file(game, "IDE", file, p, context); !f.empty())
+                add_item_definitions(f.string(), context, &defined);
+    for (auto& [file, d] : data)
+        for (const GamePath& p : d.shared_dictionaries)
+            if (fs::path f = game_file(game, "TEXDICTION", file, p, context); !f.empty()) {
+                context.catalog.add_shared(f);
+                context.catalog.add_dictionary_file(f);
+            }
+    // The main archive is always loaded and never listed.
+    std::vector<std::pair<std::string, GamePath>> archives{{"", {"models/gta3.img", 0}}};
+    for (auto& [file, d] : data)
+        for (const GamePath& p : d.archives) archives.emplace_back(file, p);
+    for (const auto& [file, p] : archives)
+        if (fs::path f = game_file(game, "IMG", file, p, context); !f.empty()) add_archive(f.string(), context, true);
+    for (auto& [file, d] : data)
+        for (const GamePath& p : d.model_files)
+            if (fs::path f = game_file(game, "MODELFILE", file, p, context); !f.empty())
+                context.game_models.push_back(entry_of(
+                    f.string(), "", ModelEntry::Kind::model,
+                    f.parent_path().lexically_relative(game.root).generic_string() == "."
+                        ? ""
+                        : f.parent_path().lexically_relative(game.root).generic_string()));
+    tell_models_not_held(defined, context.game_models, context);
+}
+
+}  // namespace
+
+std::string read_text_file(const std::string& path, std::string& text) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return fs::exists(path, ec) ? "not a file" : "no such file";
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec) return ec.message();
+    if (size > largest_text_file) return "larger than " + std::to_string(largest_text_file >> 20) + " MB";
+    std::ifstream in(path, std::ios::binary);
+    text.assign(static_cast<std::size_t>(size), '\0');
+    if (!in.read(text.data(), static_cast<std::streamsize>(size))) return "cannot be read";
+    return "";
+}
+
+RunContext prepare_run(const Options& options) {
+    RunContext context;
+    if (!options.game_dir.empty()) add_game(options.game_dir, context);
+    for (const std::string& file : options.item_definitions) add_item_definitions(file, context);
+    for (std::size_t i = 0; i < options.paths.size() && i < options.first_literal_path; ++i) {
+        const std::string path = absolute_path(options.paths[i]);
+        std::error_code ec;
+        if (has_archive_extension(path) && fs::is_regular_file(path, ec)) add_archive(path, context, false);
+    }
+    // Dictionaries named with -t are found by name too, where an item definition names them.
+    for (const std::string& file : options.textures) context.catalog.add_dictionary_file(file);
+    return context;
+}

@@ -1,0 +1,98 @@
+#include "control/texture_order.h"
+
+#include <set>
+
+#include "export/texture_file_name.h"
+#include "game/archive.h"
+#include "game/item_definitions.h"
+#include "game/text_lines.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// txdp chains are short; a longer one loops.
+constexpr int deepest_parent_chain = 32;
+
+std::string in_quotes(const std::string& name) { return "'" + name + "'"; }
+
+std::string file_stem(const fs::path& file) { return file.stem().string(); }
+
+}  // namespace
+
+std::string dictionary_folder_name(const std::string& dictionary) {
+    std::string stem = texture_file_stem(lower_name(dictionary));
+    return stem.empty() ? "_" : stem;
+}
+
+void TextureCatalog::add_item_definitions(const ItemDefinitionFile& file) {
+    for (const ItemDefinition& item : file.items)
+        if (!item.model.empty() && !item.dictionary.empty())
+            model_dictionary_.emplace(lower_name(item.model), item.dictionary);
+    for (const DictionaryParent& p : file.parents)
+        if (!p.dictionary.empty() && !p.parent.empty()) parent_.emplace(lower_name(p.dictionary), p.parent);
+}
+
+void TextureCatalog::add_archive(const std::string& archive, const ArchiveDirectory& directory) {
+    auto& own = in_archive_[directory.data_file];
+    for (const ArchiveEntry& e : directory.entries) {
+        if (!e.damage.empty() || std::string(archive_entry_kind(e.name)) != "texture dictionary") continue;
+        DictionarySource source;
+        source.file = directory.data_file;
+        source.in_archive = true;
+        source.start = e.start;
+        source.length = e.length;
+        source.shown = entry_path(archive, e.name);
+        const std::string key = lower_name(entry_base_name(e.name));
+        own.emplace(key, source);
+        by_name_.emplace(key, source);
+    }
+}
+
+void TextureCatalog::add_dictionary_file(const fs::path& file) {
+    by_name_.emplace(lower_name(file_stem(file)), dictionary_file(file));
+}
+
+void TextureCatalog::add_shared(const fs::path& file) { shared_.push_back(file); }
+
+const DictionarySource* TextureCatalog::archive_dictionary(const std::string& archive_data,
+                                                           const std::string& name) const {
+    auto archive = in_archive_.find(archive_data);
+    if (archive == in_archive_.end()) return nullptr;
+    auto it = archive->second.find(lower_name(entry_base_name(name)));
+    return it == archive->second.end() ? nullptr : &it->second;
+}
+
+TextureOrder TextureCatalog::order_for(const std::string& model, const DictionarySource* own,
+                                       const std::vector<fs::path>& extra, const fs::path& texture_root) const {
+    TextureOrder order;
+    std::set<std::string> seen;  // each dictionary once, by where it is
+    auto add = [&](DictionarySource source, const std::string& name) {
+        const fs::path& key_path = source.shown.empty() ? source.file : source.shown;
+        if (!seen.insert(lower_name(key_path.lexically_normal().string())).second) return;
+        if (!texture_root.empty()) source.folder = texture_root / "textures" / dictionary_folder_name(name);
+        order.dictionaries.push_back(std::move(source));
+    };
+    auto definition = model_dictionary_.find(lower_name(model));
+    if (definition != model_dictionary_.end()) {
+        std::string name = definition->second, child;
+        std::set<std::string> visited;  // a chain that loops ends where it comes back
+        for (int depth = 0; depth < deepest_parent_chain && !name.empty(); ++depth) {
+            if (!visited.insert(lower_name(name)).second) break;
+            auto found = by_name_.find(lower_name(name));
+            if (found != by_name_.end())
+                add(found->second, name);
+            else
+                order.missing.push_back("dictionary " + in_quotes(name) +
+                                        (child.empty() ? " (its item definition's)" : " (parent of " + in_quotes(child) + ")") +
+                                        " is in no archive or file named");
+            auto parent = parent_.find(lower_name(name));
+            child = name;
+            name = parent == parent_.end() ? "" : parent->second;
+        }
+    }
+    for (const fs::path& file : shared_) add(dictionary_file(file), file_stem(file));
+    if (own) add(*own, file_stem(own->shown.empty() ? own->file : own->shown));
+    for (const fs::path& file : extra) add(dictionary_file(file), file_stem(file));
+    return order;
+}
