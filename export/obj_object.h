@@ -22,7 +22,14 @@ struct ObjObject {
     const Geometry* geometry = nullptr;
     const std::vector<std::string>* material_names = nullptr;  // one a material of the geometry
     const Placement* placement = nullptr;  // null: the geometry's own space
+    // Normals by this placement instead, when set (a scaled instance turns
+    // them by the inverse scale); they are made unit length after it.
+    const Placement* normal_placement = nullptr;
+    bool continued = false;  // more of the object written last: no "o" line
 };
+
+// Why the geometry cannot be written as an object, or null when it can.
+const char* unwritable_reason(const Geometry& geometry);
 
 // Writes the object. The geometry must be complete and not native, with
 // positions for every vertex.

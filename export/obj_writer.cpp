@@ -124,19 +124,9 @@ private:
     }
 
     bool check_geometry(const Geometry& g, const std::string& what) {
-        if (g.native) {
-            out_.doubt(what + " is in a console's native layout: left out");
-            return false;
-        }
-        if (!g.complete) {
-            out_.doubt(what + " was not read whole: left out");
-            return false;
-        }
-        if (g.vertex_count > 0 && (!g.positions.data || g.positions.count < static_cast<std::uint32_t>(g.vertex_count))) {
-            out_.doubt(what + " has no positions for its vertices: left out");
-            return false;
-        }
-        return true;
+        const char* reason = unwritable_reason(g);
+        if (reason) out_.doubt(what + " " + reason + ": left out");
+        return !reason;
     }
 
     std::string atomic_name(const Clump& clump, const Atomic& atomic, std::size_t i) {
@@ -159,7 +149,7 @@ private:
             state.material_names = mtl_.add_geometry(geometry, static_cast<std::uint32_t>(number));
             state.named = true;
         }
-        ObjObject object{objects_.take(wanted_name), &geometry, &state.material_names, placement};
+        ObjObject object{objects_.take(wanted_name), &geometry, &state.material_names, placement, nullptr, false};
         write_object(object, mtl_, out_, base_);
         if (!state.written) ++result_.geometries_written;
         state.written = true;

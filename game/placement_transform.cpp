@@ -37,15 +37,3 @@ bool instance_transform(const Instance& instance, bool apply_scale, InstanceTran
     }
     return true;
 }
-
-void place_instance_normal(const InstanceTransform& t, const double n[3], double out[3]) {
-    double s[3];
-    for (int k = 0; k < 3; ++k) s[k] = t.scale[k] != 0 ? n[k] / t.scale[k] : 0.0;
-    double length2 = 0;
-    for (int r = 0; r < 3; ++r) {
-        out[r] = t.rotation[r][0] * s[0] + t.rotation[r][1] * s[1] + t.rotation[r][2] * s[2];
-        length2 += out[r] * out[r];
-    }
-    if (length2 > 0)
-        for (int r = 0; r < 3; ++r) out[r] /= std::sqrt(length2);
-}

@@ -31,8 +31,5 @@ inline void place_instance_point(const InstanceTransform& t, const double p[3], 
         out[r] = t.rotation[r][0] * s[0] + t.rotation[r][1] * s[1] + t.rotation[r][2] * s[2] + t.position[r];
 }
 
-// A normal follows R S^-1, scaled back to length 1 (a zero normal stays zero).
-void place_instance_normal(const InstanceTransform& t, const double n[3], double out[3]);
-
 // Z up to Y up, as glTF wants it: (x, z, -y).
 inline std::array<double, 3> y_up(const double p[3]) { return {p[0], p[2], -p[1]}; }

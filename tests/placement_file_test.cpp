@@ -67,29 +67,13 @@ TEST(PlacementArithmetic, BinaryRecordTurnsTheTrackAlongItsLine) {
     ASSERT_EQ(file.instances.size(), 1u) << bad_text(file);
     InstanceTransform t;
     ASSERT_TRUE(instance_transform(file.instances[0], false, t));
-    const double x[3] = {1, 0, 0}, normal[3] = {1, 0, 0};
-    double out[3], n[3];
+    const double x[3] = {1, 0, 0};
+    double out[3];
     place_instance_point(t, x, out);
     expect_near3(out, {10.7437, 19.3314, 5}, 1e-3);
-    place_instance_normal(t, normal, n);
-    expect_near3(n, {0.7437, -0.6686, 0}, 1e-3);
     auto gltf = y_up(out);
     EXPECT_NEAR(gltf[1], 5, 1e-9);
     EXPECT_NEAR(gltf[2], -19.3314, 1e-3);
-}
-
-TEST(PlacementArithmetic, NormalsFollowTheInverseScale) {
-    Instance instance;
-    instance.scale[0] = 2;
-    instance.scale[1] = 1;
-    instance.scale[2] = 0.5f;
-    InstanceTransform t;
-    ASSERT_TRUE(instance_transform(instance, true, t));
-    // A face across the model's x = z diagonal: scaled, its normal leans towards the squashed Z.
-    const double n[3] = {1, 0, 1};
-    double out[3];
-    place_instance_normal(t, n, out);
-    expect_near3(out, {0.5 / std::sqrt(4.25), 0, 2 / std::sqrt(4.25)}, 1e-9);
 }
 
 TEST(PlacementText, SectionsFormsAndBadLinesAsTheyCountInTheLodNumbering) {
