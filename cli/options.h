@@ -20,6 +20,10 @@ struct Options {
     bool extract = false;                // the paths are texture dictionaries to write as PNG files
     bool exact_text = false;
     bool local = false;
+    std::vector<std::string> maps;   // --map: placement files, written as one scene
+    std::vector<std::string> item_definitions;  // --ide, in the order named
+    bool keep_lod = false, keep_interiors = false, apply_scale = false;
+    int hour = -1;                   // --hour; -1 when not given (noon)
     std::vector<std::string> paths;  // models and folders, as named
     // paths[i] with i >= this index came after "--": taken as models whatever their name.
     std::size_t first_literal_path = static_cast<std::size_t>(-1);

@@ -22,6 +22,18 @@ bool ends_with_lower(const std::string& name, std::string_view suffix) {
 
 void ItemIndex::add(const ItemDefinitionFile& file) {
     for (const ItemDefinition& item : file.items) add(item);
+    for (const DictionaryParent& p : file.parents) parents_[lower_name(p.dictionary)] = p.parent;
+}
+
+std::vector<std::string> ItemIndex::dictionary_chain(const std::string& dictionary) const {
+    std::vector<std::string> chain;
+    std::unordered_set<std::string> seen;
+    for (std::string at = dictionary; !at.empty() && seen.insert(lower_name(at)).second;) {
+        chain.push_back(at);
+        auto parent = parents_.find(lower_name(at));
+        at = parent == parents_.end() ? std::string() : parent->second;
+    }
+    return chain;
 }
 
 void ItemIndex::add(const ItemDefinition& item) {

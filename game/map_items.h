@@ -25,11 +25,15 @@ public:
     // Of the older games: a draw distance past 300 and a name that from its 4th
     // letter on matches a detailed object's.
     bool is_lod_definition(const ItemDefinition& item) const;
+    // The dictionaries a model's textures are looked up in: its own, then its
+    // parents (txdp), each once.
+    std::vector<std::string> dictionary_chain(const std::string& dictionary) const;
 
 private:
     std::vector<ItemDefinition> items_;
     std::unordered_map<std::int32_t, std::size_t> by_id_;
     std::unordered_map<std::string, std::size_t> by_name_;  // lower-cased model name
+    std::unordered_map<std::string, std::string> parents_;  // lower-cased dictionary -> parent as written
     // Names of detailed objects, whole and from the 4th letter, lower-cased.
     std::unordered_set<std::string> detailed_;
 };

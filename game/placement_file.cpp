@@ -170,6 +170,33 @@ std::string record_place(const PlacementFile& file, std::size_t where) {
     return (file.binary ? "record " : "line ") + std::to_string(where);
 }
 
+std::vector<std::vector<std::size_t>> placement_groups(const std::vector<std::string>& file_names) {
+    std::vector<std::vector<std::size_t>> groups;
+    std::vector<bool> grouped(file_names.size(), false);
+    auto name_of = [&](std::size_t i) {
+        std::string_view n = file_names[i];
+        std::size_t slash = n.find_last_of("/\\");
+        return slash == std::string_view::npos ? n : n.substr(slash + 1);
+    };
+    for (std::size_t i = 0; i < file_names.size(); ++i) {
+        bool stream = false;
+        for (std::size_t j = 0; j < file_names.size() && !stream; ++j)
+            stream = j != i && is_stream_file_of(name_of(i), name_of(j));
+        if (stream || grouped[i]) continue;
+        std::vector<std::size_t>& group = groups.emplace_back(1, i);
+        grouped[i] = true;
+        for (std::size_t j = 0; j < file_names.size(); ++j)
+            if (!grouped[j] && is_stream_file_of(name_of(j), name_of(i))) {
+                group.push_back(j);
+                grouped[j] = true;
+            }
+    }
+    // A stream file whose text file is named only as another stream file's (never so in real files).
+    for (std::size_t i = 0; i < file_names.size(); ++i)
+        if (!grouped[i]) groups.push_back({i});
+    return groups;
+}
+
 bool is_stream_file_of(std::string_view entry_name, std::string_view text_file) {
     std::string base = lower_name(base_name(text_file)) + "_stream";
     std::string entry = lower_name(entry_name);

@@ -61,3 +61,8 @@ std::string record_place(const PlacementFile& file, std::size_t where);
 // "_stream", without case, ending ".ipl". "countn2_stream0.ipl" is one of
 // "DATA\MAPS\country\countn2.ipl"'s.
 bool is_stream_file_of(std::string_view entry_name, std::string_view text_file);
+
+// The placement files named, as groups whose lod fields count into one list:
+// each file with the stream files of it that are named, the text file first.
+// Groups keep the order their first file was named in.
+std::vector<std::vector<std::size_t>> placement_groups(const std::vector<std::string>& file_names);

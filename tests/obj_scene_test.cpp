@@ -10,33 +10,9 @@
 
 #include "export/obj_scene.h"
 #include "model/structure_reader.h"
-#include "support/model_layout.h"
+#include "support/placement_builder.h"
 
 namespace {
-
-// A tower of three atomics on frames that move and turn them: the near level,
-// a far level and a damaged copy. Each geometry's first vertex tells it apart.
-ModelLayout tower_layout(const std::string& texture) {
-    ClumpLayout clump;
-    clump.frames = {FrameLayout{}};
-    const char* names[] = {"tower_L0", "tower_L1", "tower_dam"};
-    for (int i = 0; i < 3; ++i) {
-        // A frame 100 m up and turned: a map object does not apply it.
-        clump.frames.push_back({{0, 1, 0, -1, 0, 0, 0, 0, 1, 0, 0, 100}, 0, names[i]});
-        GeometryLayout g;
-        g.flags = geometry_positions | geometry_normals | geometry_textured;
-        g.positions = {1, 2, 3 + float(i) * 10, 0, 0, 0, 1, 0, 0};
-        g.normals = {1, 0, 0, 0, 0, 1, 0, 0, 1};
-        g.uvs = {0, 0, 1, 0, 0, 1};
-        g.triangles = {{0, 1, 2, 0}};
-        g.materials = {{{255, 255, 255, 255}, texture, ""}};
-        clump.geometries.push_back(g);
-        clump.atomics.push_back({i + 1, i});
-    }
-    ModelLayout m;
-    m.clumps = {clump};
-    return m;
-}
 
 struct ObjObjectRead {
     std::vector<std::array<double, 3>> v, vn;
@@ -69,8 +45,8 @@ Instance quarter_turn_about_z(double x, double y, double z, float sx) {
 }
 
 TEST(ObjScene, InstancesPlacedWithTheNearLevelOnlyAndSharedMaterials) {
-    std::vector<std::uint8_t> tower = build_model(tower_layout("brick"));
-    std::vector<std::uint8_t> shed = build_model(tower_layout("brick"));
+    std::vector<std::uint8_t> tower = build_model(map_object_layout("tower", "brick"));
+    std::vector<std::uint8_t> shed = build_model(map_object_layout("tower", "brick"));
     Model tower_model = read_model(tower.data(), std::uint32_t(tower.size()));
     Model shed_model = read_model(shed.data(), std::uint32_t(shed.size()));
     std::vector<SceneModel> models = {{"tower", &tower_model, "town", false},
@@ -124,7 +100,7 @@ TEST(ObjScene, InstancesPlacedWithTheNearLevelOnlyAndSharedMaterials) {
 }
 
 TEST(ObjScene, ModelsThatDoNotConvertCleanAreDoubtfulAndAHostileSceneStops) {
-    ModelLayout damaged = tower_layout("");
+    ModelLayout damaged = map_object_layout("tower", "");
     damaged.clumps[0].atomics = {{2, 1}, {3, 2}, {1, 7}};  // far level, damaged copy, and no such geometry
     std::vector<std::uint8_t> bytes = build_model(damaged);
     Model model = read_model(bytes.data(), std::uint32_t(bytes.size()));
@@ -132,7 +108,7 @@ TEST(ObjScene, ModelsThatDoNotConvertCleanAreDoubtfulAndAHostileSceneStops) {
     EXPECT_TRUE(parts.parts.empty());
     EXPECT_EQ(parts.doubt, "atomic 2 (tower_L0): its geometry is out of range");
 
-    std::vector<std::uint8_t> good = build_model(tower_layout("brick"));
+    std::vector<std::uint8_t> good = build_model(map_object_layout("tower", "brick"));
     Model tower = read_model(good.data(), std::uint32_t(good.size()));
     EXPECT_EQ(scene_parts(tower).doubt, "");
     std::vector<SceneModel> models = {{"tower", &tower, "town", false}};

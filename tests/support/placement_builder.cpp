@@ -16,6 +16,27 @@ void put_f32(std::string& out, std::size_t at, float f) {
 
 }  // namespace
 
+ModelLayout map_object_layout(const std::string& name, const std::string& texture) {
+    ClumpLayout clump;
+    clump.frames = {FrameLayout{}};
+    const char* suffixes[] = {"_L0", "_L1", "_dam"};
+    for (int i = 0; i < 3; ++i) {
+        clump.frames.push_back({{0, 1, 0, -1, 0, 0, 0, 0, 1, 0, 0, 100}, 0, name + suffixes[i]});
+        GeometryLayout g;
+        g.flags = geometry_positions | geometry_normals | geometry_textured;
+        g.positions = {1, 2, 3 + float(i) * 10, 0, 0, 0, 1, 0, 0};
+        g.normals = {1, 0, 0, 0, 0, 1, 0, 0, 1};
+        g.uvs = {0, 0, 1, 0, 0, 1};
+        g.triangles = {{0, 1, 2, 0}};
+        g.materials = {{{255, 255, 255, 255}, texture, ""}};
+        clump.geometries.push_back(g);
+        clump.atomics.push_back({i + 1, i});
+    }
+    ModelLayout m;
+    m.clumps = {clump};
+    return m;
+}
+
 std::string binary_placement(const std::vector<BinaryInstance>& records, std::int64_t count_override) {
     std::string out(76 + 40 * records.size(), '\0');
     std::memcpy(out.data(), "bnry", 4);
