@@ -44,10 +44,10 @@ struct FoundFiles {
     std::map<std::string, fs::path> models, dictionaries;  // lower-cased stem -> file; the first named wins
 };
 
-FoundFiles find_files(const Options& options) {
+FoundFiles find_files(const Options& options, const std::vector<std::string>& paths, std::size_t first_literal) {
     FoundFiles found;
     std::map<std::string, bool> folders_seen;
-    for (const ModelEntry& entry : list_models(options.paths, options.recursive, options.first_literal_path)) {
+    for (const ModelEntry& entry : list_models(paths, options.recursive, first_literal)) {
         if (entry.kind != ModelEntry::Kind::model || !entry.error.empty()) {
             if (!entry.error.empty()) say(entry.path + ": " + entry.error);
             continue;
@@ -69,7 +69,16 @@ FoundFiles find_files(const Options& options) {
 int convert_map(const Options& options) {
     ItemIndex items;
     bool items_read = read_item_files(options.item_definitions, items);
-    FoundFiles found = find_files(options);
+    // Named .ipl files are placement files too, so that "--map maps/*.ipl" takes them all.
+    std::vector<std::string> maps = options.maps, paths;
+    std::size_t first_literal = static_cast<std::size_t>(-1);
+    for (std::size_t i = 0; i < options.paths.size(); ++i) {
+        bool literal = i >= options.first_literal_path;
+        if (literal && first_literal > paths.size()) first_literal = paths.size();
+        if (!literal && has_extension(options.paths[i], ".ipl")) maps.push_back(options.paths[i]);
+        else paths.push_back(options.paths[i]);
+    }
+    FoundFiles found = find_files(options, paths, first_literal);
 
     MapSources sources;
     sources.model_file = [&](const std::string& model) {
@@ -83,7 +92,7 @@ int convert_map(const Options& options) {
     for (const std::string& t : options.textures) sources.shared_dictionaries.push_back(t);
 
     MapRequest request;
-    for (const std::string& map : options.maps) request.placement_files.push_back(map);
+    for (const std::string& map : maps) request.placement_files.push_back(map);
     request.items = &items;
     request.options.keep_lod = options.keep_lod;
     request.options.keep_interiors = options.keep_interiors;
