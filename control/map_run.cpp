@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::uint64_t largest_placement_file = std::uint64_t(512) << 20;
+// Real placement files are a few MB at most; an instance costs some 130 bytes of memory.
+constexpr std::uint64_t largest_placement_file = std::uint64_t(64) << 20;
 constexpr std::uint64_t largest_model = std::uint64_t(256) << 20;
 // As a model alone may write 64 times its bytes of text (and 64 MB in any
 // case), a scene may for each instance of a model, up to 64 instances of it:

@@ -1,7 +1,9 @@
 // libFuzzer target: arbitrary bytes read as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
 // written as OBJ text, then converted by each of the four strategies into a
-// null stream. Any crash, sanitizer report or leak is a finding.
+// null stream; the same bytes are also read as a placement file and an item
+// definition file, and the model is written as a scene placed by their
+// records. Any crash, sanitizer report or leak is a finding.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +17,9 @@
 #include "control/platform.h"
 #include "engine/strategies.h"
 #include "model/model_inspection.h"
+#include "export/obj_scene.h"
 #include "export/obj_writer.h"
+#include "game/map_selection.h"
 #include "model/structure_reader.h"
 #include "model/texture_dictionary.h"
 
@@ -64,6 +68,24 @@ void write_model(const std::uint8_t* data, std::size_t size) {
     std::fclose(f);
 }
 
+// The bytes as a map: placement records, item definitions, the model placed by the first records.
+void place_model(const std::uint8_t* data, std::size_t size, const Model& model) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    PlacementFile placements = read_placement_file(text, "fuzz.ipl");
+    ItemIndex items;
+    items.add(read_item_definitions(text, "fuzz.ide"));
+    MapSelection selection = select_instances({&placements}, items, MapOptions{});
+    (void)unresolved_text(selection, 4);
+    std::vector<SceneInstance> instances;
+    for (const Instance& i : placements.instances) {
+        if (instances.size() == 16) break;
+        if (!instance_transform(i, true, instances.emplace_back().transform)) std::abort();
+    }
+    ObjSceneOptions options;
+    options.max_obj_bytes = 1 << 20;
+    write_obj_scene({{"fuzz", &model, "fuzz", true}}, instances, options);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -74,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text = inspect_model(data, length);
     if (text.empty() || (model.clumps.empty() && model.findings.empty())) std::abort();
     write_obj(model, ObjWriteOptions{});
+    place_model(data, size, model);
 
     static bool ready = (set_up(), true);
     (void)ready;
