@@ -74,6 +74,7 @@ std::string problem_before_open(const ModelJob& job) {
 // a failure. The file was checked before: it changed since.
 std::string load_failure(const std::string& model) {
     if (conversion_state.source_length != 0 && conversion_state.source_buffer[0] == 16) return "";
+    if (clump_after_other_chunks(model)) return "";
     std::string now = model_file_problem(model);
     return now.empty() ? "the model could not be loaded" : now;
 }
@@ -82,12 +83,21 @@ struct ButtonRun {
     std::vector<int> order;               // the buttons to press, in turn
     std::size_t tried = 0;                // index of the last one pressed; order.size() when all were doubtful
     bool write_failed = false;
+    std::string refusal;                  // the box of a strategy that refused the model by its first byte
     bool structure_made_geometry = false;
     std::vector<std::string> rejections;  // why each doubtful button was, in order
     int used() const { return order[tried < order.size() ? tried : order.size() - 1]; }
 };
 
-ButtonRun press_buttons(int button_id) {
+// The Open again, for the next button: a strategy that refused the model
+// ended clean and closed the OBJ file.
+void open_again(const std::string& model) {
+    choose_next(model);
+    handle_command(nullptr, id_open);
+    take_box_texts();
+}
+
+ButtonRun press_buttons(int button_id, const std::string& model) {
     DoubtWatch watch;
     ButtonRun run;
     run.order = {button_id};
@@ -103,6 +113,21 @@ ButtonRun press_buttons(int button_id) {
             break;
         }
         if (watch.button == id_structure) run.structure_made_geometry = structure_geometries_written() > 0;
+        // A clump after other chunks: structure reads it, the strategies refuse it.
+        if (watch.button != id_structure && !boxes.empty() && !conversion_state.output_open &&
+            refused_by_type_mark()) {
+            run.rejections.push_back(boxes.front());
+            if (button_id != 0) {
+                run.refusal = boxes.front();
+                break;
+            }
+            open_again(model);
+            if (!conversion_state.output_open) {
+                run.write_failed = true;
+                break;
+            }
+            continue;
+        }
         if (shown(boxes, text_doubtful))
             run.rejections.push_back(watch.reason());
         if (!conversion_state.output_open) break;
@@ -166,6 +191,9 @@ ModelOutcome finish(const ModelJob& job, const ButtonRun& run) {
     const std::string& model = job.model_path;
     const std::string obj = output_file_path();
     if (run.write_failed) return model_failed(model, "could not write " + obj);
+    if (!run.refusal.empty())
+        return model_failed(model, std::string(button_name(run.used())) + " refuses it (" + run.refusal +
+                                       "): its clump follows other chunks, which only structure reads");
     if (run.tried == run.order.size()) return none_clean(job, run);
     if (std::string why = load_failure(model); !why.empty()) return model_failed(model, why);
     const int used = run.used();
@@ -207,7 +235,7 @@ ModelOutcome convert_model(const ModelJob& job) {
                                                     system_error_text(errno_at_last_box()) + ")");
         return model_failed(job.model_path, "cannot enter its folder");
     }
-    ModelOutcome outcome = finish(job, press_buttons(job.button_id));
+    ModelOutcome outcome = finish(job, press_buttons(job.button_id, job.model_path));
     if (outcome == ModelOutcome::failed) leftovers.remove_created();
     return outcome;
 }

@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
 
     start_console_session(options.verbosity == Verbosity::verbose);
     set_structure_local(options.local);
+    set_structure_night(options.night);
     if (jobs.worker) return run_worker(options);
     std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
     std::vector<PlannedModel> planned = plan_models(models, options);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "control/structure_conversion.h"
 #include "engine/conversion_state.h"
 
 namespace fs = std::filesystem;
@@ -49,7 +50,9 @@ std::string content_problem(const std::string& path) {
     int read_error = std::ferror(f) ? errno : 0;
     std::fclose(f);
     if (got == 0) return read_error ? system_error_text(read_error) : "empty file";
-    if (first[0] != model_mark)
+    // Other chunks may come before the clump (a UV animation dictionary):
+    // structure reads such a file, the strategies refuse it as the window does.
+    if (first[0] != model_mark && !clump_after_other_chunks(path))
         return "not a model file (first bytes " + hex_bytes(first, got) + "; a model starts with " +
                hex_bytes(&model_mark, 1) + ")";
     return "";

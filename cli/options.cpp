@@ -9,7 +9,7 @@
 
 const char help_text[] =
     "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
-    "                   [-o DIR] [-j N] [-q|-v] [--exact-text]\n"
+    "                   [--night] [-o DIR] [-j N] [-q|-v] [--exact-text]\n"
     "                   [-t DICTIONARY.txd]... [--no-textures] MODEL_OR_FOLDER...\n"
     "       vorlund-obj --inspect [--recursive] MODEL_OR_FOLDER...\n"
     "       vorlund-obj --extract [-o DIR] DICTIONARY.txd...\n"
@@ -32,6 +32,9 @@ const char help_text[] =
     "                           structure and go1 ... go4 keep their output even when it\n"
     "                             is doubtful\n"
     "      --local            structure: every part stays in its own frame's space\n"
+    "                           (a skinned character as stored, not stood upright)\n"
+    "      --night            structure: write the night vertex colours instead of the\n"
+    "                           day ones (a geometry without them keeps its day colours)\n"
     "  -t, --textures FILE    structure: also look up the materials' textures in this\n"
     "                           dictionary (repeatable, in order), after the model's\n"
     "                           own (house.txd beside house.dff); each texture is\n"
@@ -178,6 +181,7 @@ const OptionRow option_table[] = {
     {0, "interiors", nullptr, [](Options& o, const char*, std::string&) { return o.keep_interiors = true; }},
     {0, "scale", nullptr, [](Options& o, const char*, std::string&) { return o.apply_scale = true; }},
     {0, "hour", "an hour (0 to 23)", set_hour},
+    {0, "night", nullptr, [](Options& o, const char*, std::string&) { return o.night = true; }},
 };
 
 const OptionRow* row_for_long(const std::string& name) {
@@ -300,6 +304,7 @@ std::string mode_conflict(const Options& o) {
     } conversion_options[] = {
         {o.button_given, "--button", false},        {!o.textures.empty(), "--textures", false},
         {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
+        {o.night, "--night", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {o.recursive && o.extract, "--recursive", false},
     };
@@ -320,7 +325,7 @@ std::string map_conflict(const Options& o) {
                        {o.keep_interiors, "--interiors"},      {o.apply_scale, "--scale"},
                        {o.hour >= 0, "--hour"}},
       model_options[] = {{o.extract, "--extract"},   {o.local, "--local"},
-                         {o.exact_text, "--exact-text"},
+                         {o.exact_text, "--exact-text"}, {o.night, "--night"},
                          {o.button_given && o.button_id != 0 && o.button_id != id_structure, "--button"}};
     if (!map) {
         for (const auto& m : map_options)

@@ -24,6 +24,7 @@ struct Options {
     std::vector<std::string> item_definitions;  // --ide, in the order named
     bool keep_lod = false, keep_interiors = false, apply_scale = false;
     int hour = -1;                   // --hour; -1 when not given (noon)
+    bool night = false;  // structure: night vertex colours instead of the day ones
     std::vector<std::string> paths;  // models and folders, as named
     // paths[i] with i >= this index came after "--": taken as models whatever their name.
     std::size_t first_literal_path = static_cast<std::size_t>(-1);

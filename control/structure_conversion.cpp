@@ -9,12 +9,18 @@
 #include "engine/obj_output.h"
 #include "engine/source_loading.h"
 #include "export/obj_writer.h"
+#include "model/chunk_tree.h"
 #include "model/structure_reader.h"
 #include "model/model.h"
 
 namespace {
 
+// The engine's test of a model's first byte, and its words when that fails.
+constexpr unsigned char model_type_mark = 16;
+const char text_not_a_model[] = "This doesn't seem to be a dff file!";
+
 bool keep_local = false;
+bool night_colors = false;
 std::uint32_t geometries_written = 0;
 std::vector<std::string> texture_names;
 std::string first_doubt;
@@ -47,12 +53,22 @@ void run_structure(const char* source_path) {
     texture_names.clear();
     first_doubt.clear();
     mtl_text.clear();
-    if (!prepare_source(source_path)) return;
-    const auto size = static_cast<std::uint32_t>(conversion_state.source_length);
+    // Loaded as the strategies load it, but a model whose clump follows other
+    // chunks (a UV animation dictionary) is read too: only a file the reader
+    // finds no clump in gets the window's refusal.
+    const int loaded = load_source(source_path);
+    conversion_state.source_length = loaded;
+    if (loaded == 0) return;
+    const auto size = static_cast<std::uint32_t>(loaded);
     Model model = read_model(conversion_state.source_buffer, size);
+    if (conversion_state.source_buffer[0] != model_type_mark && model.clumps.empty()) {
+        show_error_box_after_text(text_not_a_model);
+        return;
+    }
 
     ObjWriteOptions options;
     options.local = keep_local;
+    options.night = night_colors;
     options.model_path = source_path;
     options.mtl_file_name = mtl_file_name_for(conversion_state.output_path);
     options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
@@ -76,6 +92,8 @@ void structure(const char* source_path) { run_with_gathered_output(run_structure
 
 void set_structure_local(bool local) { keep_local = local; }
 
+void set_structure_night(bool night) { night_colors = night; }
+
 std::uint32_t structure_geometries_written() { return geometries_written; }
 
 const std::vector<std::string>& structure_texture_names() { return texture_names; }
@@ -86,6 +104,39 @@ bool write_structure_mtl(std::string& mtl_path) {
     // Beside the OBJ file, wherever the command line put it.
     mtl_path = mtl_file_name_for(output_file_path());
     return write_text_file(mtl_path, mtl_text);
+}
+
+bool clump_after_other_chunks(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    // Most files that are no model give themselves away by their first header:
+    // a chunk that runs past the file (other than a dictionary cut short).
+    std::uint8_t head[12];
+    const bool headed = std::fread(head, 1, sizeof head, f) == sizeof head;
+    std::vector<std::uint8_t> bytes(head, head + (headed ? sizeof head : 0));
+    bool hopeless = !headed || head[0] == model_type_mark;
+    if (!hopeless && read_u32(head) != chunk_id::uv_dictionary && std::fseek(f, 0, SEEK_END) == 0) {
+        const long end = std::ftell(f);
+        hopeless = end < 12 || static_cast<unsigned long long>(end) - 12 < read_u32(head + 4);
+    }
+    if (hopeless || std::fseek(f, 12, SEEK_SET) != 0) {
+        std::fclose(f);
+        return false;
+    }
+    std::uint8_t block[1 << 16];
+    bool ok = true;
+    for (std::size_t got; ok && (got = std::fread(block, 1, sizeof block, f)) > 0;) {
+        bytes.insert(bytes.end(), block, block + got);
+        ok = bytes.size() <= max_model_size;
+    }
+    ok = ok && !std::ferror(f);
+    std::fclose(f);
+    if (!ok) return false;
+    return !read_model(bytes.data(), static_cast<std::uint32_t>(bytes.size())).clumps.empty();
+}
+
+bool refused_by_type_mark() {
+    return conversion_state.source_length > 0 && conversion_state.source_buffer[0] != model_type_mark;
 }
 
 std::string mtl_file_name_for(const std::string& obj_file_name) {

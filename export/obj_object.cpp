@@ -5,6 +5,7 @@
 
 #include "export/mtl_writer.h"
 #include "export/obj_numbers.h"
+#include "export/skin_pose.h"
 
 namespace {
 
@@ -56,12 +57,12 @@ struct Arrays {
     const std::uint8_t *positions = nullptr, *colors = nullptr, *uvs = nullptr, *normals = nullptr;
 };
 
-Arrays arrays_of(const Geometry& g) {
+Arrays arrays_of(const Geometry& g, bool night) {
     Arrays a;
     a.vertices = g.vertex_count > 0 ? static_cast<std::uint32_t>(g.vertex_count) : 0;
     auto whole = [&](const ByteView& v) { return v.data && v.count >= a.vertices ? v.data : nullptr; };
     a.positions = whole(g.positions);
-    a.colors = whole(g.colors);
+    a.colors = whole(night && g.night_colors.data ? g.night_colors : g.colors);
     a.uvs = whole(g.uvs);
     a.normals = whole(g.normals);
     return a;
@@ -69,8 +70,10 @@ Arrays arrays_of(const Geometry& g) {
 
 // A point, or a direction (no translation), by the object's placement; as
 // stored where it has none.
-void place(const ObjObject& object, const double in[3], double out[3], bool point) {
-    if (object.placement)
+void place(const ObjObject& object, std::uint32_t vertex, const double in[3], double out[3], bool point) {
+    if (object.bone_poses)
+        skin_vertex(*object.bone_poses, object.geometry->skin, vertex, in, out, point);
+    else if (object.placement)
         place_point(*object.placement, in, out, point);
     else
         for (int k = 0; k < 3; ++k) out[k] = in[k];
@@ -82,7 +85,7 @@ void write_positions(const ObjObject& object, const Arrays& a, ObjTextOut& out) 
     for (std::uint32_t i = 0; i < a.vertices; ++i) {
         double local[3], world[3];
         read_three(a.positions + 12 * std::size_t(i), local);
-        place(object, local, world, true);
+        place(object, i, local, world, true);
         bool bad = false;
         char* p = put_three(put_char(line, 'v'), world, bad);
         if (a.colors) {
@@ -117,7 +120,7 @@ void write_normals(const ObjObject& object, const Arrays& a, ObjTextOut& out) {
         double stored[3], turned[3];
         read_three(a.normals + 12 * std::size_t(i), stored);
         if (object.normal_placement) place_point(*object.normal_placement, stored, turned, false);
-        else place(object, stored, turned, false);
+        else place(object, i, stored, turned, false);
         double length = std::sqrt(turned[0] * turned[0] + turned[1] * turned[1] + turned[2] * turned[2]);
         // A zero normal stays zero: there is no direction to make unit length.
         if (length > 0 && std::isfinite(length))
@@ -182,14 +185,13 @@ const char* unwritable_reason(const Geometry& g) {
 }
 
 void write_object(const ObjObject& object, MtlWriter& mtl, ObjTextOut& out, ObjIndexBase& base) {
-    const Arrays a = arrays_of(*object.geometry);
+    const Arrays a = arrays_of(*object.geometry, object.night);
     if (!object.continued) {
         out.append("o ");
         out.append(object.name);
         out.append("\n");
     }
-    if (object.geometry->skinned)
-        out.comment(object.name + " is skinned: written in the pose it is stored in; the skinning is not part of the OBJ");
+    if (!object.skinning.empty()) out.comment(object.name + " is skinned" + object.skinning);
     // Every vertex of the object comes before its faces: importers read in one pass.
     write_positions(object, a, out);
     if (a.uvs) write_uvs(object, a, out);

@@ -22,6 +22,11 @@ struct ObjObject {
     const Geometry* geometry = nullptr;
     const std::vector<std::string>* material_names = nullptr;  // one a material of the geometry
     const Placement* placement = nullptr;  // null: the geometry's own space
+    // When set, each vertex is moved by its weighted bones instead (the
+    // frames' pose of a skin; see skin_pose.h), placement left aside.
+    const std::vector<Placement>* bone_poses = nullptr;
+    bool night = false;   // the night colours in the v lines, where the geometry has them
+    std::string skinning; // for a skinned geometry: how it was placed, for its comment line
     // Normals by this placement instead, when set (a scaled instance turns
     // them by the inverse scale); they are made unit length after it.
     const Placement* normal_placement = nullptr;

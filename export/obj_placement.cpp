@@ -18,6 +18,13 @@ Placement compose(const Frame& outer, const Placement& inner) {
 
 }  // namespace
 
+Placement then(const Placement& first, const Placement& second) {
+    Placement result;
+    for (int a = 0; a < 3; ++a) place_point(second, first.axes[a], result.axes[a], false);
+    place_point(second, first.position, result.position, true);
+    return result;
+}
+
 PlacedFrame place_frame(const std::vector<Frame>& frames, std::int32_t frame) {
     PlacedFrame placed;
     if (frame < 0 || static_cast<std::size_t>(frame) >= frames.size()) {

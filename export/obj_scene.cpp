@@ -77,7 +77,13 @@ private:
         instance_placements(t, points, normals);
         std::string name = objects_.take(model.name + "_" + std::to_string(++p.instances));
         for (std::size_t i = 0; i < p.parts.size(); ++i) {
-            ObjObject object{name, p.parts[i].geometry, &p.material_names[i], &points, &normals, i > 0};
+            ObjObject object;
+            object.name = name;
+            object.geometry = p.parts[i].geometry;
+            object.material_names = &p.material_names[i];
+            object.placement = &points;
+            object.normal_placement = &normals;
+            object.continued = i > 0;
             write_object(object, mtl_, out_, base_);
         }
         ++result_.instances_written;

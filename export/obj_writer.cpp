@@ -6,6 +6,7 @@
 #include "export/mtl_writer.h"
 #include "export/obj_object.h"
 #include "export/obj_text_out.h"
+#include "export/skin_pose.h"
 
 namespace {
 
@@ -52,6 +53,44 @@ std::string chain_break_text(const PlacedFrame& placed) {
     return {};
 }
 
+// Stored positions, which --local keeps, or the frames' pose.
+const char* const mesh_only = "; the OBJ holds the mesh without its skeleton";
+const char* const stored_pose = ": written in the pose it is stored in; the skinning is not part of the OBJ";
+
+std::string bones_text(const Skin& skin) { return ", " + count_of(skin.bone_count, "bone", "bones"); }
+
+// How an atomic stands: a skinned one by its skin (stood up from its pelvis,
+// or posed by the frames when the skeleton has no pelvis), any other by its
+// frame chain.
+struct AtomicPlace {
+    Placement placement;
+    const Placement* placed = nullptr;
+    std::vector<Placement> bone_poses;
+    bool by_bones = false;
+    std::string skinning;
+};
+
+void place_skinned(const Clump& clump, const Geometry& g, bool local, AtomicPlace& place) {
+    if (!g.skin.usable) {
+        place.skinning = stored_pose;
+        return;
+    }
+    if (local) {
+        place.skinning = bones_text(g.skin) + ": written as stored, in its own space" + mesh_only;
+        return;
+    }
+    if (int pelvis = pelvis_bone(clump); pelvis >= 0 && static_cast<std::uint32_t>(pelvis) < g.skin.bone_count) {
+        place.placement = upright_placement(g.skin, pelvis);
+        place.placed = &place.placement;
+        place.skinning = bones_text(g.skin) + ": stood upright from its pelvis bone, its frames left aside" + mesh_only;
+        return;
+    }
+    place.bone_poses = frame_pose(clump, g.skin);
+    place.by_bones = true;
+    place.skinning = bones_text(g.skin) + ", and its skeleton has no pelvis bone: skinned with the frames' pose" +
+                     mesh_only;
+}
+
 class ModelWriter {
 public:
     ModelWriter(const ObjWriteOptions& options, ObjText& result)
@@ -70,6 +109,7 @@ public:
             } else
                 out_.comment(line);
         }
+        if (options_.night) tell_missing_night(model);
         many_clumps_ = model.clumps.size() > 1;
         for (std::size_t c = 0; c < model.clumps.size() && !stopped_; ++c) write_clump(model.clumps[c], c);
         out_.hand_on();
@@ -86,6 +126,19 @@ private:
         std::vector<std::string> material_names;
         bool named = false;
     };
+
+    // Once a model: which geometries keep their day colours.
+    void tell_missing_night(const Model& model) {
+        std::size_t without = 0, all = 0;
+        for (const Clump& c : model.clumps)
+            for (const Geometry& g : c.geometries) {
+                ++all;
+                if (!g.night_colors.data) ++without;
+            }
+        if (without)
+            out_.comment("night colours: " + std::to_string(without) + " of " + count_of(all, "geometry", "geometries") +
+                         " have none and keep their day colours");
+    }
 
     void write_clump(const Clump& clump, std::size_t clump_index) {
         std::string where = many_clumps_ ? " of clump " + std::to_string(clump_index) : "";
@@ -104,22 +157,26 @@ private:
             std::size_t g = static_cast<std::size_t>(atomic.geometry);
             states[g].used = true;
             if (!states[g].writable) continue;
-            Placement placement;
-            const Placement* placed = nullptr;
-            if (!options_.local) {
+            const Geometry& geometry = clump.geometries[g];
+            AtomicPlace place;
+            if (geometry.skinned) place_skinned(clump, geometry, options_.local, place);
+            if (!options_.local && !place.placed && !place.by_bones) {
                 PlacedFrame frame = place_frame(clump.frames, atomic.frame);
                 if (frame.broken != ChainBreak::none)
                     out_.doubt("atomic " + std::to_string(i) + where + " (" + name + "): " + chain_break_text(frame));
-                placement = frame.placement;
-                placed = &placement;
+                place.placement = frame.placement;
+                place.placed = &place.placement;
             }
-            write_geometry(clump.geometries[g], states[g], geometry_base_ + g, name, placed);
+            write_geometry(geometry, states[g], geometry_base_ + g, name, place);
         }
         // Geometries no atomic places stand in their own space.
         for (std::size_t g = 0; g < clump.geometries.size() && !stopped_; ++g)
-            if (!states[g].used && states[g].writable)
-                write_geometry(clump.geometries[g], states[g], geometry_base_ + g,
-                               "geometry_" + std::to_string(g), nullptr);
+            if (!states[g].used && states[g].writable) {
+                AtomicPlace place;
+                if (clump.geometries[g].skinned) place.skinning = stored_pose;
+                write_geometry(clump.geometries[g], states[g], geometry_base_ + g, "geometry_" + std::to_string(g),
+                               place);
+            }
         geometry_base_ += clump.geometries.size();
     }
 
@@ -138,7 +195,7 @@ private:
     }
 
     void write_geometry(const Geometry& geometry, GeometryState& state, std::size_t number,
-                        const std::string& wanted_name, const Placement* placement) {
+                        const std::string& wanted_name, const AtomicPlace& place) {
         if (options_.max_obj_bytes && out_.size() > options_.max_obj_bytes) {
             out_.doubt("the OBJ text passed " + std::to_string(options_.max_obj_bytes) +
                        " bytes: the remaining objects are left out");
@@ -149,7 +206,8 @@ private:
             state.material_names = mtl_.add_geometry(geometry, static_cast<std::uint32_t>(number));
             state.named = true;
         }
-        ObjObject object{objects_.take(wanted_name), &geometry, &state.material_names, placement, nullptr, false};
+        ObjObject object{objects_.take(wanted_name), &geometry, &state.material_names, place.placed,
+                         place.by_bones ? &place.bone_poses : nullptr, options_.night, place.skinning};
         write_object(object, mtl_, out_, base_);
         if (!state.written) ++result_.geometries_written;
         state.written = true;

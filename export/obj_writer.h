@@ -11,6 +11,7 @@
 
 struct ObjWriteOptions {
     bool local = false;                // each part in its own frame's space, not placed
+    bool night = false;                // night vertex colours instead of the day ones, where present
     std::string model_path;            // for the header
     std::string mtl_file_name;         // the mtllib line, e.g. "house.dff.mtl"
     std::string program_name_version;  // e.g. "vorlund-obj 1.0.0"

@@ -15,11 +15,13 @@ const char* chunk_name(std::uint32_t id) {
         case chunk_id::clump: return "Clump";
         case chunk_id::atomic: return "Atomic";
         case chunk_id::geometry_list: return "GeometryList";
+        case chunk_id::animation: return "Animation";
         case chunk_id::uv_dictionary: return "UV animation dictionary";
         case chunk_id::skin: return "Skin";
         case chunk_id::bone: return "Bone hierarchy";
         case chunk_id::bin_mesh: return "BinMesh";
         case chunk_id::native_data: return "Native data";
+        case chunk_id::effects_2d: return "2D effects";
         case chunk_id::night_colors: return "Night vertex colours";
         case chunk_id::frame_name: return "Frame name";
         default: return "unknown";

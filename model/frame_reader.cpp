@@ -29,7 +29,7 @@ void read_frame(const std::uint8_t* p, Frame& frame) {
 
 }  // namespace
 
-void read_frame_list(Reading& r, const Chunk& list, std::vector<Frame>& frames) {
+void read_frame_list(Reading& r, const Chunk& list, std::vector<Frame>& frames, Skeleton& skeleton) {
     std::vector<Chunk> children = read_children(r, list);
     const Chunk* data = first_of(children, chunk_id::struct_data);
     if (!data || data->size < 4) {
@@ -50,8 +50,11 @@ void read_frame_list(Reading& r, const Chunk& list, std::vector<Frame>& frames) 
     for (const Chunk& c : children) {
         if (c.id != chunk_id::extension) continue;
         if (index >= count) break;
-        Frame& frame = frames[index++];
+        Frame& frame = frames[index];
         std::vector<Chunk> plugins = read_children(r, c);
         if (const Chunk* name = first_of(plugins, chunk_id::frame_name)) frame.name = frame_name(r, *name);
+        if (const Chunk* bone = first_of(plugins, chunk_id::bone))
+            read_bone_plugin(r, *bone, static_cast<std::int32_t>(index), frame, skeleton);
+        ++index;
     }
 }

@@ -79,8 +79,9 @@ bool read_arrays(Reading& r, const Chunk& data, std::uint32_t triangles, std::ui
         return false;
     }
     if (g.flags & flag_prelit) g.colors = cursor.view(g.vertex_count, 4 * vertices);
-    if (g.uv_set_count) g.uvs = cursor.view(g.vertex_count, 8 * vertices);
-    cursor.at += 8 * vertices * static_cast<std::uint64_t>(g.uv_set_count - (g.uv_set_count ? 1 : 0));
+    if (g.uv_set_count > 0) g.uvs = cursor.view(g.vertex_count, 8 * vertices);
+    if (g.uv_set_count > 1) g.uvs2 = cursor.view(g.vertex_count, 8 * vertices);
+    cursor.at += 8 * vertices * static_cast<std::uint64_t>(g.uv_set_count > 2 ? g.uv_set_count - 2 : 0);
     read_triangles(cursor, triangles, g.triangles);
     if (!read_morph_targets(r, cursor, targets, data.offset, g)) return false;
     if (vertices && !g.positions.data) {
@@ -90,12 +91,32 @@ bool read_arrays(Reading& r, const Chunk& data, std::uint32_t triangles, std::ui
     return true;
 }
 
+// A flag (any non-zero value: present; real files hold junk there), then RGBA
+// a vertex. Short ones are left out: the day colours stand in.
+void read_night_colors(Reading& r, const Chunk& c, Geometry& g) {
+    if (c.size < 4) {
+        r.doubt(c.offset, "night colours without their flag: day colours kept");
+        return;
+    }
+    if (read_u32(r.bytes + c.body()) == 0) return;
+    const std::uint64_t needed = 4 * std::uint64_t(static_cast<std::uint32_t>(g.vertex_count));
+    if (c.size - 4 < needed) {
+        r.doubt(c.offset, "night colours of " + std::to_string(c.size - 4) + " bytes for " +
+                              std::to_string(g.vertex_count) + " vertices: day colours kept");
+        return;
+    }
+    g.night_colors = {r.bytes + c.body() + 4, static_cast<std::uint32_t>(g.vertex_count)};
+}
+
 void read_plugins(Reading& r, const Chunk& extension, bool want_bin_mesh, Geometry& g,
                   bool& complete) {
     for (const Chunk& c : read_children(r, extension)) {
-        if (c.id == chunk_id::skin) {
+        if (c.id == chunk_id::skin && !g.skinned) {
             g.skinned = true;
             r.note(c.offset, "skinned geometry: its mesh is stored in the bind pose");
+            read_skin(r, c, g);
+        } else if (c.id == chunk_id::night_colors && !g.night_colors.data) {
+            read_night_colors(r, c, g);
         } else if (c.id == chunk_id::bin_mesh && want_bin_mesh) {
             complete = read_bin_mesh(r, c, g.triangles) && complete;
             want_bin_mesh = false;

@@ -102,6 +102,11 @@ void print_geometry(std::string& out, const Geometry& g, std::size_t index) {
            static_cast<unsigned>(index), static_cast<unsigned>(g.offset), static_cast<int>(g.vertex_count),
            static_cast<unsigned>(g.triangles.size()), g.uv_set_count, static_cast<unsigned>(g.flags),
            g.native ? ", native" : "", g.skinned ? ", skinned" : "", g.complete ? "" : ", incomplete");
+    if (g.skin.bone_count)
+        append(out, "    skin: %u bones, %u used, %s layout%s\n", static_cast<unsigned>(g.skin.bone_count),
+               static_cast<unsigned>(g.skin.used_bone_count), g.skin.markers ? "older" : "newer",
+               g.skin.usable ? "" : ", not usable");
+    if (g.night_colors.data) out += "    night colours\n";
     for (std::size_t m = 0; m < g.materials.size(); ++m) {
         const Material& mat = g.materials[m];
         append(out, "    material %u: colour %u %u %u %u", static_cast<unsigned>(m), mat.color[0],
@@ -120,6 +125,12 @@ void print_clump(std::string& out, const Clump& clump, std::size_t index) {
         out += quoted(clump.frames[f].name);
         append(out, ", parent %d\n", static_cast<int>(clump.frames[f].parent));
     }
+    if (clump.skeleton.frame != -1)
+        append(out, "  skeleton on frame %d: %u bones%s\n", static_cast<int>(clump.skeleton.frame),
+               static_cast<unsigned>(clump.skeleton.nodes.size()), clump.skeleton.usable ? "" : ", not usable");
+    for (std::size_t b = 0; b < clump.skeleton.nodes.size(); ++b)
+        append(out, "    bone %u: node id %d, frame %d\n", static_cast<unsigned>(b),
+               static_cast<int>(clump.skeleton.nodes[b].id), static_cast<int>(clump.skeleton.nodes[b].frame));
     for (std::size_t a = 0; a < clump.atomics.size(); ++a)
         append(out, "  atomic %u: frame %d, geometry %d\n", static_cast<unsigned>(a),
                static_cast<int>(clump.atomics[a].frame), static_cast<int>(clump.atomics[a].geometry));
@@ -155,6 +166,10 @@ std::string inspect_model(const std::uint8_t* bytes, std::uint32_t size) {
     out += "\nformat version ";
     out += version_text(model.version, version);
     out += "\n";
+    for (const UvAnimation& a : model.uv_animations) {
+        append(out, "UV animation at 0x%06X: ", static_cast<unsigned>(a.offset));
+        out += (a.name.empty() ? std::string("no readable name") : quoted(a.name)) + "\n";
+    }
     for (std::size_t c = 0; c < model.clumps.size(); ++c) print_clump(out, model.clumps[c], c);
     print_findings(out, model);
     return out;

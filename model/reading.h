@@ -33,7 +33,17 @@ const Chunk* first_of(const std::vector<Chunk>& chunks, std::uint32_t id);
 // A chunk's body as text: up to the first NUL, bounded by the chunk.
 std::string chunk_text(const Reading& r, const Chunk& chunk);
 
-void read_frame_list(Reading& r, const Chunk& list, std::vector<Frame>& frames);
+// The frames, with their node ids; the first bone list found goes to skeleton.
+void read_frame_list(Reading& r, const Chunk& list, std::vector<Frame>& frames, Skeleton& skeleton);
+// The bone hierarchy plug-in of frame index.
+void read_bone_plugin(Reading& r, const Chunk& plugin, std::int32_t index, Frame& frame, Skeleton& skeleton);
+// Finds each skeleton node's frame and checks the skins against the skeleton:
+// what cannot be posed is reported and left unusable.
+void resolve_skeleton(Reading& r, Clump& clump);
+// The animations of a UV animation dictionary, by name.
+void read_uv_dictionary(Reading& r, const Chunk& dictionary, std::vector<UvAnimation>& animations);
+// The skin plug-in, either layout; the geometry's vertex count must be read.
+void read_skin(Reading& r, const Chunk& plugin, Geometry& g);
 void read_geometry(Reading& r, const Chunk& chunk, Geometry& geometry);
 void read_material_list(Reading& r, const Chunk& list, std::vector<Material>& materials);
 // Appends the BinMesh's triangles; false (with a finding) when it is damaged.

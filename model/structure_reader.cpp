@@ -103,7 +103,7 @@ Clump read_clump(Reading& r, const Chunk& chunk) {
     bool frames_read = false, geometries_read = false;
     for (const Chunk& c : children) {
         if (c.id == chunk_id::frame_list && !frames_read) {
-            read_frame_list(r, c, clump.frames);
+            read_frame_list(r, c, clump.frames, clump.skeleton);
             frames_read = true;
         } else if (c.id == chunk_id::geometry_list && !geometries_read) {
             read_geometry_list(r, c, clump.geometries);
@@ -113,7 +113,20 @@ Clump read_clump(Reading& r, const Chunk& chunk) {
         }
     }
     if (!frames_read) r.doubt(chunk.offset, "clump without a frame list");
+    resolve_skeleton(r, clump);
     return clump;
+}
+
+// After a damaged chunk before any clump: the first clump header further on
+// whose body and first child fit in the file, or size when there is none.
+std::uint32_t next_whole_clump(const std::uint8_t* bytes, std::uint32_t from, std::uint32_t size) {
+    Chunk clump, first;
+    for (std::uint32_t at = from; at < size && size - at >= 24; ++at) {
+        if (bytes[at] != chunk_id::clump || !read_chunk(bytes, at, size, clump) || clump.id != chunk_id::clump)
+            continue;
+        if (read_chunk(bytes, clump.body(), clump.end(), first) && first.id == chunk_id::struct_data) return at;
+    }
+    return size;
 }
 
 }  // namespace
@@ -129,6 +142,12 @@ Model read_model(const std::uint8_t* bytes, std::uint32_t size) {
     while (at < data_end) {
         Step step = step_chunk(bytes, at, size, chunk);
         bool damaged = step == Step::leftover || (step == Step::cut && chunk.id != chunk_id::clump);
+        if (damaged && model.clumps.empty() && step == Step::cut && chunk.id == chunk_id::uv_dictionary) {
+            // The dictionary is of no use to the mesh: the clump after it may still be whole.
+            r.doubt(at, past_end_text(r, chunk, "the file"));
+            at = next_whole_clump(bytes, chunk.body(), size);
+            continue;
+        }
         if (damaged) {
             // Before any clump this is no model of ours; after one, damage.
             if (!model.clumps.empty())
@@ -141,6 +160,8 @@ Model read_model(const std::uint8_t* bytes, std::uint32_t size) {
             r.version = unpack_version(chunk.stamp);
             if (model.clumps.empty()) model.version = r.version;
             model.clumps.push_back(read_clump(r, chunk));
+        } else if (chunk.id == chunk_id::uv_dictionary && model.clumps.empty()) {
+            read_uv_dictionary(r, chunk, model.uv_animations);
         }
         at = chunk.end();
     }

@@ -17,6 +17,8 @@ mkdir -p "$corpus" "$seeds"
 cp samples/*.dff "$seeds"/ 2>/dev/null || true
 [ -x build/release/tools/make_fuzz_seeds ] && build/release/tools/make_fuzz_seeds "$seeds" >/dev/null
 [ -x build/release/tools/make_dictionary_seeds ] && build/release/tools/make_dictionary_seeds "$seeds" >/dev/null
+# Skinned characters of every layout: the skin and bone readers and the upright placement.
+[ -x build/release/tools/make_characters ] && build/release/tools/make_characters "$seeds" >/dev/null
 for f in ../shared/corpus/*.dff ../shared/corpus/*.txd; do [ -f "$f" ] && cp "$f" "$seeds"/; done
 
 echo "=== fuzzing the strategies for ${seconds} s"

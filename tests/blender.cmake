@@ -20,3 +20,12 @@ if(TARGET vorlund-obj AND TARGET make_city)
   set_tests_properties(blender_imports_a_map_scene PROPERTIES
     LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
+
+# Generated characters of every skin layout stand upright once imported.
+if(TARGET vorlund-obj AND TARGET make_characters)
+  add_test(NAME blender_characters_stand_upright
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/blender/characters_upright_test.sh $<TARGET_FILE:vorlund-obj>
+            $<TARGET_FILE:make_characters> ${CMAKE_BINARY_DIR}/blender-characters)
+  set_tests_properties(blender_characters_stand_upright PROPERTIES
+    LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 300)
+endif()

@@ -133,11 +133,11 @@ TEST(StructureReader, UvSetCountAndItsFallback) {
 
 TEST(StructureReader, FramesClumpsAtomicsAndWhatSurroundsThem) {
     ClumpLayout first;
-    first.frames = {{{1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 6, 7}, -1, "root"},
-                    {{0, 1, 0, -1, 0, 0, 0, 0, 1, 0, 0, 2}, 0, "wheel"},  // 5 bytes: what follows is unaligned
-                    {{}, 1, std::string("hub\0\0\0\0\0", 8)},
-                    {{}, 1, "bad\x01name"},
-                    {{}, 0, ""}};
+    first.frames = {{{1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 6, 7}, -1, "root", {}},
+                    {{0, 1, 0, -1, 0, 0, 0, 0, 1, 0, 0, 2}, 0, "wheel", {}},  // 5 bytes: what follows is unaligned
+                    {{}, 1, std::string("hub\0\0\0\0\0", 8), {}},
+                    {{}, 1, "bad\x01name", {}},
+                    {{}, 0, "", {}}};
     first.geometries = {quad_geometry(), full_quad()};
     first.atomics = {{1, 1}, {2, 0}, {3, 1}};
     ClumpLayout second;
@@ -364,4 +364,29 @@ TEST(StructureReader, Corpus) {
         for (const Triangle& t : g.triangles)
             ASSERT_TRUE(t.a < g.positions.count && t.b < g.positions.count && t.c < g.positions.count);
     }
+}
+
+// A UV animation dictionary before the clump: its animations by name; when it
+// runs past the file, the whole clump after it is still found and read.
+TEST(StructureReader, DictionaryBeforeTheClump) {
+    ModelLayout layout = single_geometry_model(quad_geometry());
+    layout.uv_dictionary = true;
+    layout.uv_animations = {"water", "sign\x01"};
+    std::vector<chunks::Node> nodes = model_nodes(layout);
+    std::vector<std::uint8_t> bytes = model_bytes(nodes);
+    Model m = read(bytes);
+    EXPECT_TRUE(doubtful(m).empty()) << texts(m);
+    ASSERT_EQ(m.uv_animations.size(), 2u);
+    EXPECT_EQ(m.uv_animations[0].name, "water");
+    EXPECT_EQ(m.uv_animations[1].name, "");  // not printable: no name
+    EXPECT_EQ(m.uv_animations[1].offset, chunks::offset_of(nodes, {0, 2}));
+
+    nodes[0].stated_size = 1u << 30;
+    std::vector<std::uint8_t> damaged = model_bytes(nodes);
+    Model d = read(damaged);
+    ASSERT_EQ(doubtful(d).size(), 1u) << texts(d);
+    EXPECT_EQ(doubtful(d)[0].offset, 0u);
+    ASSERT_EQ(d.clumps.size(), 1u);
+    EXPECT_EQ(d.clumps[0].offset, chunks::offset_of(nodes, {1}));
+    EXPECT_TRUE(d.clumps[0].geometries.at(0).complete);
 }

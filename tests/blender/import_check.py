@@ -8,6 +8,8 @@
 #   meshes=N      mesh objects
 #   materials=N   materials
 #   image=NAME:WxH   an image loaded with that size (once per image)
+#   zrange=LOW:HIGH  imported keeping the OBJ's axes (z up): the lowest and
+#                 highest vertex along z, within 0.001, and z the longest extent
 # Prints "RESULT ok|FAIL PATH found ..." a file and ends with
 # "RESULT files=N failed=M"; raises (exit status 1) when any check failed.
 import sys
@@ -26,6 +28,9 @@ def parse_line(line):
             name, _, size = value.rpartition(":")
             width, _, height = size.partition("x")
             expected["images"].append((name, int(width), int(height)))
+        elif key == "zrange":
+            low, _, high = value.partition(":")
+            expected["zrange"] = (float(low), float(high))
         elif key in COUNTS:
             expected[key] = int(value)
         else:
@@ -33,11 +38,22 @@ def parse_line(line):
     return fields[0], expected
 
 
-def import_one(path):
+def extents(meshes):
+    points = [o.matrix_world @ v.co for o in meshes for v in o.data.vertices]
+    if not points:
+        return [(0.0, 0.0)] * 3
+    return [(min(p[k] for p in points), max(p[k] for p in points)) for k in range(3)]
+
+
+def import_one(path, keep_axes):
     bpy.ops.wm.read_factory_settings(use_empty=True)
-    bpy.ops.wm.obj_import(filepath=path)
+    if keep_axes:
+        bpy.ops.wm.obj_import(filepath=path, forward_axis="Y", up_axis="Z")
+    else:
+        bpy.ops.wm.obj_import(filepath=path)
     meshes = [o for o in bpy.data.objects if o.type == "MESH"]
     return {
+        "extents": extents(meshes),
         "faces": sum(len(o.data.polygons) for o in meshes),
         "vertices": sum(len(o.data.vertices) for o in meshes),
         "meshes": len(meshes),
@@ -51,6 +67,13 @@ def problems(found, expected):
     for key in COUNTS:
         if key in expected and found[key] != expected[key]:
             out.append("%s %d, expected %d" % (key, found[key], expected[key]))
+    if "zrange" in expected:
+        (x0, x1), (y0, y1), (z0, z1) = found["extents"]
+        low, high = expected["zrange"]
+        if abs(z0 - low) > 1e-3 or abs(z1 - high) > 1e-3:
+            out.append("z from %.4f to %.4f, expected %.4f to %.4f" % (z0, z1, low, high))
+        if z1 - z0 <= max(x1 - x0, y1 - y0):
+            out.append("not upright: extents x %.4f, y %.4f, z %.4f" % (x1 - x0, y1 - y0, z1 - z0))
     for image in expected["images"]:
         if image not in found["images"]:
             out.append("no image %s %dx%d" % image)
@@ -63,7 +86,7 @@ def main():
         entries = [parse_line(line) for line in f if line.strip()]
     failed = 0
     for path, expected in entries:
-        found = import_one(path)
+        found = import_one(path, "zrange" in expected)
         wrong = problems(found, expected)
         failed += bool(wrong)
         print("RESULT", "FAIL" if wrong else "ok", path,

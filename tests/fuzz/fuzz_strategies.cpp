@@ -1,9 +1,10 @@
 // libFuzzer target: arbitrary bytes read as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
-// written as OBJ text, then converted by each of the four strategies into a
-// null stream; the same bytes are also read as a placement file and an item
-// definition file, and the model is written as a scene placed by their
-// records. Any crash, sanitizer report or leak is a finding.
+// written as OBJ text (skins posed, and as stored with night colours), then
+// converted by each of the four strategies into a null stream; the same bytes
+// are also read as a placement file and an item definition file, and the
+// model is written as a scene placed by their records. Any crash, sanitizer
+// report or leak is a finding.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -95,7 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Model model = read_model(data, length);
     std::string text = inspect_model(data, length);
     if (text.empty() || (model.clumps.empty() && model.findings.empty())) std::abort();
+    // Placed (skinned characters stood up or posed by their bones), and as
+    // stored with the night colours.
     write_obj(model, ObjWriteOptions{});
+    ObjWriteOptions local_night;
+    local_night.local = local_night.night = true;
+    write_obj(model, local_night);
     place_model(data, size, model);
 
     static bool ready = (set_up(), true);

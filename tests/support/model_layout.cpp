@@ -10,7 +10,7 @@ namespace {
 constexpr std::uint32_t id_struct = 0x01, id_string = 0x02, id_extension = 0x03, id_texture = 0x06,
                         id_material = 0x07, id_material_list = 0x08, id_frame_list = 0x0E,
                         id_geometry = 0x0F, id_clump = 0x10, id_atomic = 0x14,
-                        id_geometry_list = 0x1A, id_uv_dictionary = 0x2B, id_skin = 0x116,
+                        id_geometry_list = 0x1A, id_animation = 0x1B, id_uv_dictionary = 0x2B, id_skin = 0x116,
                         id_bin_mesh = 0x50E, id_native_data = 0x510, id_frame_name = 0x0253F2FE;
 
 Node data(std::uint32_t stamp, const Body& body) { return chunks::leaf(id_struct, stamp, body.bytes); }
@@ -112,6 +112,7 @@ Node geometry_node(const GeometryLayout& g, std::uint32_t stamp) {
     if (g.bin_mesh) plugins.push_back(bin_mesh_node(*g.bin_mesh, stamp));
     if (g.skin) plugins.push_back(chunks::leaf(id_skin, stamp, Body().u32(0).u32(0).bytes));
     if (native) plugins.push_back(chunks::leaf(id_native_data, stamp, Body().u32(4).u32(0x00325350).bytes));
+    plugins.insert(plugins.end(), g.plugins.begin(), g.plugins.end());
     return chunks::container(id_geometry, stamp,
                              {data(stamp, body), material_list_node(g, stamp), extension(stamp, plugins)});
 }
@@ -132,6 +133,7 @@ Node clump_node(const ClumpLayout& c, std::uint32_t stamp) {
     for (const FrameLayout& f : c.frames) {
         std::vector<Node> plugins;
         if (!f.name.empty()) plugins.push_back(chunks::leaf(id_frame_name, stamp, Body().raw(f.name).bytes));
+        plugins.insert(plugins.end(), f.plugins.begin(), f.plugins.end());
         frame_list.children.push_back(extension(stamp, plugins));
     }
     clump.children.push_back(frame_list);
@@ -159,8 +161,21 @@ Node clump_node(const ClumpLayout& c, std::uint32_t stamp) {
 
 std::vector<Node> model_nodes(const ModelLayout& m) {
     std::vector<Node> nodes;
-    if (m.uv_dictionary)
-        nodes.push_back(chunks::container(id_uv_dictionary, m.stamp, {data(m.stamp, Body().u32(0))}));
+    if (m.uv_dictionary) {
+        Node dictionary = chunks::container(
+            id_uv_dictionary, m.stamp, {data(m.stamp, Body().u32(static_cast<std::uint32_t>(m.uv_animations.size())))});
+        for (const std::string& name : m.uv_animations) {
+            // Version, type, one key frame, flags, duration, an unused word, the
+            // name in 32 bytes, eight channel numbers, then the key frame.
+            Body body;
+            body.u32(0x100).u32(0x1C1).u32(1).u32(0).f32(1).u32(0).raw(name);
+            body.bytes.resize(body.bytes.size() + 32 - name.size(), 0);
+            for (int i = 0; i < 8; ++i) body.u32(0);
+            body.f32(0).f32(1).f32(0).f32(0).f32(1).f32(0).f32(0).u32(0xFFFFFFFF);
+            dictionary.children.push_back(chunks::leaf(id_animation, m.stamp, body.bytes));
+        }
+        nodes.push_back(dictionary);
+    }
     for (const ClumpLayout& c : m.clumps) nodes.push_back(clump_node(c, m.stamp));
     nodes.insert(nodes.end(), m.trailing.begin(), m.trailing.end());
     return nodes;

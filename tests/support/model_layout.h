@@ -16,6 +16,7 @@ struct FrameLayout {
     std::array<float, 12> matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};  // right, up, at, position
     std::int32_t parent = -1;
     std::string name;  // in a frame-name plug-in, when not empty
+    std::vector<chunks::Node> plugins;  // further plug-ins of the frame's Extension, after the name
 };
 
 struct MaterialLayout {
@@ -54,6 +55,7 @@ struct GeometryLayout {
     std::vector<std::int32_t> material_list;  // when not empty: the entries as stored (-1 new)
     std::optional<BinMeshLayout> bin_mesh;
     bool skin = false;
+    std::vector<chunks::Node> plugins;  // further plug-ins of the geometry's Extension, after the others
     int extra_morph_targets = 0;  // animation targets after the mesh, copies of it
     // Counts stated other than the arrays hold: damage.
     std::optional<std::uint32_t> vertex_count, triangle_count;
@@ -73,7 +75,8 @@ struct ClumpLayout {
 struct ModelLayout {
     std::uint32_t stamp = chunks::stamp_3_6_0_3;  // every chunk's; the layout follows its version
     std::vector<ClumpLayout> clumps;
-    bool uv_dictionary = false;            // an empty UV animation dictionary before the clumps
+    bool uv_dictionary = false;            // a UV animation dictionary before the clumps
+    std::vector<std::string> uv_animations;  // its animations, by name
     std::vector<chunks::Node> trailing;    // further top-level chunks after the clumps
     std::uint32_t pad_to = 0;              // zero padding up to a multiple of this
 };

@@ -148,11 +148,11 @@ GeometryLayout head() {
 // A frame turned about z by a quarter turn (sign +1 or -1) and moved to position.
 FrameLayout quarter_turn(int sign, Vec3 position, std::int32_t parent, std::string name) {
     const float s = static_cast<float>(sign);
-    return {{0, s, 0, -s, 0, 0, 0, 0, 1, position[0], position[1], position[2]}, parent, std::move(name)};
+    return {{0, s, 0, -s, 0, 0, 0, 0, 1, position[0], position[1], position[2]}, parent, std::move(name), {}};
 }
 
 FrameLayout moved(Vec3 position, std::int32_t parent, std::string name) {
-    return {{1, 0, 0, 0, 1, 0, 0, 0, 1, position[0], position[1], position[2]}, parent, std::move(name)};
+    return {{1, 0, 0, 0, 1, 0, 0, 0, 1, position[0], position[1], position[2]}, parent, std::move(name), {}};
 }
 
 }  // namespace

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Generated characters of every skin layout, converted by structure, must
+# stand upright in Blender: imported keeping the OBJ's axes (z up, as the
+# model's world), the feet at the bottom and the head at the top along z,
+# taller than wide.
+# Usage: characters_upright_test.sh CLI MAKE_CHARACTERS SCRATCH
+set -euo pipefail
+cli=$1 make=$2 scratch=$3
+here=$(dirname "$0")
+rm -rf "$scratch"
+mkdir -p "$scratch"
+manifest=$scratch/manifest.tsv
+: >"$manifest"
+"$make" "$scratch" | while read -r name low high; do
+  "$cli" -j 1 -q --button structure "$scratch/$name"
+  printf '%s\tmeshes=1\tvertices=6\tfaces=3\tzrange=%s:%s\n' "$scratch/$name.obj" "$low" "$high" >>"$manifest"
+done
+bash "$here/blender_check.sh" "$manifest" "$scratch/blender.log"
