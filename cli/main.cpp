@@ -6,6 +6,7 @@
 
 #include "cli/console_session.h"
 #include "cli/convert_in_order.h"
+#include "cli/convert_map.h"
 #include "cli/convert_model.h"
 #include "cli/extract_dictionaries.h"
 #include "cli/inspect_models.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     for (std::string& dictionary : options.textures) dictionary = absolute_path(dictionary);
     const bool quiet = options.verbosity == Verbosity::quiet;
     if (options.extract) return extract_dictionaries(options);
+    if (!options.maps.empty()) return convert_map(options);
     if (options.inspect)
         return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet);
 

@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -14,6 +15,8 @@ const char help_text[] =
     "       vorlund-obj --game GAME_FOLDER -o DIR [options]\n"
     "       vorlund-obj --inspect [--recursive] MODEL_FOLDER_OR_ARCHIVE...\n"
     "       vorlund-obj --extract [-o DIR] DICTIONARY.txd_OR_ARCHIVE...\n"
+    "       vorlund-obj --map PLACEMENT.ipl... --ide ITEMS.ide... [--lod] [--interiors]\n"
+    "                   [--scale] [--hour H] -o DIR MODEL_OR_FOLDER...\n"
     "\n"
     "Converts Vorlund model files (*.dff) into Wavefront OBJ text. Each model's OBJ file\n"
     "is written beside it, named after the model's whole file name with \".obj\" added\n"
@@ -48,7 +51,8 @@ const char help_text[] =
     "                           written as a PNG file beside the OBJ file\n"
     "      --no-textures      structure: write no PNG files\n"
     "      --ide FILE         read item definitions: each model's dictionary and each\n"
-    "                           dictionary's parent, looked up first (repeatable)\n"
+    "                           dictionary's parent, looked up first (repeatable);\n"
+    "                           with --map also which model each placed id stands for\n"
     "      --game DIR         convert every model of the game in DIR, as its\n"
     "                           data/gta.dat and data/default.dat name them; needs -o\n"
     "      --inspect          write no OBJ file: print each model's chunk tree and the\n"
@@ -65,6 +69,17 @@ const char help_text[] =
     "      --exact-text       write the window's text byte for byte; by default each\n"
     "                           group's v lines come before its vt and f lines, so\n"
     "                           that one-pass importers find the faces' vertices\n"
+    "      --map FILE         a placement file (repeatable; binary stream files join the\n"
+    "                           text file they are named after): every model it places\n"
+    "                           is written into one scene, DIR/map.obj + DIR/map.mtl,\n"
+    "                           its textures under DIR/textures/DICTIONARY/; the models\n"
+    "                           are found by name among the models and folders named;\n"
+    "                           with --map, named *.ipl files are placement files too\n"
+    "      --lod              --map: keep the far-view stand-ins (left out by default)\n"
+    "      --interiors        --map: keep the interiors (left out by default)\n"
+    "      --scale            --map: apply the older games' scale fields, which the\n"
+    "                           game itself ignores\n"
+    "      --hour H           --map: show time objects as at hour H (default 12)\n"
     "  -h, --help             show this help and exit\n"
     "      --version          show the version and exit\n"
     "\n"
@@ -158,15 +173,6 @@ bool add_texture(Options& o, const char* value, std::string& error) {
     return true;
 }
 
-bool add_item_definitions(Options& o, const char* value, std::string& error) {
-    if (value[0] == '\0') {
-        error = "option '--ide' needs a file";
-        return false;
-    }
-    o.item_definitions.push_back(value);
-    return true;
-}
-
 bool set_game(Options& o, const char* value, std::string& error) {
     std::error_code ec;
     if (value[0] == '\0' || !std::filesystem::is_directory(value, ec)) {
@@ -174,6 +180,26 @@ bool set_game(Options& o, const char* value, std::string& error) {
         return false;
     }
     o.game_dir = value;
+    return true;
+}
+
+bool add_named_file(std::vector<std::string>& list, const char* option, const char* value, std::string& error) {
+    if (value[0] == '\0') {
+        error = std::string("option '--") + option + "' needs a file";
+        return false;
+    }
+    list.push_back(value);
+    return true;
+}
+
+bool set_hour(Options& o, const char* value, std::string& error) {
+    char* end = nullptr;
+    long hour = std::strtol(value, &end, 10);
+    if (value[0] == '\0' || *end != '\0' || hour < 0 || hour > 23) {
+        error = std::string("option '--hour' needs an hour from 0 to 23, not '") + value + "'";
+        return false;
+    }
+    o.hour = static_cast<int>(hour);
     return true;
 }
 
@@ -194,8 +220,15 @@ const OptionRow option_table[] = {
     {0, "extract", nullptr, [](Options& o, const char*, std::string&) { return o.extract = true; }},
     {0, "exact-text", nullptr, [](Options& o, const char*, std::string&) { return o.exact_text = true; }},
     {0, "local", nullptr, [](Options& o, const char*, std::string&) { return o.local = true; }},
+    {0, "map", "a placement file",
+     [](Options& o, const char* v, std::string& e) { return add_named_file(o.maps, "map", v, e); }},
+    {0, "lod", nullptr, [](Options& o, const char*, std::string&) { return o.keep_lod = true; }},
+    {0, "interiors", nullptr, [](Options& o, const char*, std::string&) { return o.keep_interiors = true; }},
+    {0, "scale", nullptr, [](Options& o, const char*, std::string&) { return o.apply_scale = true; }},
+    {0, "hour", "an hour (0 to 23)", set_hour},
     {0, "night", nullptr, [](Options& o, const char*, std::string&) { return o.night = true; }},
-    {0, "ide", "an item definition file", add_item_definitions},
+    {0, "ide", "an item definition file",
+     [](Options& o, const char* v, std::string& e) { return add_named_file(o.item_definitions, "ide", v, e); }},
     {0, "game", "the game's folder", set_game},
 };
 
@@ -327,11 +360,36 @@ std::string mode_conflict(const Options& o) {
         {o.night, "--night", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {o.recursive && o.extract, "--recursive", false},
-        {!o.item_definitions.empty(), "--ide", false},  {!o.game_dir.empty(), "--game", false},
+        {!o.item_definitions.empty() && o.maps.empty(), "--ide", false},  {!o.game_dir.empty(), "--game", false},
     };
     for (const auto& c : conversion_options)
         if (c.given && !(o.extract && c.allowed_with_extract))
             return std::string("option '") + c.name + "' cannot be used with '" + mode + "'";
+    return "";
+}
+
+// A map is one scene of its own: the options that shape it need it, and the
+// options of one OBJ file a model cannot apply to it.
+std::string map_conflict(const Options& o) {
+    const bool map = !o.maps.empty();
+    const struct {
+        bool given;
+        const char* name;
+    } map_options[] = {{o.keep_lod, "--lod"},
+                       {o.keep_interiors, "--interiors"},      {o.apply_scale, "--scale"},
+                       {o.hour >= 0, "--hour"}},
+      model_options[] = {{o.extract, "--extract"},   {o.local, "--local"},
+                         {o.exact_text, "--exact-text"}, {o.night, "--night"},
+                         {o.formats.any_gltf(), "--format glb or gltf"}, {!o.game_dir.empty(), "--game"},
+                         {o.button_given && o.button_id != 0 && o.button_id != id_structure, "--button"}};
+    if (!map) {
+        for (const auto& m : map_options)
+            if (m.given) return std::string("option '") + m.name + "' needs '--map'";
+        return "";
+    }
+    for (const auto& m : model_options)
+        if (m.given) return std::string("option '") + m.name + "' cannot be used with '--map'";
+    if (!o.inspect && o.output_dir.empty()) return "option '--map' needs '-o DIR': the scene is written there";
     return "";
 }
 
@@ -348,6 +406,7 @@ int parse_options(int argc, char** argv, Options& options, std::string& error) {
         error = options.extract ? "no texture dictionary named" : "no model or folder named";
         return 0;
     }
-    error = mode_conflict(options);
+    error = map_conflict(options);
+    if (error.empty()) error = mode_conflict(options);
     return error.empty() ? 1 : 0;
 }

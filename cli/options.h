@@ -22,6 +22,9 @@ struct Options {
     bool extract = false;                // the paths are texture dictionaries to write as PNG files
     bool exact_text = false;
     bool local = false;
+    std::vector<std::string> maps;   // --map: placement files, written as one scene
+    bool keep_lod = false, keep_interiors = false, apply_scale = false;
+    int hour = -1;                   // --hour; -1 when not given (noon)
     bool night = false;  // structure: night vertex colours instead of the day ones
     Formats formats;
     bool format_given = false;  // -f named

@@ -6,7 +6,7 @@ namespace {
 
 const char default_material_name[] = "default";
 
-void put_material(std::string& text, const std::string& name, const Material& m) {
+void put_material(std::string& text, const std::string& name, const Material& m, const std::string& folder = {}) {
     char line[128];
     text += "\nnewmtl ";
     text += name;
@@ -21,8 +21,8 @@ void put_material(std::string& text, const std::string& name, const Material& m)
     }
     text.append(line, static_cast<std::size_t>(p - line));
     // A name that cannot be a file name ("..") gets no map line: no PNG is written for it.
-    if (std::string file = texture_file_name(m.texture); !file.empty()) text += "map_Kd " + file + "\n";
-    if (std::string file = texture_file_name(m.mask); !file.empty()) text += "map_d " + file + "\n";
+    if (std::string file = texture_file_name(m.texture); !file.empty()) text += "map_Kd " + folder + file + "\n";
+    if (std::string file = texture_file_name(m.mask); !file.empty()) text += "map_d " + folder + file + "\n";
 }
 
 }  // namespace
@@ -51,6 +51,15 @@ std::vector<std::string> MtlWriter::add_geometry(const Geometry& geometry, std::
         if (!m.mask.empty()) add_once(masks_, masks_seen_, m.mask);
     }
     return result;
+}
+
+const std::string& MtlWriter::add_shared(const std::string& key, const Material& m, const std::string& folder) {
+    auto [it, fresh] = shared_.try_emplace(key);
+    if (fresh) {
+        it->second = names_.take(m.texture.empty() ? "untextured" : m.texture);
+        put_material(text_, it->second, m, folder);
+    }
+    return it->second;
 }
 
 const std::string& MtlWriter::default_material() {

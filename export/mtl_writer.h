@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -18,6 +19,11 @@ public:
     // Names (and writes) the materials of one geometry; number is the
     // geometry's place in the model, for untextured materials' names.
     std::vector<std::string> add_geometry(const Geometry& geometry, std::uint32_t number);
+
+    // A material shared by every geometry that names the same key (a scene's:
+    // dictionary, texture, mask and colour), written the first time; its map
+    // lines name the textures' files under folder ("" for beside the MTL file).
+    const std::string& add_shared(const std::string& key, const Material& material, const std::string& folder);
 
     // The material of triangles whose material index has none; written once, when first asked for.
     const std::string& default_material();
@@ -35,4 +41,5 @@ private:
     std::string default_name_;
     std::vector<std::string> textures_, masks_;
     std::unordered_set<std::string> textures_seen_, masks_seen_;
+    std::unordered_map<std::string, std::string> shared_;  // key -> name
 };

@@ -119,7 +119,8 @@ void write_normals(const ObjObject& object, const Arrays& a, ObjTextOut& out) {
     for (std::uint32_t i = 0; i < a.vertices; ++i) {
         double stored[3], turned[3];
         read_three(a.normals + 12 * std::size_t(i), stored);
-        place(object, i, stored, turned, false);
+        if (object.normal_placement) place_point(*object.normal_placement, stored, turned, false);
+        else place(object, i, stored, turned, false);
         double length = std::sqrt(turned[0] * turned[0] + turned[1] * turned[1] + turned[2] * turned[2]);
         // A zero normal stays zero: there is no direction to make unit length.
         if (length > 0 && std::isfinite(length))
@@ -175,11 +176,21 @@ void write_faces(const ObjObject& object, const Arrays& a, MtlWriter& mtl, ObjTe
 
 }  // namespace
 
+const char* unwritable_reason(const Geometry& g) {
+    if (g.native) return "is in a console's native layout";
+    if (!g.complete) return "was not read whole";
+    if (g.vertex_count > 0 && (!g.positions.data || g.positions.count < static_cast<std::uint32_t>(g.vertex_count)))
+        return "has no positions for its vertices";
+    return nullptr;
+}
+
 void write_object(const ObjObject& object, MtlWriter& mtl, ObjTextOut& out, ObjIndexBase& base) {
     const Arrays a = arrays_of(*object.geometry, object.night);
-    out.append("o ");
-    out.append(object.name);
-    out.append("\n");
+    if (!object.continued) {
+        out.append("o ");
+        out.append(object.name);
+        out.append("\n");
+    }
     if (!object.skinning.empty()) out.comment(object.name + " is skinned" + object.skinning);
     // Every vertex of the object comes before its faces: importers read in one pass.
     write_positions(object, a, out);

@@ -27,7 +27,14 @@ struct ObjObject {
     const std::vector<Placement>* bone_poses = nullptr;
     bool night = false;   // the night colours in the v lines, where the geometry has them
     std::string skinning; // for a skinned geometry: how it was placed, for its comment line
+    // Normals by this placement instead, when set (a scaled instance turns
+    // them by the inverse scale); they are made unit length after it.
+    const Placement* normal_placement = nullptr;
+    bool continued = false;  // more of the object written last: no "o" line
 };
+
+// Why the geometry cannot be written as an object, or null when it can.
+const char* unwritable_reason(const Geometry& geometry);
 
 // Writes the object. The geometry must be complete and not native, with
 // positions for every vertex.

@@ -181,19 +181,9 @@ private:
     }
 
     bool check_geometry(const Geometry& g, const std::string& what) {
-        if (g.native) {
-            out_.doubt(what + " is in a console's native layout: left out");
-            return false;
-        }
-        if (!g.complete) {
-            out_.doubt(what + " was not read whole: left out");
-            return false;
-        }
-        if (g.vertex_count > 0 && (!g.positions.data || g.positions.count < static_cast<std::uint32_t>(g.vertex_count))) {
-            out_.doubt(what + " has no positions for its vertices: left out");
-            return false;
-        }
-        return true;
+        const char* reason = unwritable_reason(g);
+        if (reason) out_.doubt(what + " " + reason + ": left out");
+        return !reason;
     }
 
     void write_geometry(const Geometry& geometry, GeometryState& state, std::size_t number,

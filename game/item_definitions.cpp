@@ -1,7 +1,6 @@
 #include "game/item_definitions.h"
 
 #include <charconv>
-#include <cmath>
 
 #include "game/text_lines.h"
 
@@ -19,19 +18,6 @@ bool is_known_section(std::string_view s) {
     for (const char* known : {"path", "2dfx", "tanm", "mlo", "amat", "hand"})
         if (s == known) return true;
     return false;
-}
-
-template <class T>
-bool parse_number(std::string_view field, T& out) {
-    if (field.empty()) return false;
-    if (field.front() == '+') field.remove_prefix(1);
-    const char* end = field.data() + field.size();
-    auto [ptr, ec] = std::from_chars(field.data(), end, out);
-    return ec == std::errc() && ptr == end;
-}
-
-bool parse_float(std::string_view field, float& out) {
-    return parse_number(field, out) && std::isfinite(out);
 }
 
 // Flags are written in decimal by most games, in hex by some tools.
@@ -107,29 +93,20 @@ void read_item_line(const std::vector<std::string_view>& f, std::string_view sec
 
 ItemDefinitionFile read_item_definitions(std::string_view text, std::string_view file_name) {
     ItemDefinitionFile out;
-    std::string section;  // empty between sections
-    bool in_section = false;
-    for_each_line(text, [&](std::size_t number, std::string_view line) {
-        std::vector<std::string_view> f = split_fields(line);
-        if (f.empty()) return;
-        if (!in_section) {
-            section = lower_name(f[0]);
-            in_section = true;
+    for_each_section_line(
+        text,
+        [&](std::size_t number, std::string_view section, const std::vector<std::string_view>& f) {
             if (f.size() != 1) out.skipped.push_back({number, "a section name with more on its line"});
             else if (!is_known_section(section)) out.skipped.push_back({number, "unknown section"});
-            return;
-        }
-        if (f.size() == 1 && same_name(f[0], "end")) {
-            in_section = false;
-            return;
-        }
-        if (is_item_section(section)) {
-            read_item_line(f, section, number, file_name, out);
-        } else if (section == "txdp") {
-            if (f.size() < 2) out.skipped.push_back({number, "too few fields"});
-            else out.parents.push_back({std::string(f[0]), std::string(f[1])});
-        }
-    });
+        },
+        [&](std::size_t number, std::string_view section, const std::vector<std::string_view>& f) {
+            if (is_item_section(section)) {
+                read_item_line(f, section, number, file_name, out);
+            } else if (section == "txdp") {
+                if (f.size() < 2) out.skipped.push_back({number, "too few fields"});
+                else out.parents.push_back({std::string(f[0]), std::string(f[1])});
+            }
+        });
     return out;
 }
 

@@ -3,6 +3,9 @@
 // placement files, data files): one record a line, '#' starts a comment,
 // fields split by commas and/or blanks and tabs.
 
+#include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,4 +37,42 @@ void for_each_line(std::string_view text, Visit&& visit) {
         std::string_view stripped = strip_line(line);
         if (!stripped.empty()) visit(number, stripped);
     }
+}
+
+// A whole field as a number: a leading '+' allowed, nothing left over.
+template <class T>
+bool parse_number(std::string_view field, T& out) {
+    if (field.empty()) return false;
+    if (field.front() == '+') field.remove_prefix(1);
+    const char* end = field.data() + field.size();
+    auto [ptr, ec] = std::from_chars(field.data(), end, out);
+    return ec == std::errc() && ptr == end;
+}
+
+// As parse_number, and finite ("-4.37114E-008" reads; "nan" and "inf" do not).
+inline bool parse_float(std::string_view field, float& out) {
+    return parse_number(field, out) && std::isfinite(out);
+}
+
+// Walks the sections of a file whose records sit between a line naming the
+// section and a line "end": opened(line_number, section, fields) for each
+// section's first line, section lower-cased; visit(line_number, section,
+// fields) for each line inside it. Lines outside any section open one.
+template <class Opened, class Visit>
+void for_each_section_line(std::string_view text, Opened&& opened, Visit&& visit) {
+    std::string section;
+    bool in_section = false;
+    for_each_line(text, [&](std::size_t number, std::string_view line) {
+        std::vector<std::string_view> fields = split_fields(line);
+        if (fields.empty()) return;
+        if (!in_section) {
+            section = lower_name(fields[0]);
+            in_section = true;
+            opened(number, std::string_view(section), fields);
+        } else if (fields.size() == 1 && same_name(fields[0], "end")) {
+            in_section = false;
+        } else {
+            visit(number, std::string_view(section), fields);
+        }
+    });
 }

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# Makes the README's pictures of converted samples: converts samples/lamp.dff
-# with its textures into a scratch folder and has Blender render the OBJ, MTL
-# and PNG files there, headless, with Cycles on the CPU; with --gltf, the glb
-# files of the lamp and of the character sample (when there is one) instead.
-# Usage: scripts/render-picture.sh [--gltf] [OUT.png]
-#   (default docs/lamp.png, with --gltf docs/gltf.png)
+# Makes the README's pictures: converts samples/lamp.dff with its textures
+# into a scratch folder and has Blender render the OBJ, MTL and PNG files
+# there, headless, with Cycles on the CPU; with --gltf, the glb files of the
+# lamp and of the character sample (when there is one) instead; with --city, a
+# generated city of 300 models placed 800 times, through --map.
+# Usage: scripts/render-picture.sh [--gltf|--city] [OUT.png]
+#   (default docs/lamp.png, docs/gltf.png, docs/city.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 gltf=0
+city=0
 if [ "${1:-}" = --gltf ]; then gltf=1; shift; fi
+if [ "${1:-}" = --city ]; then city=1; shift; fi
 out=${1:-docs/lamp.png}
 [ "$gltf" = 1 ] && out=${1:-docs/gltf.png}
+[ "$city" = 1 ] && out=${1:-docs/city.png}
 bash scripts/install-deps.sh core
 bash scripts/install-deps.sh blender
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target vorlund-obj
+cmake --build --preset release -j "$(nproc)" --target vorlund-obj make_city
 
 scratch=build/picture
 rm -rf "$scratch"
@@ -25,11 +29,16 @@ if [ "$gltf" = 1 ]; then
   for model in samples/character.dff samples/lamp.dff; do [ -f "$model" ] && models+=("$model"); done
   build/release/cli/vorlund-obj -q -b structure -f glb -o "$scratch" "${models[@]}"
   for model in "${models[@]}"; do files+=("$PWD/$scratch/$(basename "$model").glb"); done
+elif [ "$city" = 1 ]; then
+  build/release/tools/make_city "$scratch/city" 300 800 >/dev/null
+  build/release/cli/vorlund-obj -q --map "$scratch"/city/maps/*.ipl --ide "$scratch/city/city.ide" \
+    -o "$scratch" "$scratch/city/models"
+  files=("$PWD/$scratch/map.obj")
 else
   build/release/cli/vorlund-obj -q -o "$scratch" samples/lamp.dff
   files=("$PWD/$scratch/lamp.dff.obj")
 fi
-timeout 600 blender -b --factory-startup --python-exit-code 1 \
+timeout 900 blender -b --factory-startup --python-exit-code 1 \
   --python scripts/render_picture.py -- "$PWD/$scratch/picture.png" "${files[@]}" \
   >"$scratch/blender.log" 2>&1 || { tail -20 "$scratch/blender.log"; exit 1; }
 grep -q '^RENDERED ' "$scratch/blender.log"

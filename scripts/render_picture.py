@@ -65,6 +65,9 @@ width, height = 640, 400
 half_height = math.atan(camera.data.sensor_width / 2 * height / width / camera.data.lens)
 distance = radius / math.sin(half_height) * 1.05
 camera.location = center + direction * distance
+# A scene as large as a city lies far past the default 100 m of view.
+camera.data.clip_start = max(distance - radius * 1.5, 0.01)
+camera.data.clip_end = distance + radius * 1.5
 camera.rotation_euler = (center - camera.location).to_track_quat('-Z', 'Y').to_euler()
 
 sun = bpy.data.objects.new("sun", bpy.data.lights.new("sun", 'SUN'))

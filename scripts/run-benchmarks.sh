@@ -163,3 +163,37 @@ for run in "${runs[@]}"; do
 done
 awk -v b="$largest" 'BEGIN { printf "largest entry %d bytes: peak target %.1f MB\n", b, b / 1048576 + 32 }'
 clean_batch
+
+echo "=== a generated city: 3,000 models placed 30,000 times across 20 placement files (median of $repeats runs)"
+cmake --build --preset release -j "$(nproc)" --target make_city
+city=build/bench-city
+if [ ! -f "$city.txt" ]; then
+  rm -rf "$city"
+  build/release/tools/make_city "$city" >"$city.txt"
+fi
+cat "$city.txt"
+# Seconds of one run, the city's output removed first.
+city_seconds() {
+  rm -rf "$city/out"
+  local start end
+  start=$(date +%s.%N)
+  "$cli" "$@" >/dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
+}
+printf '| %-34s | %8s | %10s |\n' "Run" "s" "output MB"
+for run in models obj; do
+  times=()
+  for _ in $(seq "$repeats"); do
+    if [ "$run" = models ]; then
+      times+=("$(city_seconds -q -j 1 -o "$city/out" "$city/models")")
+    else
+      times+=("$(city_seconds -q --map "$city"/maps/district*.ipl --ide "$city/city.ide" -o "$city/out" "$city/models")")
+    fi
+  done
+  t=$(printf '%s\n' "${times[@]}" | median)
+  mb=$(du -sm "$city/out" | cut -f1)
+  label=$([ "$run" = models ] && echo "the 3,000 models alone, -j 1" || echo "--map, one OBJ scene")
+  printf '| %-34s | %8.2f | %10s |\n' "$label" "$t" "$mb"
+done
+rm -rf "$city/out"

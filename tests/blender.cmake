@@ -13,6 +13,13 @@ if(TARGET vorlund-obj)
   set_tests_properties(blender_imports_every_face PROPERTIES
     LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
+if(TARGET vorlund-obj AND TARGET make_city)
+  add_test(NAME blender_imports_a_map_scene
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/blender/import_map_test.sh $<TARGET_FILE:vorlund-obj>
+            $<TARGET_FILE:make_city> ${CMAKE_BINARY_DIR}/blender-map-scratch)
+  set_tests_properties(blender_imports_a_map_scene PROPERTIES
+    LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 600)
+endif()
 
 # Generated characters of every skin layout stand upright once imported.
 if(TARGET vorlund-obj AND TARGET make_characters)

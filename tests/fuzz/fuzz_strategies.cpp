@@ -3,7 +3,10 @@
 // file, as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
 // written as OBJ text (skins posed, and as stored with night colours), then
-// converted by each of the four strategies into a null stream. Any crash, sanitizer report or leak is a finding.
+// converted by each of the four strategies into a null stream; the same bytes
+// are also read as a placement file and an item definition file, and the
+// model is written as a scene placed by their records. Any crash, sanitizer
+// report or leak is a finding.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +24,9 @@
 #include "game/item_definitions.h"
 #include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
+#include "export/obj_scene.h"
 #include "export/obj_writer.h"
+#include "game/map_selection.h"
 #include "model/structure_reader.h"
 #include "model/texture_dictionary.h"
 
@@ -94,6 +99,24 @@ void read_game_files(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+// The bytes as a map: placement records, item definitions, the model placed by the first records.
+void place_model(const std::uint8_t* data, std::size_t size, const Model& model) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    PlacementFile placements = read_placement_file(text, "fuzz.ipl");
+    ItemIndex items;
+    items.add(read_item_definitions(text, "fuzz.ide"));
+    MapSelection selection = select_instances({&placements}, items, MapOptions{});
+    (void)unresolved_text(selection, 4);
+    std::vector<SceneInstance> instances;
+    for (const Instance& i : placements.instances) {
+        if (instances.size() == 16) break;
+        if (!instance_transform(i, true, instances.emplace_back().transform)) std::abort();
+    }
+    ObjSceneOptions options;
+    options.max_obj_bytes = 1 << 20;
+    write_obj_scene({{"fuzz", &model, "fuzz", true}}, instances, options);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -109,6 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ObjWriteOptions local_night;
     local_night.local = local_night.night = true;
     write_obj(model, local_night);
+    place_model(data, size, model);
 
     static bool ready = (set_up(), true);
     (void)ready;

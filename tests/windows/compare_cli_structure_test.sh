@@ -3,7 +3,8 @@
 # compare_cli_test.sh leaves out: the structure conversion (OBJ and MTL text,
 # and glb files: the same binary chunk byte for byte, the same JSON but for
 # the spelling of the model's path), --extract and --inspect of the sample
-# dictionaries, -o DIR over a folder with --recursive, and a model that fails. Files and
+# dictionaries, -o DIR over a folder with --recursive, a model that fails, an
+# archive, and a small map scene (--map) of a sample with its own dictionary. Files and
 # messages must be the same apart from line ends and the spelling of paths.
 # Usage: compare_cli_structure_test.sh LINUX_CLI WINDOWS_CLI SCRATCH SAMPLE... [-- CORPUS_MODEL...]
 #   structure converts every model named; the -o folder is built from the samples
@@ -253,5 +254,30 @@ for png in $linux_pngs; do
 done
 grep -q "a second entry of this name" "$work/linux.stderr" || fail "archive: no line for the repeated name"
 echo "archive: $(echo "$linux_pngs" | grep -c png) textures compared"
+
+# --map: a text placement file placing a sample that has its own dictionary
+# three times (one turned, one inside an interior), written as one scene.
+map_model=
+for model in "${samples[@]}"; do [ -f "${model%.*}.txd" ] && map_model=$model && break; done
+if [ -n "$map_model" ]; then
+  work=$scratch/cli-map
+  rm -rf "$work"
+  name=$(basename "${map_model%.*}")
+  for side in linux windows; do
+    mkdir -p "$work/$side/models"
+    ln -s "$map_model" "$work/$side/models/$(basename "$map_model")"
+    ln -s "${map_model%.*}.txd" "$work/$side/models/$name.txd"
+    printf 'objs\n1, %s, %s, 100, 2097152\nend\n' "$name" "$name" >"$work/$side/town.ide"
+    printf 'inst\n1, %s, 0, 0, 0, 0, 0, 0, 0, 1, -1\n1, %s, 0, 10, 5, 0, 0, 0, 0.7071068, 0.7071068, -1\n1, %s, 7, 20, 0, 0, 0, 0, 0, 1, -1\nend\n' \
+      "$name" "$name" "$name" >"$work/$side/town.ipl"
+  done
+  run_both map --map @/town.ipl --ide @/town.ide -o @/out @/models
+  compare_outputs map out
+  linux_pngs=$(cd "$work/linux/out" && find . -name '*.png' | sort)
+  [ -n "$linux_pngs" ] || fail "map: no texture written"
+  for png in $linux_pngs; do
+    cmp -s "$work/linux/out/$png" "$work/windows/out/$png" || fail "map $png: the images differ"
+  done
+fi
 
 exit $failed

@@ -1,0 +1,319 @@
+#include "control/map_run.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <unordered_map>
+
+#include "control/structure_conversion.h"
+#include "control/texture_export.h"
+#include "export/obj_scene.h"
+#include "export/texture_file_name.h"
+#include "game/text_lines.h"
+#include "model/structure_reader.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Real placement files are a few MB at most; an instance costs some 130 bytes of memory.
+constexpr std::uint64_t largest_placement_file = std::uint64_t(64) << 20;
+constexpr std::uint64_t largest_model = std::uint64_t(256) << 20;
+// As a model alone may write 64 times its bytes of text (and 64 MB in any
+// case), a scene may for each instance of a model, up to 64 instances of it:
+// a model placed a million times does not raise the bound past 64 copies.
+constexpr std::uint64_t text_bytes_floor = std::uint64_t(64) << 20;
+constexpr std::uint64_t text_bytes_per_model_byte = 64;
+constexpr std::uint64_t instances_counted = 64;
+constexpr std::size_t bad_records_told = 10;
+constexpr std::size_t unresolved_told = 10;
+
+bool read_whole(const fs::path& file, std::uint64_t limit, std::vector<char>& bytes, std::string& why) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) {
+        why = fs::exists(file, error) ? "is not a file" : "does not exist";
+        return false;
+    }
+    std::uintmax_t size = fs::file_size(file, error);
+    if (error || size > limit) {
+        why = error ? "cannot be read" : "is larger than " + std::to_string(limit >> 20) + " MB";
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    bytes.resize(std::size_t(size));
+    if (!in.read(bytes.data(), std::streamsize(size))) {
+        why = "cannot be read";
+        return false;
+    }
+    return true;
+}
+
+std::string number(double value) {
+    char text[32];
+    auto end = std::to_chars(text, text + sizeof text, static_cast<float>(value)).ptr;
+    return std::string(text, end);
+}
+
+std::string where_of(const PlacementFile& file, std::size_t where) {
+    return file.name + " " + record_place(file, where);
+}
+
+struct MapModel {
+    std::string name;  // as the first item definition to place it spells it
+    const ItemDefinition* item = nullptr;
+    fs::path file;
+    std::vector<char> bytes;  // the model's views point into these
+    Model model;
+    std::string problem;  // why its instances are left out; empty when it places
+    bool unresolved = false;  // no file holds it
+    std::string first_at;     // the first instance's file and line
+    std::size_t instances = 0;
+};
+
+// The placement files read and their instances chosen, and the models placed.
+struct LoadedMap {
+    std::vector<PlacementFile> files;
+    std::vector<MapSelection> selections;
+    std::vector<MapModel> models;
+    std::vector<std::pair<std::size_t, const InstanceChoice*>> placed;  // model, choice
+    std::vector<std::string> lines;
+    bool clean = true;
+    std::size_t lod = 0, interior = 0, time = 0, bad = 0;
+    std::map<std::string, std::size_t> unresolved;  // what, how many instances
+};
+
+LoadedMap load_map(const MapRequest& request, const MapSources& sources, bool read_models) {
+    LoadedMap map;
+    std::vector<std::string> names;
+    map.files.reserve(request.placement_files.size());
+    for (const fs::path& path : request.placement_files) {
+        std::vector<char> bytes;
+        std::string why;
+        if (!read_whole(path, largest_placement_file, bytes, why)) {
+            map.lines.push_back(path.string() + " " + why + "; nothing of it placed");
+            map.clean = false;
+            bytes.clear();
+        }
+        map.files.push_back(read_placement_file(std::string_view(bytes.data(), bytes.size()), path.string()));
+        names.push_back(path.filename().string());
+    }
+    for (const PlacementFile& file : map.files) {
+        for (std::size_t i = 0; i < file.bad.size() && i < bad_records_told; ++i)
+            map.lines.push_back(where_of(file, file.bad[i].where) + ": " + file.bad[i].reason + "; left out");
+        if (file.bad.size() > bad_records_told)
+            map.lines.push_back(file.name + ": " + std::to_string(file.bad.size() - bad_records_told) +
+                                " more bad records left out");
+    }
+    for (const std::vector<std::size_t>& group : placement_groups(names)) {
+        std::vector<const PlacementFile*> files;
+        for (std::size_t i : group) files.push_back(&map.files[i]);
+        map.selections.push_back(select_instances(files, *request.items, request.options));
+    }
+
+    std::unordered_map<std::string, std::size_t> model_index;
+    for (const MapSelection& s : map.selections) {
+        map.lod += s.lod;
+        map.interior += s.interior;
+        map.time += s.time;
+        map.bad += s.bad;
+        for (const NameCount& n : s.unresolved_names) map.unresolved[n.name] += n.count;
+        for (const InstanceChoice& c : s.choices) {
+            if (c.left_out != LeftOut::none) continue;
+            auto [it, fresh] = model_index.try_emplace(lower_name(c.item->model), map.models.size());
+            if (fresh) {
+                MapModel& m = map.models.emplace_back();
+                m.name = c.item->model;
+                m.item = c.item;
+                m.first_at = where_of(*c.file, c.instance->where);
+            }
+            ++map.models[it->second].instances;
+            map.placed.push_back({it->second, &c});
+        }
+    }
+    for (MapModel& m : map.models) {
+        m.file = sources.model_file ? sources.model_file(m.name) : fs::path();
+        if (m.file.empty()) {
+            m.unresolved = true;
+            m.problem = "no model file";
+            map.unresolved["model " + m.name] += m.instances;
+            continue;
+        }
+        if (!read_models) continue;
+        std::string why;
+        if (!read_whole(m.file, largest_model, m.bytes, why)) {
+            m.problem = m.file.string() + " " + why;
+        } else {
+            m.model = read_model(reinterpret_cast<const std::uint8_t*>(m.bytes.data()), std::uint32_t(m.bytes.size()));
+            std::string doubt = scene_parts(m.model).doubt;
+            if (!doubt.empty()) m.problem = m.file.string() + ": " + doubt;
+        }
+        if (!m.problem.empty())
+            map.lines.push_back("model " + m.name + " (first placed at " + m.first_at + "): " + m.problem + "; its " +
+                                std::to_string(m.instances) + " instances left out");
+    }
+    if (map.bad || !map.unresolved.empty()) map.clean = false;
+    for (const MapModel& m : map.models)
+        if (!m.problem.empty()) map.clean = false;
+    return map;
+}
+
+std::string unresolved_line(const LoadedMap& map) {
+    std::vector<NameCount> names;
+    std::size_t total = 0;
+    for (const auto& [name, count] : map.unresolved) {
+        names.push_back({name, count});
+        total += count;
+    }
+    std::stable_sort(names.begin(), names.end(), [](const NameCount& a, const NameCount& b) { return a.count > b.count; });
+    MapSelection listed;
+    listed.unresolved_names = std::move(names);
+    return std::to_string(total) + " unresolved (" + unresolved_text(listed, unresolved_told) + ")";
+}
+
+std::string summary_line(const LoadedMap& map, const std::string& what, std::size_t placed, std::size_t models) {
+    std::string line = what + ": " + std::to_string(placed) + " instances of " + std::to_string(models) +
+                       " models placed from " + std::to_string(map.files.size()) + " placement files";
+    std::string out;
+    for (auto [count, reason] : {std::pair{map.lod, "LOD"}, {map.interior, "interior"}, {map.time, "time"}})
+        if (count) out += (out.empty() ? "" : ", ") + std::to_string(count) + " " + reason;
+    std::size_t failed = 0;
+    for (const MapModel& m : map.models)
+        if (!m.problem.empty() && !m.unresolved) failed += m.instances;
+    if (failed) out += (out.empty() ? "" : ", ") + std::to_string(failed) + " of models not converted clean";
+    if (map.bad) out += (out.empty() ? "" : ", ") + std::to_string(map.bad) + " bad records";
+    if (!out.empty()) line += "; left out: " + out;
+    if (!map.unresolved.empty()) line += "; " + unresolved_line(map);
+    return line;
+}
+
+// The textures the scene's materials name, written into textures/DICTIONARY/.
+void write_scene_textures(const std::vector<SceneTexture>& textures, const MapRequest& request,
+                          const MapSources& sources, std::vector<std::string>& lines) {
+    std::map<std::string, std::pair<std::string, std::vector<std::string>>> by_dictionary;
+    for (const SceneTexture& t : textures) {
+        auto& entry = by_dictionary[lower_name(t.dictionary)];
+        entry.first = t.dictionary;
+        entry.second.push_back(t.texture);
+    }
+    TextureRun run;
+    for (const auto& [key, entry] : by_dictionary) {
+        std::vector<fs::path> dictionaries;
+        for (const std::string& name : request.items->dictionary_chain(entry.first))
+            if (fs::path file = sources.dictionary_file ? sources.dictionary_file(name) : fs::path(); !file.empty())
+                dictionaries.push_back(file);
+        dictionaries.insert(dictionaries.end(), sources.shared_dictionaries.begin(), sources.shared_dictionaries.end());
+        fs::path folder = request.obj_path.parent_path() / "textures" / texture_file_stem(entry.first);
+        std::vector<std::string> missing = write_textures(entry.second, dictionaries, folder, run, lines);
+        if (!missing.empty()) {
+            std::string line = "dictionary " + entry.first + ": " + std::to_string(missing.size()) + " textures not found:";
+            for (const std::string& m : missing) line += " " + m;
+            lines.push_back(line);
+        }
+    }
+}
+
+}  // namespace
+
+MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources) {
+    LoadedMap map = load_map(request, sources, true);
+    MapOutcome outcome;
+    outcome.lines = std::move(map.lines);
+
+    std::vector<SceneModel> models;
+    std::uint64_t bound = text_bytes_floor;
+    for (const MapModel& m : map.models) {
+        models.push_back({m.name, m.problem.empty() ? &m.model : nullptr, m.item->dictionary,
+                          (m.item->flags & item_flag_no_culling) != 0});
+        if (m.problem.empty())
+            bound += text_bytes_per_model_byte * m.bytes.size() * std::min<std::uint64_t>(m.instances, instances_counted);
+    }
+    std::vector<SceneInstance> instances;
+    std::size_t models_placed = 0;
+    std::vector<bool> model_used(models.size(), false);
+    for (const auto& [model, choice] : map.placed) {
+        if (!models[model].model) continue;
+        SceneInstance& instance = instances.emplace_back();
+        instance.model = model;
+        instance_transform(*choice->instance, request.options.apply_scale, instance.transform);
+        if (!model_used[model]) ++models_placed;
+        model_used[model] = true;
+    }
+
+    const std::string obj_path = request.obj_path.string(), part = obj_path + ".part";
+    const std::string mtl_path = mtl_file_name_for(obj_path);
+    std::FILE* out = std::fopen(part.c_str(), "wb");
+    if (!out) {
+        outcome.lines.push_back(part + " cannot be written");
+        return outcome;
+    }
+    bool wrote = true;
+    ObjSceneOptions options;
+    options.header = {request.program_name_version + ", a map scene"};
+    for (const fs::path& p : request.placement_files) options.header.push_back("placement file " + p.string());
+    options.mtl_file_name = fs::path(mtl_path).filename().string();
+    options.obj_sink = [&](std::string_view piece) {
+        wrote = wrote && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
+    };
+    options.max_obj_bytes = bound;
+    options.texture_folder = [](const std::string& dictionary) {
+        std::string stem = texture_file_stem(dictionary);
+        return "textures/" + (stem.empty() ? std::string() : stem + "/");
+    };
+    ObjSceneText text = write_obj_scene(models, instances, options);
+    if (std::fclose(out) != 0) wrote = false;
+    std::error_code error;
+    if (wrote) fs::rename(part, obj_path, error);
+    if (!wrote || error) {
+        fs::remove(part, error);
+        outcome.lines.push_back(obj_path + " cannot be written");
+        return outcome;
+    }
+    std::ofstream mtl(mtl_path, std::ios::binary);
+    mtl << "# " << request.program_name_version << ", materials of the map scene\n" << text.mtl;
+    mtl.close();
+    if (!mtl) {
+        outcome.lines.push_back(mtl_path + " cannot be written");
+        return outcome;
+    }
+    if (text.doubtful) outcome.lines.push_back(obj_path + ": " + text.first_doubt);
+    if (request.textures) write_scene_textures(text.textures, request, sources, outcome.lines);
+    outcome.placed = text.instances_written;
+    outcome.lines.push_back(summary_line(map, obj_path, text.instances_written, models_placed));
+    outcome.written = true;
+    outcome.clean = map.clean && !text.doubtful;
+    return outcome;
+}
+
+MapOutcome inspect_map(const MapRequest& request, const MapSources& sources) {
+    LoadedMap map = load_map(request, sources, false);
+    MapOutcome outcome;
+    std::unordered_map<const InstanceChoice*, const MapModel*> model_of;
+    for (const auto& [model, choice] : map.placed) model_of[choice] = &map.models[model];
+    for (const MapSelection& s : map.selections)
+        for (const InstanceChoice& c : s.choices) {
+            const Instance& i = *c.instance;
+            std::string line = where_of(*c.file, i.where) + ": id " + std::to_string(i.id);
+            line += " " + (c.item ? c.item->model : i.name.empty() ? std::string("-") : i.name);
+            line += " at (" + number(i.position[0]) + ", " + number(i.position[1]) + ", " + number(i.position[2]) + ")";
+            line += " rotation (" + number(i.rotation[0]) + ", " + number(i.rotation[1]) + ", " +
+                    number(i.rotation[2]) + ", " + number(i.rotation[3]) + ")";
+            const MapModel* model = model_of.count(&c) ? model_of[&c] : nullptr;
+            if (c.left_out != LeftOut::none) line += std::string(": left out (") + left_out_name(c.left_out) + ")";
+            else if (model && model->unresolved) line += ": left out (no model file)";
+            else line += ": placed" + (model ? " from " + model->file.string() : std::string());
+            outcome.lines.push_back(line);
+        }
+    outcome.lines.insert(outcome.lines.end(), map.lines.begin(), map.lines.end());
+    std::size_t placed = 0, models = 0;
+    for (const MapModel& m : map.models)
+        if (!m.unresolved) {
+            placed += m.instances;
+            ++models;
+        }
+    outcome.lines.push_back(summary_line(map, "map", placed, models));
+    outcome.placed = placed;
+    outcome.clean = map.clean;
+    return outcome;
+}
