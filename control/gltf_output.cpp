@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "export/texture_file_name.h"
+#include "game/text_lines.h"
 
 namespace fs = std::filesystem;
 
@@ -17,15 +18,14 @@ std::string gltf_file_name_for(const std::string& obj_file_name, const char* ext
 }
 
 bool write_gltf_files(GltfModel plan, GltfContainer container, const std::string& obj_path,
-                      const std::string& png_folder, const std::map<std::string, std::string>& placed, bool images, std::string& written, std::string& why) {
+                      const std::string& png_folder, const std::map<std::string, std::string>& placed, bool images,
+                      std::string& written, std::string& why) {
     const bool embed = container == GltfContainer::glb;
     // The PNG file a texture's map_Kd line would name, when it is there.
     GltfImageLookup lookup = [&](const std::string& texture, GltfImage& image) {
         std::string file = texture_file_name(texture);
         if (!images || file.empty()) return false;
-        std::string key = file;
-        for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (auto it = placed.find(key); it != placed.end()) file = it->second;
+        if (auto it = placed.find(lower_name(file)); it != placed.end()) file = it->second;
         std::ifstream in(fs::path(png_folder) / file, std::ios::binary);
         if (!in) return false;
         image.png.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

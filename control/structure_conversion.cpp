@@ -9,6 +9,7 @@
 #include "engine/obj_output.h"
 #include "engine/source_loading.h"
 #include "export/obj_writer.h"
+#include "game/text_lines.h"
 #include "model/chunk_tree.h"
 #include "model/structure_reader.h"
 #include "model/model.h"
@@ -158,9 +159,7 @@ void place_structure_textures(StructureResult& result, const std::map<std::strin
             std::string file = line.substr(prefix.size());
             const bool ends_line = !file.empty() && file.back() == '\n';
             if (ends_line) file.pop_back();
-            std::string key = file;
-            for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-            auto it = path_of.find(key);
+            auto it = path_of.find(lower_name(file));
             if (it != path_of.end()) line = prefix + it->second + (ends_line ? "\n" : "");
         }
         text += line;
