@@ -168,7 +168,8 @@ private:
     // order; empty when the skin cannot draw it (it is then a static mesh).
     std::vector<int> joints_of(const Clump& clump, const Geometry& g, const std::vector<int>& frame_nodes,
                                const std::string& what) {
-        if (options_.local || !g.skinned || !g.skin.usable || !clump.skeleton.usable || g.skin.bone_count == 0)
+        if (options_.local || !g.skinned || !g.skin.usable || !clump.skeleton.usable || g.skin.bone_count == 0 ||
+            g.skin.inverse_bind.size() < g.skin.bone_count || clump.skeleton.nodes.size() < g.skin.bone_count)
             return {};
         std::vector<int> joints;
         for (std::uint32_t b = 0; b < g.skin.bone_count; ++b) {
