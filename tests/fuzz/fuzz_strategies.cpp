@@ -3,7 +3,7 @@
 // file, as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
 // written as OBJ text (skins posed, and as stored with night colours) and as
-// a glb file (skins and all, into /dev/null), then
+// a glb file (skins and all, into the scratch folder), then
 // converted by each of the four strategies into a null stream; the same bytes
 // are also read as a placement file and an item definition file, and the
 // model is written as a scene placed by their records. Any crash, sanitizer
@@ -135,13 +135,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     local_night.local = local_night.night = true;
     write_obj(model, local_night);
     place_model(data, size, model);
-    // As glTF, skins and all, its buffer made byte for byte.
-    std::string why;
-    finish_gltf(plan_gltf(model, GltfWriteOptions{}), [](const std::string&, GltfImage&) { return false; })
-        .write_glb("/dev/null", why);
 
     static bool ready = (set_up(), true);
     (void)ready;
+    // As glTF, skins and all, its buffer made byte for byte. Into the scratch
+    // folder: the file is written beside its name and renamed over it.
+    std::string why;
+    finish_gltf(plan_gltf(model, GltfWriteOptions{}), [](const std::string&, GltfImage&) { return false; })
+        .write_glb(model_folder + "/fuzz.glb", why);
     read_game_files(data, size);
     write_model(data, size);
     std::string path = model_folder + "/" + model_name;
