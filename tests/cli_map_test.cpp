@@ -98,9 +98,11 @@ TEST_F(CliMap, WritesOneSceneOfTheTownWithItsTextures) {
         for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[name][k], v[k], 1e-4) << name;
     std::string mtl = read_file(folder.path / "out" / "map.mtl");
     EXPECT_TRUE(has_line(mtl, "map_Kd textures/town/brick.png")) << mtl;
-    EXPECT_TRUE(has_line(mtl, "map_Kd textures/town/wood.png")) << mtl;  // from the parent dictionary
+    // From the parent dictionary, into that dictionary's folder as for archives: written once for all its children.
+    EXPECT_TRUE(has_line(mtl, "map_Kd textures/common/wood.png")) << mtl;
     EXPECT_TRUE(fs::is_regular_file(folder.path / "out/textures/town/brick.png"));
-    EXPECT_TRUE(fs::is_regular_file(folder.path / "out/textures/town/wood.png"));
+    EXPECT_TRUE(fs::is_regular_file(folder.path / "out/textures/common/wood.png"));
+    EXPECT_FALSE(fs::exists(folder.path / "out/textures/town/wood.png"));
 
     // Kept on request, the stand-in and the interior are there too.
     run = cli({"--map", "town.ipl", "--ide", "town.ide", "--lod", "--interiors", "--no-textures", "-o", "all", "models"});
