@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cmath>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "support/archive_writer.h"
+#include "support/city_layout.h"
 #include "support/cli_fixture.h"
 #include "support/dictionary_builder.h"
 #include "support/placement_builder.h"
@@ -192,6 +195,78 @@ TEST_F(CliMap, UnresolvedAndBadRecordsAreToldAndMakeTheRunNotClean) {
     EXPECT_EQ(lines[0], "bad.ipl line 2: id 1 tower at (0, 0, 0) rotation (0, 0, 0, 1): placed from " +
                             (folder.path / "models" / "tower.dff").string());
     EXPECT_EQ(lines[1], "bad.ipl line 3: id 77 ghost at (0, 0, 0) rotation (0, 0, 0, 1): left out (unresolved)");
+}
+
+// Where the scene must put each placed instance's first vertex, computed here
+// from the placement lines: R(q*) p + t with q normalised, the stand-ins that
+// lod fields name left out, MODEL_N counting each model's instances in order.
+std::map<std::string, std::array<double, 3>> city_points(const City& city) {
+    std::map<std::string, std::array<double, 3>> out;
+    std::map<std::string, int> count;
+    for (const CityFile& file : city.placements) {
+        struct Line {
+            int id;
+            std::string model;
+            double t[3], q[4];
+        };
+        std::vector<Line> lines;
+        std::set<int> stand_ins;
+        for (std::string text : lines_of_text(std::string(file.bytes.begin(), file.bytes.end()))) {
+            if (text.empty() || text[0] == '#' || text == "inst" || text == "end") continue;
+            for (char& c : text)
+                if (c == ',') c = ' ';
+            std::istringstream fields(text);
+            Line l;
+            int interior, lod;
+            fields >> l.id >> l.model >> interior >> l.t[0] >> l.t[1] >> l.t[2] >> l.q[0] >> l.q[1] >> l.q[2] >> l.q[3] >> lod;
+            if (lod >= 0) stand_ins.insert(lod);
+            lines.push_back(l);
+        }
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (stand_ins.count(int(i))) continue;
+            const Line& l = lines[i];
+            double n = std::sqrt(l.q[0] * l.q[0] + l.q[1] * l.q[1] + l.q[2] * l.q[2] + l.q[3] * l.q[3]);
+            double x = l.q[0] / n, y = l.q[1] / n, z = l.q[2] / n, w = l.q[3] / n;
+            const double r[3][3] = {{1 - 2 * (y * y + z * z), 2 * (x * y + w * z), 2 * (x * z - w * y)},
+                                    {2 * (x * y - w * z), 1 - 2 * (x * x + z * z), 2 * (y * z + w * x)},
+                                    {2 * (x * z + w * y), 2 * (y * z - w * x), 1 - 2 * (x * x + y * y)}};
+            const std::array<float, 3>& p = city.first_vertices[std::size_t(l.id - 1000)];
+            std::array<double, 3> v;
+            for (int k = 0; k < 3; ++k) v[k] = r[k][0] * p[0] + r[k][1] * p[1] + r[k][2] * p[2] + l.t[k];
+            out[l.model + "_" + std::to_string(++count[l.model])] = v;
+        }
+    }
+    return out;
+}
+
+TEST_F(CliMap, AGeneratedCityInAnArchivePlacesEveryInstanceWhereItsLinesSay) {
+    const City city = make_city_layout(40, 400, 11);
+    std::vector<std::string> args;
+    fs::create_directories(folder.path / "city");
+    for (const CityFile& f : city.placements) args.insert(args.end(), {"--map", folder.write("city/" + f.name, f.bytes).string()});
+    write_text("city/city.ide", city.items);
+    const std::map<std::string, std::array<double, 3>> want = city_points(city);
+    ASSERT_GT(want.size(), 300u);
+    for (int version : {2, 1}) {
+        ArchiveLayout layout;
+        for (const std::vector<CityFile>* files : {&city.models, &city.dictionaries})
+            for (const CityFile& f : *files) layout.entries.push_back({f.name, f.bytes});
+        const std::string out = "city-out" + std::to_string(version);
+        std::vector<std::string> run_args = args;
+        run_args.insert(run_args.end(), {"--ide", "city/city.ide", "-o", out, write_archive("city", version, layout)});
+        ProgramRun run = cli(run_args);
+        EXPECT_EQ(run.exit_status, 0) << run.err;
+        EXPECT_TRUE(mentions_line_with(run.err, {std::to_string(want.size()) + " instances of ", " placed from 20 placement files"}))
+            << run.err;
+        const auto got = first_vertices(read_file(folder.path / out / "map.obj"));
+        ASSERT_EQ(got.size(), want.size()) << version;
+        for (const auto& [name, v] : want) {
+            ASSERT_TRUE(got.count(name)) << name;
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(got.at(name)[k], v[k], 2e-3) << version << " " << name;
+        }
+        EXPECT_TRUE(fs::is_regular_file(folder.path / out / "textures/city0/facade0.png") ||
+                    fs::is_regular_file(folder.path / out / "textures/city0/facade1.png"));
+    }
 }
 
 TEST_F(CliMap, BadArchiveEntriesAreToldEachAndTheRestPlaced) {
