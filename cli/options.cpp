@@ -16,7 +16,8 @@ const char help_text[] =
     "       vorlund-obj --inspect [--recursive] MODEL_FOLDER_OR_ARCHIVE...\n"
     "       vorlund-obj --extract [-o DIR] DICTIONARY.txd_OR_ARCHIVE...\n"
     "       vorlund-obj --map PLACEMENT.ipl... --ide ITEMS.ide... [--lod] [--interiors]\n"
-    "                   [--scale] [--hour H] -o DIR MODEL_OR_FOLDER...\n"
+    "                   [--scale] [--hour H] -o DIR MODEL_FOLDER_OR_ARCHIVE...\n"
+    "       vorlund-obj --map all|PLACEMENT.ipl --game GAME_FOLDER -o DIR [map options]\n"
     "\n"
     "Converts Vorlund model files (*.dff) into Wavefront OBJ text. Each model's OBJ file\n"
     "is written beside it, named after the model's whole file name with \".obj\" added\n"
@@ -73,8 +74,13 @@ const char help_text[] =
     "                           text file they are named after): every model it places\n"
     "                           is written into one scene, DIR/map.obj + DIR/map.mtl,\n"
     "                           its textures under DIR/textures/DICTIONARY/; the models\n"
-    "                           are found by name among the models and folders named;\n"
-    "                           with --map, named *.ipl files are placement files too\n"
+    "                           and dictionaries are found by name among the models,\n"
+    "                           folders and archives named; with --map, named *.ipl\n"
+    "                           files are placement files too. With --game, one scene\n"
+    "                           per placement file its data files name, each with its\n"
+    "                           stream files from the archives, under DIR where the\n"
+    "                           game keeps it (data/maps/x/y.ipl: DIR/maps/x/y.obj):\n"
+    "                           --map all for every one, or a file's name or path\n"
     "      --lod              --map: keep the far-view stand-ins (left out by default)\n"
     "      --interiors        --map: keep the interiors (left out by default)\n"
     "      --scale            --map: apply the older games' scale fields, which the\n"
@@ -360,7 +366,8 @@ std::string mode_conflict(const Options& o) {
         {o.night, "--night", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {o.recursive && o.extract, "--recursive", false},
-        {!o.item_definitions.empty() && o.maps.empty(), "--ide", false},  {!o.game_dir.empty(), "--game", false},
+        {!o.item_definitions.empty() && o.maps.empty(), "--ide", false},
+        {!o.game_dir.empty() && o.maps.empty(), "--game", false},
     };
     for (const auto& c : conversion_options)
         if (c.given && !(o.extract && c.allowed_with_extract))
@@ -380,7 +387,7 @@ std::string map_conflict(const Options& o) {
                        {o.hour >= 0, "--hour"}},
       model_options[] = {{o.extract, "--extract"},   {o.local, "--local"},
                          {o.exact_text, "--exact-text"}, {o.night, "--night"},
-                         {o.formats.any_gltf(), "--format glb or gltf"}, {!o.game_dir.empty(), "--game"},
+                         {o.formats.any_gltf(), "--format glb or gltf"},
                          {o.button_given && o.button_id != 0 && o.button_id != id_structure, "--button"}};
     if (!map) {
         for (const auto& m : map_options)
@@ -398,7 +405,8 @@ std::string map_conflict(const Options& o) {
 int parse_options(int argc, char** argv, Options& options, std::string& error) {
     if (!ArgumentWalk(argc, argv, options, error).run()) return 0;
     if (options.help || options.version) return 1;
-    if (!options.game_dir.empty() && options.output_dir.empty()) {
+    // --inspect --map lists a game's scenes without writing them.
+    if (!options.game_dir.empty() && options.output_dir.empty() && !(options.inspect && !options.maps.empty())) {
         error = "option '--game' needs '--output-dir': nothing is written into the game's folder";
         return 0;
     }

@@ -5,9 +5,8 @@
 #include <set>
 #include <system_error>
 
+#include "cli/game_files.h"
 #include "game/archive.h"
-#include "game/game_data_file.h"
-#include "game/game_paths.h"
 #include "game/item_definitions.h"
 #include "game/text_lines.h"
 
@@ -74,65 +73,25 @@ void add_archive(const std::string& path, RunContext& context, bool game_models)
         context.game_models[i].relative_folder = fs::path(path).stem().string();
 }
 
-struct GameFiles {
-    fs::path root;
-    std::set<std::string> seen;  // each file once a directive, however often named
-};
-
-// The file a data file's line names, or empty (with a message) when there is none.
-fs::path game_file(GameFiles& game, const char* directive, const std::string& data_file, const GamePath& named,
-                   RunContext& context) {
-    fs::path found = resolve_game_path(game.root, named.path);
-    if (found.empty()) {
-        // Line 0: the main archive, which no data file lists.
-        const std::string where = named.line ? data_file + " line " + std::to_string(named.line) : game.root.string();
-        context.messages.push_back(where + ": " + named.path + ": no such file in " + game.root.string());
-        return {};
-    }
-    if (!game.seen.insert(std::string(directive) + " " + lower_name(found.lexically_normal().string())).second)
-        return {};
-    return found;
-}
-
 void add_game(const std::string& folder, RunContext& context) {
-    GameFiles game{fs::path(absolute_path(folder)), {}};
-    std::vector<std::pair<std::string, GameDataFile>> data;
-    for (const char* name : {"data/default.dat", "data/gta.dat"}) {
-        const fs::path file = resolve_game_path(game.root, name);
-        std::string text;
-        if (file.empty() || !read_text_file(file.string(), text).empty()) continue;
-        data.emplace_back(file.string(), read_game_data_file(text));
-    }
-    if (data.empty()) {
+    const GameFiles game = find_game_files(folder, false);
+    if (!game.read) {
         context.game_models.push_back(entry_of(game.root.string(), "not read: no data/gta.dat or data/default.dat in it",
                                                ModelEntry::Kind::model));
         return;
     }
+    context.messages.insert(context.messages.end(), game.messages.begin(), game.messages.end());
     DefinedModels defined;
-    for (auto& [file, d] : data)
-        for (const GamePath& p : d.item_definitions)
-            if (fs::path f = game_file(game, "IDE", file, p, context); !f.empty())
-                add_item_definitions(f.string(), context, &defined);
-    for (auto& [file, d] : data)
-        for (const GamePath& p : d.shared_dictionaries)
-            if (fs::path f = game_file(game, "TEXDICTION", file, p, context); !f.empty()) {
-                context.catalog.add_shared(f);
-                context.catalog.add_dictionary_file(f);
-            }
-    // The main archive is always loaded and never listed.
-    std::vector<std::pair<std::string, GamePath>> archives{{"", {"models/gta3.img", 0}}};
-    for (auto& [file, d] : data)
-        for (const GamePath& p : d.archives) archives.emplace_back(file, p);
-    for (const auto& [file, p] : archives)
-        if (fs::path f = game_file(game, "IMG", file, p, context); !f.empty()) add_archive(f.string(), context, true);
-    for (auto& [file, d] : data)
-        for (const GamePath& p : d.model_files)
-            if (fs::path f = game_file(game, "MODELFILE", file, p, context); !f.empty())
-                context.game_models.push_back(entry_of(
-                    f.string(), "", ModelEntry::Kind::model,
-                    f.parent_path().lexically_relative(game.root).generic_string() == "."
-                        ? ""
-                        : f.parent_path().lexically_relative(game.root).generic_string()));
+    for (const GameFile& f : game.item_definitions) add_item_definitions(f.file.string(), context, &defined);
+    for (const GameFile& f : game.shared_dictionaries) {
+        context.catalog.add_shared(f.file);
+        context.catalog.add_dictionary_file(f.file);
+    }
+    for (const GameFile& f : game.archives) add_archive(f.file.string(), context, true);
+    for (const GameFile& f : game.model_files) {
+        const std::string relative = f.file.parent_path().lexically_relative(game.root).generic_string();
+        context.game_models.push_back(entry_of(f.file.string(), "", ModelEntry::Kind::model, relative == "." ? "" : relative));
+    }
     tell_models_not_held(defined, context.game_models, context);
 }
 

@@ -9,8 +9,10 @@
 
 #include "control/structure_conversion.h"
 #include "control/texture_export.h"
+#include "control/texture_order.h"
 #include "export/obj_scene.h"
 #include "export/texture_file_name.h"
+#include "game/archive.h"
 #include "game/text_lines.h"
 #include "model/structure_reader.h"
 
@@ -30,7 +32,7 @@ constexpr std::uint64_t instances_counted = 64;
 constexpr std::size_t bad_records_told = 10;
 constexpr std::size_t unresolved_told = 10;
 
-bool read_whole(const fs::path& file, std::uint64_t limit, std::vector<char>& bytes, std::string& why) {
+bool read_whole(const fs::path& file, std::uint64_t limit, std::vector<std::uint8_t>& bytes, std::string& why) {
     std::error_code error;
     if (!fs::is_regular_file(file, error)) {
         why = fs::exists(file, error) ? "is not a file" : "does not exist";
@@ -43,9 +45,40 @@ bool read_whole(const fs::path& file, std::uint64_t limit, std::vector<char>& by
     }
     std::ifstream in(file, std::ios::binary);
     bytes.resize(std::size_t(size));
-    if (!in.read(bytes.data(), std::streamsize(size))) {
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) {
         why = "cannot be read";
         return false;
+    }
+    return true;
+}
+
+// A source's bytes, at most limit: a file whole, an archive entry by its
+// offset. The reason on failure, as a line names it after the source's name.
+enum class Content { model, placement };
+
+bool read_source(const MapFileSource& source, std::uint64_t limit, Content content, std::vector<std::uint8_t>& bytes,
+                 std::string& why) {
+    if (!source.in_archive) {
+        if (read_whole(source.file, limit, bytes, why)) return true;
+        why = " " + why;
+        return false;
+    }
+    if (!source.damage.empty()) why = source.damage;
+    else if (source.length > limit) why = "is larger than " + std::to_string(limit >> 20) + " MB";
+    else why = read_archive_entry(source.file.string(), source.start, source.length, bytes, limit);
+    if (!why.empty()) {
+        why = ": " + why;
+        return false;
+    }
+    // The zeros that pad an entry to whole sectors are not the file's: a model
+    // ends with its chunk, a text placement file before its first NUL. A binary
+    // one keeps them, its count telling its records.
+    if (content == Content::model) {
+        bytes.resize(std::size_t(entry_content_length(bytes.data(), bytes.size())));
+    } else if (bytes.size() < 4 || std::string_view(reinterpret_cast<const char*>(bytes.data()), 4) != "bnry") {
+        std::size_t end = 0;
+        while (end < bytes.size() && bytes[end] != 0) ++end;
+        bytes.resize(end);
     }
     return true;
 }
@@ -63,8 +96,8 @@ std::string where_of(const PlacementFile& file, std::size_t where) {
 struct MapModel {
     std::string name;  // as the first item definition to place it spells it
     const ItemDefinition* item = nullptr;
-    fs::path file;
-    std::vector<char> bytes;  // the model's views point into these
+    MapFileSource source;
+    std::vector<std::uint8_t> bytes;  // the model's views point into these
     Model model;
     std::string problem;  // why its instances are left out; empty when it places
     bool unresolved = false;  // no file holds it
@@ -88,16 +121,17 @@ LoadedMap load_map(const MapRequest& request, const MapSources& sources, bool re
     LoadedMap map;
     std::vector<std::string> names;
     map.files.reserve(request.placement_files.size());
-    for (const fs::path& path : request.placement_files) {
-        std::vector<char> bytes;
+    for (const MapFileSource& source : request.placement_files) {
+        std::vector<std::uint8_t> bytes;
         std::string why;
-        if (!read_whole(path, largest_placement_file, bytes, why)) {
-            map.lines.push_back(path.string() + " " + why + "; nothing of it placed");
+        if (!read_source(source, largest_placement_file, Content::placement, bytes, why)) {
+            map.lines.push_back(source.shown + why + "; nothing of it placed");
             map.clean = false;
             bytes.clear();
         }
-        map.files.push_back(read_placement_file(std::string_view(bytes.data(), bytes.size()), path.string()));
-        names.push_back(path.filename().string());
+        map.files.push_back(read_placement_file(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), source.shown));
+        names.push_back(fs::path(source.shown).filename().string());
     }
     for (const PlacementFile& file : map.files) {
         for (std::size_t i = 0; i < file.bad.size() && i < bad_records_told; ++i)
@@ -133,8 +167,8 @@ LoadedMap load_map(const MapRequest& request, const MapSources& sources, bool re
         }
     }
     for (MapModel& m : map.models) {
-        m.file = sources.model_file ? sources.model_file(m.name) : fs::path();
-        if (m.file.empty()) {
+        if (sources.model) m.source = sources.model(m.name);
+        if (m.source.file.empty()) {
             m.unresolved = true;
             m.problem = "no model file";
             map.unresolved["model " + m.name] += m.instances;
@@ -142,12 +176,12 @@ LoadedMap load_map(const MapRequest& request, const MapSources& sources, bool re
         }
         if (!read_models) continue;
         std::string why;
-        if (!read_whole(m.file, largest_model, m.bytes, why)) {
-            m.problem = m.file.string() + " " + why;
+        if (!read_source(m.source, largest_model, Content::model, m.bytes, why)) {
+            m.problem = m.source.shown + why;
         } else {
-            m.model = read_model(reinterpret_cast<const std::uint8_t*>(m.bytes.data()), std::uint32_t(m.bytes.size()));
+            m.model = read_model(m.bytes.data(), std::uint32_t(m.bytes.size()));
             std::string doubt = scene_parts(m.model).doubt;
-            if (!doubt.empty()) m.problem = m.file.string() + ": " + doubt;
+            if (!doubt.empty()) m.problem = m.source.shown + ": " + doubt;
         }
         if (!m.problem.empty())
             map.lines.push_back("model " + m.name + " (first placed at " + m.first_at + "): " + m.problem + "; its " +
@@ -188,33 +222,60 @@ std::string summary_line(const LoadedMap& map, const std::string& what, std::siz
     return line;
 }
 
-// The textures the scene's materials name, written into textures/DICTIONARY/.
-void write_scene_textures(const std::vector<SceneTexture>& textures, const MapRequest& request,
-                          const MapSources& sources, std::vector<std::string>& lines) {
+fs::path texture_root_of(const MapRequest& request) {
+    return request.texture_root.empty() ? request.obj_path.parent_path() : request.texture_root;
+}
+
+// The folder of a dictionary's textures as the scene's MTL file names it, ending '/'.
+std::string texture_folder_text(const MapRequest& request, const std::string& dictionary) {
+    const fs::path folder = texture_root_of(request) / "textures" / dictionary_folder_name(dictionary);
+    const fs::path base = request.obj_path.parent_path();
+    return (base.empty() ? folder : folder.lexically_relative(base)).generic_string() + "/";
+}
+
+// The textures the scene's materials name, looked up in the game's order and
+// written into textures/DICTIONARY/ of the dictionary that holds each; returns
+// the MTL text naming them where they went.
+std::string write_scene_textures(const std::vector<SceneTexture>& textures, const std::string& mtl,
+                                 const MapRequest& request, const MapSources& sources, std::vector<std::string>& lines) {
     std::map<std::string, std::pair<std::string, std::vector<std::string>>> by_dictionary;
     for (const SceneTexture& t : textures) {
         auto& entry = by_dictionary[lower_name(t.dictionary)];
         entry.first = t.dictionary;
         entry.second.push_back(t.texture);
     }
-    TextureRun run;
+    static const TextureCatalog no_catalog;
+    const TextureCatalog& catalog = sources.catalog ? *sources.catalog : no_catalog;
+    TextureRun own_run;
+    TextureRun& run = request.texture_run ? *request.texture_run : own_run;
+    const fs::path base = request.obj_path.parent_path(), root = texture_root_of(request);
+    std::map<std::string, std::string> path_of;  // as the MTL names a PNG, lower-cased -> where it went
     for (const auto& [key, entry] : by_dictionary) {
-        std::vector<fs::path> dictionaries;
-        for (const std::string& name : request.items->dictionary_chain(entry.first))
-            if (fs::path file = sources.dictionary_file ? sources.dictionary_file(name) : fs::path(); !file.empty())
-                dictionaries.push_back(file);
-        dictionaries.insert(dictionaries.end(), sources.shared_dictionaries.begin(), sources.shared_dictionaries.end());
-        fs::path folder = request.obj_path.parent_path() / "textures" / texture_file_stem(entry.first);
-        std::vector<std::string> missing = write_textures(entry.second, dictionaries, folder, run, lines);
+        const TextureOrder order = catalog.order_for_dictionary(entry.first, sources.extra_dictionaries, root);
+        const fs::path folder = root / "textures" / dictionary_folder_name(entry.first);
+        std::map<std::string, fs::path> placed;
+        std::vector<std::string> missing = write_textures(entry.second, order.dictionaries, folder, run, lines, &placed);
+        const std::string named = texture_folder_text(request, entry.first);
+        for (const auto& [file, path] : placed)
+            path_of[lower_name(named + file)] = (base.empty() ? path : path.lexically_relative(base)).generic_string();
         if (!missing.empty()) {
             std::string line = "dictionary " + entry.first + ": " + std::to_string(missing.size()) + " textures not found:";
             for (const std::string& m : missing) line += " " + m;
+            for (const std::string& why : order.missing) line += " (" + why + ")";
             lines.push_back(line);
         }
     }
+    return place_mtl_textures(mtl, path_of);
 }
 
 }  // namespace
+
+MapFileSource map_file_source(const fs::path& file) {
+    MapFileSource source;
+    source.file = file;
+    source.shown = file.string();
+    return source;
+}
 
 MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources) {
     LoadedMap map = load_map(request, sources, true);
@@ -251,16 +312,13 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
     bool wrote = true;
     ObjSceneOptions options;
     options.header = {request.program_name_version + ", a map scene"};
-    for (const fs::path& p : request.placement_files) options.header.push_back("placement file " + p.string());
+    for (const MapFileSource& p : request.placement_files) options.header.push_back("placement file " + p.shown);
     options.mtl_file_name = fs::path(mtl_path).filename().string();
     options.obj_sink = [&](std::string_view piece) {
         wrote = wrote && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
     };
     options.max_obj_bytes = bound;
-    options.texture_folder = [](const std::string& dictionary) {
-        std::string stem = texture_file_stem(dictionary);
-        return "textures/" + (stem.empty() ? std::string() : stem + "/");
-    };
+    options.texture_folder = [&](const std::string& dictionary) { return texture_folder_text(request, dictionary); };
     ObjSceneText text = write_obj_scene(models, instances, options);
     if (std::fclose(out) != 0) wrote = false;
     std::error_code error;
@@ -270,6 +328,9 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
         outcome.lines.push_back(obj_path + " cannot be written");
         return outcome;
     }
+    // The PNG files first: the MTL file names each where it went.
+    std::vector<std::string> texture_lines;
+    if (request.textures) text.mtl = write_scene_textures(text.textures, text.mtl, request, sources, texture_lines);
     std::ofstream mtl(mtl_path, std::ios::binary);
     mtl << "# " << request.program_name_version << ", materials of the map scene\n" << text.mtl;
     mtl.close();
@@ -278,7 +339,7 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
         return outcome;
     }
     if (text.doubtful) outcome.lines.push_back(obj_path + ": " + text.first_doubt);
-    if (request.textures) write_scene_textures(text.textures, request, sources, outcome.lines);
+    outcome.lines.insert(outcome.lines.end(), texture_lines.begin(), texture_lines.end());
     outcome.placed = text.instances_written;
     outcome.lines.push_back(summary_line(map, obj_path, text.instances_written, models_placed));
     outcome.written = true;
@@ -302,7 +363,7 @@ MapOutcome inspect_map(const MapRequest& request, const MapSources& sources) {
             const MapModel* model = model_of.count(&c) ? model_of[&c] : nullptr;
             if (c.left_out != LeftOut::none) line += std::string(": left out (") + left_out_name(c.left_out) + ")";
             else if (model && model->unresolved) line += ": left out (no model file)";
-            else line += ": placed" + (model ? " from " + model->file.string() : std::string());
+            else line += ": placed" + (model ? " from " + model->source.shown : std::string());
             outcome.lines.push_back(line);
         }
     outcome.lines.insert(outcome.lines.end(), map.lines.begin(), map.lines.end());

@@ -13,21 +13,41 @@
 #include "game/map_items.h"
 #include "game/map_selection.h"
 
+class TextureCatalog;
+struct TextureRun;
+
+// Where a placement file's or a model's bytes are: a file, or an entry of an archive.
+struct MapFileSource {
+    std::filesystem::path file;           // the file, or the archive's data file; empty when none holds it
+    bool in_archive = false;
+    std::uint64_t start = 0, length = 0;  // the entry's bytes in the archive
+    std::string shown;                    // how lines name it: the file, or ARCHIVE/ENTRY
+    std::string damage;                   // an archive entry's, why its bytes cannot be had; empty when they can
+};
+
+// A file as a source, named as given.
+MapFileSource map_file_source(const std::filesystem::path& file);
+
 // Where the models and dictionaries that item definitions name are found.
 struct MapSources {
-    // The file of a model (NAME.dff), found without case; empty when none holds it.
-    std::function<std::filesystem::path(const std::string& model)> model_file;
-    // The file of a texture dictionary (NAME.txd); empty when none.
-    std::function<std::filesystem::path(const std::string& dictionary)> dictionary_file;
-    // Looked up after a model's own dictionaries (-t), in order.
-    std::vector<std::filesystem::path> shared_dictionaries;
+    // Where a model (NAME.dff) is, found without case; file empty when none holds it.
+    std::function<MapFileSource(const std::string& model)> model;
+    // The dictionaries by name, their parents and the shared ones, in the game's
+    // order (see control/texture_order.h); none looked up without it.
+    const TextureCatalog* catalog = nullptr;
+    // Looked up after those (-t), in order.
+    std::vector<std::filesystem::path> extra_dictionaries;
 };
 
 struct MapRequest {
-    std::vector<std::filesystem::path> placement_files;  // stream files join their text file
+    std::vector<MapFileSource> placement_files;  // stream files join their text file
     const ItemIndex* items = nullptr;
     MapOptions options;
-    std::filesystem::path obj_path;  // DIR/map.obj; the MTL file and textures/ beside it
+    std::filesystem::path obj_path;  // the scene's OBJ file; the MTL file beside it
+    // Under which textures/DICTIONARY/ folders go; empty: beside the OBJ file.
+    std::filesystem::path texture_root;
+    // The run's record of PNG files written, shared by its scenes; null: the scene's own.
+    TextureRun* texture_run = nullptr;
     std::string program_name_version;
     bool textures = true;
 };

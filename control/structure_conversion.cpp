@@ -146,12 +146,16 @@ bool refused_by_type_mark() {
 }
 
 void place_structure_textures(StructureResult& result, const std::map<std::string, std::string>& path_of) {
+    result.mtl_text = place_mtl_textures(result.mtl_text, path_of);
+}
+
+std::string place_mtl_textures(const std::string& mtl_text, const std::map<std::string, std::string>& path_of) {
     std::string text;
     std::size_t pos = 0;
-    while (pos < result.mtl_text.size()) {
-        std::size_t end = result.mtl_text.find('\n', pos);
-        end = end == std::string::npos ? result.mtl_text.size() : end + 1;
-        std::string line = result.mtl_text.substr(pos, end - pos);
+    while (pos < mtl_text.size()) {
+        std::size_t end = mtl_text.find('\n', pos);
+        end = end == std::string::npos ? mtl_text.size() : end + 1;
+        std::string line = mtl_text.substr(pos, end - pos);
         pos = end;
         for (const char* map : {"map_Kd ", "map_d "}) {
             const std::string prefix = map;
@@ -164,7 +168,7 @@ void place_structure_textures(StructureResult& result, const std::map<std::strin
         }
         text += line;
     }
-    result.mtl_text = std::move(text);
+    return text;
 }
 
 std::string mtl_file_name_for(const std::string& obj_file_name) {

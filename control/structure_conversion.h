@@ -57,6 +57,8 @@ bool refused_by_type_mark();
 // placed: path_of maps a PNG file name in lower case (as a map line names it)
 // to the path to name instead, relative to the MTL file. Before write_structure_mtl.
 void place_structure_textures(StructureResult& result, const std::map<std::string, std::string>& path_of);
+// The same over any MTL text: each map line whose path, lower-cased, path_of holds names that instead.
+std::string place_mtl_textures(const std::string& mtl_text, const std::map<std::string, std::string>& path_of);
 
 // The MTL file beside an OBJ file: house.dff.obj gives house.dff.mtl.
 std::string mtl_file_name_for(const std::string& obj_file_name);

@@ -65,6 +65,17 @@ const DictionarySource* TextureCatalog::archive_dictionary(const std::string& ar
 
 TextureOrder TextureCatalog::order_for(const std::string& model, const DictionarySource* own,
                                        const std::vector<fs::path>& extra, const fs::path& texture_root) const {
+    auto definition = model_dictionary_.find(lower_name(model));
+    return order_from(definition == model_dictionary_.end() ? nullptr : &definition->second, own, extra, texture_root);
+}
+
+TextureOrder TextureCatalog::order_for_dictionary(const std::string& dictionary, const std::vector<fs::path>& extra,
+                                                  const fs::path& texture_root) const {
+    return order_from(dictionary.empty() ? nullptr : &dictionary, nullptr, extra, texture_root);
+}
+
+TextureOrder TextureCatalog::order_from(const std::string* dictionary, const DictionarySource* own,
+                                        const std::vector<fs::path>& extra, const fs::path& texture_root) const {
     TextureOrder order;
     std::set<std::string> seen;  // each dictionary once, by where it is
     auto add = [&](DictionarySource source, const std::string& name) {
@@ -73,9 +84,8 @@ TextureOrder TextureCatalog::order_for(const std::string& model, const Dictionar
         if (!texture_root.empty()) source.folder = texture_root / "textures" / dictionary_folder_name(name);
         order.dictionaries.push_back(std::move(source));
     };
-    auto definition = model_dictionary_.find(lower_name(model));
-    if (definition != model_dictionary_.end()) {
-        std::string name = definition->second, child;
+    if (dictionary) {
+        std::string name = *dictionary, child;
         std::set<std::string> visited;  // a chain that loops ends where it comes back
         for (int depth = 0; depth < deepest_parent_chain && !name.empty(); ++depth) {
             if (!visited.insert(lower_name(name)).second) break;

@@ -39,11 +39,20 @@ public:
                            const std::filesystem::path& texture_root) const;
 
     // The base-name dictionary of an archive's model entry, when the archive holds one.
+    // The order for a map's material of the dictionary an item definition
+    // names: that dictionary, its parents, the shared ones, then extra.
+    TextureOrder order_for_dictionary(const std::string& dictionary, const std::vector<std::filesystem::path>& extra,
+                                      const std::filesystem::path& texture_root) const;
+
     const DictionarySource* archive_dictionary(const std::string& archive_data, const std::string& name) const;
 
     std::size_t dictionaries_known() const { return by_name_.size(); }
 
 private:
+    TextureOrder order_from(const std::string* dictionary, const DictionarySource* own,
+                            const std::vector<std::filesystem::path>& extra,
+                            const std::filesystem::path& texture_root) const;
+
     std::map<std::string, std::string> model_dictionary_;  // lower model -> dictionary as written
     std::map<std::string, std::string> parent_;            // lower dictionary -> parent as written
     std::map<std::string, DictionarySource> by_name_;      // lower dictionary -> where

@@ -53,3 +53,18 @@ fs::path resolve_game_path(const fs::path& root, std::string_view written) {
     }
     return at == root ? fs::path() : at;
 }
+
+std::string placement_scene_path(std::string_view relative) {
+    std::vector<std::string> parts;
+    for (const std::string& part : parts_of(relative))
+        if (part != "." && part != "..") parts.push_back(lower_name(part));  // never outside the output
+    if (parts.size() > 1 && parts.front() == "data") parts.erase(parts.begin());
+    if (parts.empty()) return "";
+    std::string& last = parts.back();
+    const std::size_t dot = last.rfind('.');
+    if (dot != std::string::npos && dot > 0) last.erase(dot);
+    last += ".obj";
+    std::string path;
+    for (const std::string& part : parts) path += (path.empty() ? "" : "/") + part;
+    return path;
+}

@@ -206,3 +206,20 @@ TEST(GamePaths, FoundWithoutCaseAndNeverOutside) {
     for (const char* written : {"models\\generic\\none.txd", "..\\x", "\\etc\\passwd", "C:\\x", ""})
         EXPECT_EQ(resolve_game_path(folder.path, written), fs::path()) << written;
 }
+
+TEST(GamePaths, PlacementScenesMirrorTheGamesPathInLowerCase) {
+    const struct {
+        const char* relative;
+        const char* scene;
+    } cases[] = {
+        {"DATA/MAPS/country/countN2.IPL", "maps/country/countn2.obj"},
+        {"data\\maps\\industne\\industNE.ipl", "maps/industne/industne.obj"},
+        {"maps/addon/addon.IPL", "maps/addon/addon.obj"},
+        {"Data/Town.ipl", "town.obj"},
+        {"data", "data.obj"},
+        {"./data/./x.y.ipl", "x.y.obj"},
+        {"data/../../etc/x.ipl", "etc/x.obj"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(placement_scene_path(c.relative), c.scene) << c.relative;
+}
