@@ -166,7 +166,6 @@ void open_again(const ModelJob& job) {
 
 ButtonRun press_buttons(const ModelJob& job) {
     const int button_id = job.button_id;
-    const std::string& model = job.model_path;
     DoubtWatch watch;
     ButtonRun run;
     watch.structure = &run.structure;

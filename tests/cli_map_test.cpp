@@ -416,7 +416,9 @@ TEST_F(CliMapGame, NamedPlacementFilesChooseAmongTheGames) {
         for (const std::string& e : entries_under("out/maps"))
             if (e.size() > 4 && e.compare(e.size() - 4, 4, ".obj") == 0) scenes.push_back(e);
         EXPECT_EQ(scenes, c.scenes) << c.maps[0];
-        if (c.told) EXPECT_TRUE(has_line(run.err, c.told)) << run.err;
+        if (c.told) {
+            EXPECT_TRUE(has_line(run.err, c.told)) << run.err;
+        }
     }
 }
 
