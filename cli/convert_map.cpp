@@ -100,6 +100,9 @@ int convert_map(const Options& options) {
     if (options.hour >= 0) request.options.hour = options.hour;
     request.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
     request.textures = !options.no_textures;
+    request.obj = options.formats.obj;
+    request.glb = options.formats.glb;
+    request.gltf = options.formats.gltf;
 
     if (options.inspect) {
         MapOutcome outcome = inspect_map(request, sources);

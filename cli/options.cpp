@@ -380,7 +380,7 @@ std::string map_conflict(const Options& o) {
                        {o.hour >= 0, "--hour"}},
       model_options[] = {{o.extract, "--extract"},   {o.local, "--local"},
                          {o.exact_text, "--exact-text"}, {o.night, "--night"},
-                         {o.formats.any_gltf(), "--format glb or gltf"}, {!o.game_dir.empty(), "--game"},
+                         {!o.game_dir.empty(), "--game"},
                          {o.button_given && o.button_id != 0 && o.button_id != id_structure, "--button"}};
     if (!map) {
         for (const auto& m : map_options)

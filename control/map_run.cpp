@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 #include <unordered_map>
 
 #include "control/structure_conversion.h"
+#include "control/scene_gltf_output.h"
 #include "control/texture_export.h"
 #include "export/obj_scene.h"
 #include "export/texture_file_name.h"
@@ -27,6 +29,11 @@ constexpr std::uint64_t largest_model = std::uint64_t(256) << 20;
 constexpr std::uint64_t text_bytes_floor = std::uint64_t(64) << 20;
 constexpr std::uint64_t text_bytes_per_model_byte = 64;
 constexpr std::uint64_t instances_counted = 64;
+// The glTF scene holds each model's meshes once: what grows with the
+// instances is a node each, some 150 bytes of JSON and a kilobyte of memory
+// while it is built. A quarter of a million is several times a whole game's
+// map, and keeps a hostile file's scene near 40 MB.
+constexpr std::size_t gltf_instances_at_most = std::size_t(1) << 18;
 constexpr std::size_t bad_records_told = 10;
 constexpr std::size_t unresolved_told = 10;
 
@@ -236,6 +243,7 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
         if (!models[model].model) continue;
         SceneInstance& instance = instances.emplace_back();
         instance.model = model;
+        instance.group = static_cast<std::size_t>(choice->file - map.files.data());
         instance_transform(*choice->instance, request.options.apply_scale, instance.transform);
         if (!model_used[model]) ++models_placed;
         model_used[model] = true;
@@ -243,46 +251,90 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
 
     const std::string obj_path = request.obj_path.string(), part = obj_path + ".part";
     const std::string mtl_path = mtl_file_name_for(obj_path);
-    std::FILE* out = std::fopen(part.c_str(), "wb");
-    if (!out) {
-        outcome.lines.push_back(part + " cannot be written");
-        return outcome;
-    }
-    bool wrote = true;
-    ObjSceneOptions options;
-    options.header = {request.program_name_version + ", a map scene"};
-    for (const fs::path& p : request.placement_files) options.header.push_back("placement file " + p.string());
-    options.mtl_file_name = fs::path(mtl_path).filename().string();
-    options.obj_sink = [&](std::string_view piece) {
-        wrote = wrote && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
-    };
-    options.max_obj_bytes = bound;
-    options.texture_folder = [](const std::string& dictionary) {
+    auto texture_folder = [](const std::string& dictionary) {
         std::string stem = texture_file_stem(dictionary);
         return "textures/" + (stem.empty() ? std::string() : stem + "/");
     };
-    ObjSceneText text = write_obj_scene(models, instances, options);
-    if (std::fclose(out) != 0) wrote = false;
-    std::error_code error;
-    if (wrote) fs::rename(part, obj_path, error);
-    if (!wrote || error) {
-        fs::remove(part, error);
-        outcome.lines.push_back(obj_path + " cannot be written");
-        return outcome;
+    ObjSceneText text;
+    if (request.obj) {
+        std::FILE* out = std::fopen(part.c_str(), "wb");
+        if (!out) {
+            outcome.lines.push_back(part + " cannot be written");
+            return outcome;
+        }
+        bool wrote = true;
+        ObjSceneOptions options;
+        options.header = {request.program_name_version + ", a map scene"};
+        for (const fs::path& p : request.placement_files) options.header.push_back("placement file " + p.string());
+        options.mtl_file_name = fs::path(mtl_path).filename().string();
+        options.obj_sink = [&](std::string_view piece) {
+            wrote = wrote && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
+        };
+        options.max_obj_bytes = bound;
+        options.texture_folder = texture_folder;
+        text = write_obj_scene(models, instances, options);
+        if (std::fclose(out) != 0) wrote = false;
+        std::error_code error;
+        if (wrote) fs::rename(part, obj_path, error);
+        if (!wrote || error) {
+            fs::remove(part, error);
+            outcome.lines.push_back(obj_path + " cannot be written");
+            return outcome;
+        }
+        std::ofstream mtl(mtl_path, std::ios::binary);
+        mtl << "# " << request.program_name_version << ", materials of the map scene\n" << text.mtl;
+        mtl.close();
+        if (!mtl) {
+            outcome.lines.push_back(mtl_path + " cannot be written");
+            return outcome;
+        }
+        if (text.doubtful) outcome.lines.push_back(obj_path + ": " + text.first_doubt);
     }
-    std::ofstream mtl(mtl_path, std::ios::binary);
-    mtl << "# " << request.program_name_version << ", materials of the map scene\n" << text.mtl;
-    mtl.close();
-    if (!mtl) {
-        outcome.lines.push_back(mtl_path + " cannot be written");
-        return outcome;
+    GltfScene scene;
+    if (request.glb || request.gltf) {
+        GltfSceneOptions options;
+        options.program_name_version = request.program_name_version;
+        for (const fs::path& p : request.placement_files) {
+            options.placement_files.push_back(p.string());
+            options.groups.push_back(p.filename().string());
+        }
+        options.max_instances = gltf_instances_at_most;
+        options.texture_folder = texture_folder;
+        scene = plan_gltf_scene(models, instances, options);
+        // The same PNG files serve both; the OBJ text may have stopped sooner.
+        std::set<std::pair<std::string, std::string>> listed;
+        for (const SceneTexture& t : text.textures) listed.insert({lower_name(t.dictionary), t.texture});
+        for (const SceneTexture& t : scene.textures)
+            if (listed.insert({lower_name(t.dictionary), t.texture}).second) text.textures.push_back(t);
     }
-    if (text.doubtful) outcome.lines.push_back(obj_path + ": " + text.first_doubt);
     if (request.textures) write_scene_textures(text.textures, request, sources, outcome.lines);
-    outcome.placed = text.instances_written;
-    outcome.lines.push_back(summary_line(map, obj_path, text.instances_written, models_placed));
+    std::string files = request.obj ? obj_path : "";
+    std::size_t placed = request.obj ? text.instances_written : scene.instances_written;
+    const bool scene_doubtful = scene.doubtful;
+    if (request.glb || request.gltf) placed = std::min(placed, scene.instances_written);
+    const std::string first_doubt = scene.first_doubt;
+    const struct {
+        bool wanted;
+        GltfContainer container;
+    } containers[] = {{request.glb, GltfContainer::glb}, {request.gltf, GltfContainer::gltf}};
+    for (const auto& c : containers) {
+        if (!c.wanted) continue;
+        std::string written, why;
+        // The last one takes the plan; one before it, a copy.
+        GltfScene plan;
+        if (c.container == GltfContainer::glb && request.gltf) plan = scene;
+        else plan = std::move(scene);
+        if (!write_gltf_scene_files(std::move(plan), c.container, obj_path, request.textures, written, why)) {
+            outcome.lines.push_back(written + " cannot be written: " + why);
+            return outcome;
+        }
+        if (scene_doubtful) outcome.lines.push_back(written + ": " + first_doubt);
+        files += (files.empty() ? "" : ", ") + written;
+    }
+    outcome.placed = placed;
+    outcome.lines.push_back(summary_line(map, files, placed, models_placed));
     outcome.written = true;
-    outcome.clean = map.clean && !text.doubtful;
+    outcome.clean = map.clean && !text.doubtful && !scene_doubtful;
     return outcome;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A map as one scene: the placement files read, the instances chosen, each
 // model read once however often it is placed, the scene written as OBJ + MTL
-// with its textures in one folder per dictionary. Every message is one line
+// and/or glTF with its textures in one folder per dictionary. Every message is one line
 // for the caller to print; none is printed here.
 
 #include <cstdint>
@@ -27,14 +27,15 @@ struct MapRequest {
     std::vector<std::filesystem::path> placement_files;  // stream files join their text file
     const ItemIndex* items = nullptr;
     MapOptions options;
-    std::filesystem::path obj_path;  // DIR/map.obj; the MTL file and textures/ beside it
+    std::filesystem::path obj_path;  // DIR/map.obj; the MTL file, the glTF files and textures/ beside it
+    bool obj = true, glb = false, gltf = false;  // the files to write (-f)
     std::string program_name_version;
     bool textures = true;
 };
 
 struct MapOutcome {
     std::vector<std::string> lines;
-    bool written = false;  // the OBJ and MTL files are there
+    bool written = false;  // every file asked for is there
     bool clean = false;    // every instance resolved, every model converted clean, nothing bad
     std::size_t placed = 0;
 };

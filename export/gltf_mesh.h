@@ -25,5 +25,11 @@ struct GltfMeshResult {
 
 GltfMeshResult add_gltf_mesh(GltfDocument& document, const GltfMeshInput& input);
 
+// The same primitives appended to a mesh's list instead of a mesh of their
+// own: a scene gives each model, however many geometries it draws, one mesh.
+// Nothing is appended when the geometry has no vertices; the doubts as above.
+std::vector<std::string> add_gltf_primitives(GltfDocument& document, const GltfMeshInput& input,
+                                             nlohmann::json& primitives);
+
 // An sRGB byte as a linear fraction.
 double linear_of_srgb(std::uint8_t value);
