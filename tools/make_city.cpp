@@ -10,6 +10,7 @@
 // every side a grid of 1 to 4 squares a side, one texture of its dictionary.
 // Placements stand on a jittered grid, turned about Z by any angle; one in
 // fifty is a stand-in far-view copy that a detailed one names by its lod field.
+// One definition in seven turns backface culling off (flag 0x200000).
 
 #include <cmath>
 #include <cstdint>
@@ -130,7 +131,7 @@ int main(int argc, char** argv) {
         write_bytes(folder / "models" / (std::string(name) + ".dff"), bytes);
         // The last tenth are far-view stand-ins: drawn far, named by detailed instances.
         ide << 1000 + m << ", " << name << ", city" << dictionary << ", " << (m >= models - models / 10 ? 1500 : 200)
-            << ", 0\n";
+            << ", " << (m % 7 == 3 ? 2097152 : 0) << "\n";
     }
     ide << "end\n";
 
