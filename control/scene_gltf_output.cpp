@@ -12,7 +12,8 @@ bool write_gltf_scene_files(GltfScene plan, GltfContainer container, const std::
     const fs::path folder = fs::path(obj_path).parent_path();
     GltfImageLookup lookup = [&](const std::string& key, GltfImage& image) {
         std::error_code error;
-        const fs::path file = folder / fs::u8path(key);
+        // Built as the texture writer built the path it wrote to.
+        const fs::path file = folder / fs::path(key);
         if (!images || key.empty() || !fs::is_regular_file(file, error)) return false;
         std::ifstream in(file, std::ios::binary);
         if (!in) return false;

@@ -247,6 +247,9 @@ TEST_F(CliMap, UsageErrors) {
         {{"--lod", "models"}, "option '--lod' needs '--map'"},
         {{"--map", "town.ipl", "--hour", "24", "-o", "out", "models"}, "option '--hour' needs an hour from 0 to 23, not '24'"},
         {{"--map", "town.ipl", "-b", "go2", "-o", "out", "models"}, "option '--button' cannot be used with '--map'"},
+        {{"--inspect", "--map", "town.ipl", "-f", "glb", "models"}, "option '--format' cannot be used with '--inspect'"},
+        {{"--map", "town.ipl", "-f", "fbx", "-o", "out", "models"},
+         "unknown format 'fbx' in '--format fbx' (obj, glb or gltf, comma-separated)"},
     };
     for (const auto& c : cases) {
         ProgramRun run = cli(c.args);
