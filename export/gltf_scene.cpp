@@ -1,6 +1,7 @@
 #include "export/gltf_scene.h"
 
 #include <charconv>
+#include <cmath>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -15,9 +16,11 @@ using nlohmann::json;
 
 // The double nearest a float's shortest text: the JSON then holds "0.7071068",
 // not the seventeen digits of the float's exact value.
+// What no finite float is (JSON has no such number) is 0.
 double as_float(double value) {
     char text[32];
     const float f = static_cast<float>(value);
+    if (!std::isfinite(f)) return 0;
     const char* end = std::to_chars(text, text + sizeof text, f).ptr;
     double out = 0;
     std::from_chars(text, end, out);

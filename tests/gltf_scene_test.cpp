@@ -63,6 +63,15 @@ TEST(GltfScene, TheInstanceMatrixPlacesTheModelPointAsThePlacementDoes) {
     }
 }
 
+TEST(GltfScene, WhatNoFloatHoldsIsWrittenAsZeroNotAsNull) {
+    InstanceTransform t;
+    t.position[0] = 1e300;
+    t.position[1] = 0.1;
+    const std::vector<double> m = instance_matrix(t);
+    EXPECT_EQ(m[12], 0);
+    EXPECT_EQ(json(m[13]).dump(), "0.1");  // a float's shortest text, not its exact value
+}
+
 class GltfSceneOf : public ::testing::Test {
 protected:
     std::vector<std::uint8_t> tower_bytes = build_model(map_object_layout("tower", "brick"));
