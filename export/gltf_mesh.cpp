@@ -119,6 +119,26 @@ int add_colors(GltfDocument& d, const std::uint8_t* data, std::uint32_t n) {
     return d.add_accessor(view, gltf::unsigned_short, n, "VEC4", true);
 }
 
+int add_joints(GltfDocument& d, const Skin& skin, std::uint32_t n) {
+    int view = d.add_view(4 * std::size_t(n), [skin, n](std::uint8_t* out) {
+        float weights[4];
+        for (std::uint32_t v = 0; v < n; ++v) gltf_vertex_weights(skin, v, out + 4 * std::size_t(v), weights);
+    }, gltf::array_buffer);
+    return d.add_accessor(view, gltf::unsigned_byte, n, "VEC4");
+}
+
+int add_weights(GltfDocument& d, const Skin& skin, std::uint32_t n) {
+    int view = d.add_view(16 * std::size_t(n), [skin, n](std::uint8_t* out) {
+        std::uint8_t joints[4];
+        float weights[4];
+        for (std::uint32_t v = 0; v < n; ++v) {
+            gltf_vertex_weights(skin, v, joints, weights);
+            for (int k = 0; k < 4; ++k) put_f32(out + 16 * std::size_t(v) + 4 * k, weights[k]);
+        }
+    }, gltf::array_buffer);
+    return d.add_accessor(view, gltf::float_type, n, "VEC4");
+}
+
 // The corners of the triangles of one material, made from the geometry's
 // triangle list while the file is written: a large model's indices never
 // stand in memory beside its triangles.
@@ -158,6 +178,36 @@ int add_indices(GltfDocument& d, IndexSource source, std::size_t count, bool wid
 }
 
 }  // namespace
+
+void gltf_vertex_weights(const Skin& skin, std::uint32_t vertex, std::uint8_t joints[4], float weights[4]) {
+    double w[4] = {0, 0, 0, 0}, sum = 0;
+    for (int k = 0; k < 4; ++k) {
+        joints[k] = 0;
+        const std::uint8_t bone = skin.bone_indices.data[4 * std::size_t(vertex) + k];
+        const double raw = read_f32(skin.weights.data + 16 * std::size_t(vertex) + 4 * std::size_t(k));
+        if (!(raw > 0) || bone >= skin.bone_count) continue;
+        int slot = 0;
+        while (slot < k && !(w[slot] > 0 && joints[slot] == bone)) ++slot;
+        if (slot == k) joints[k] = bone;
+        w[slot] += raw;
+        sum += raw;
+    }
+    if (!(sum > 0) || !std::isfinite(sum)) {
+        const std::uint8_t first = skin.bone_indices.data[4 * std::size_t(vertex)];
+        joints[0] = first < skin.bone_count ? first : 0;
+        w[0] = sum = 1;
+    }
+    // Rounded to floats, the largest weight takes what makes the four add up to 1.
+    int largest = 0;
+    for (int k = 0; k < 4; ++k) {
+        weights[k] = static_cast<float>(w[k] / sum);
+        if (weights[k] > weights[largest]) largest = k;
+    }
+    float rest = 0;
+    for (int k = 0; k < 4; ++k)
+        if (k != largest) rest += weights[k];
+    weights[largest] = 1.0f - rest;
+}
 
 double linear_of_srgb(std::uint8_t value) {
     const double c = value / 255.0;
@@ -201,6 +251,11 @@ std::vector<std::string> add_gltf_primitives(GltfDocument& d, const GltfMeshInpu
     } else {
         if (day) attributes["COLOR_0"] = add_colors(d, g.colors.data, n);
         if (night) attributes["_NIGHT_COLOR"] = add_colors(d, g.night_colors.data, n);
+    }
+
+    if (input.skin) {
+        attributes["JOINTS_0"] = add_joints(d, *input.skin, n);
+        attributes["WEIGHTS_0"] = add_weights(d, *input.skin, n);
     }
 
     // One primitive a material of the document, in its order; the triangles

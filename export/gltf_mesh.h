@@ -16,6 +16,7 @@ struct GltfMeshInput {
     std::vector<int> materials;  // the document's material for each of the geometry's
     int default_material = -1;   // for triangles whose material index has none
     bool night = false;          // COLOR_0 from the night colours, the day ones as _DAY_COLOR
+    const Skin* skin = nullptr;  // a usable skin: the mesh is drawn by its bones (JOINTS_0, WEIGHTS_0)
 };
 
 struct GltfMeshResult {
@@ -30,6 +31,11 @@ GltfMeshResult add_gltf_mesh(GltfDocument& document, const GltfMeshInput& input)
 // Nothing is appended when the geometry has no vertices; the doubts as above.
 std::vector<std::string> add_gltf_primitives(GltfDocument& document, const GltfMeshInput& input,
                                              nlohmann::json& primitives);
+
+// One vertex's four slots as glTF wants them: weights not below 0 adding up
+// to 1, a bone named twice taken once, slots without weight on joint 0.
+// A vertex with no weight at all hangs from its first slot's bone.
+void gltf_vertex_weights(const Skin& skin, std::uint32_t vertex, std::uint8_t joints[4], float weights[4]);
 
 // An sRGB byte as a linear fraction.
 double linear_of_srgb(std::uint8_t value);

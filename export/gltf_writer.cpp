@@ -1,10 +1,14 @@
 #include "export/gltf_writer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "export/gltf_mesh.h"
 #include "export/mtl_writer.h"
+#include "export/skin_pose.h"
 #include "model/chunk.h"
 
 namespace {
@@ -26,6 +30,26 @@ json frame_matrix(const Frame& f) {
         m.push_back(axis == f.position ? 1 : 0);
     }
     return m;
+}
+
+// A placement (right, up, at, position) as glTF's column-major matrix.
+json placement_matrix(const Placement& p) {
+    json m = json::array();
+    for (int row = 0; row < 4; ++row) {
+        const double* axis = row < 3 ? p.axes[row] : p.position;
+        for (int k = 0; k < 3; ++k) m.push_back(axis[k]);
+        m.push_back(row == 3 ? 1 : 0);
+    }
+    return m;
+}
+
+Placement placement_of_frame(const Frame& f) {
+    Placement p;
+    const float* axes[3] = {f.right, f.up, f.at};
+    for (int a = 0; a < 3; ++a)
+        for (int k = 0; k < 3; ++k) p.axes[a][k] = axes[a][k];
+    for (int k = 0; k < 3; ++k) p.position[k] = f.position[k];
+    return p;
 }
 
 bool identity(const Frame& f) {
@@ -53,7 +77,11 @@ public:
         many_clumps_ = model.clumps.size() > 1;
         for (std::size_t c = 0; c < model.clumps.size(); ++c) plan_clump(model.clumps[c], c);
         if (!plan_.doubts.empty()) node(root_)["extras"] = {{"doubts", plan_.doubts}};
-        d_.json()["scenes"] = json::array({{{"nodes", {root_}}}});
+        // A skinned mesh is drawn where its joints are: its node stands at the
+        // scene's top, as glTF wants, beside the root.
+        json scene_nodes = {root_};
+        for (int n : skinned_nodes_) scene_nodes.push_back(n);
+        d_.json()["scenes"] = json::array({{{"nodes", scene_nodes}}});
         d_.json()["scene"] = 0;
         plan_.texture_names = mtl_.take_textures();
         plan_.mask_names = mtl_.take_masks();
@@ -136,14 +164,99 @@ private:
         return false;
     }
 
+    // The joints of a skinned geometry: the frame nodes of its bones, in bone
+    // order; empty when the skin cannot draw it (it is then a static mesh).
+    std::vector<int> joints_of(const Clump& clump, const Geometry& g, const std::vector<int>& frame_nodes,
+                               const std::string& what) {
+        if (options_.local || !g.skinned || !g.skin.usable || !clump.skeleton.usable || g.skin.bone_count == 0 ||
+            g.skin.inverse_bind.size() < g.skin.bone_count || clump.skeleton.nodes.size() < g.skin.bone_count)
+            return {};
+        std::vector<int> joints;
+        for (std::uint32_t b = 0; b < g.skin.bone_count; ++b) {
+            const int n = frame_nodes[static_cast<std::size_t>(clump.skeleton.nodes[b].frame)];
+            if (std::find(joints.begin(), joints.end(), n) != joints.end()) {
+                doubt(what + ": two of its bones are the same frame: written in its stored pose, without its skin");
+                return {};
+            }
+            joints.push_back(n);
+        }
+        return joints;
+    }
+
+    // The skin of a geometry, made the first time: its joints and their inverse
+    // bind matrices, the format's rows as glTF's columns.
+    int skin_for(const Geometry& g, std::size_t number, const std::vector<int>& joints) {
+        auto found = skins_.find(number);
+        if (found != skins_.end()) return found->second;
+        const std::vector<Matrix3x4> matrices = g.skin.inverse_bind;
+        const std::size_t count = joints.size();
+        int view = d_.add_view(64 * count, [matrices, count](std::uint8_t* out) {
+            for (std::size_t b = 0; b < count; ++b)
+                for (int i = 0; i < 16; ++i) {
+                    const float v = i % 4 < 3 ? matrices[b][3 * (i / 4) + i % 4] : (i == 15 ? 1.0f : 0.0f);
+                    const float f = std::isfinite(v) ? v : 0.0f;
+                    std::memcpy(out + 64 * b + 4 * i, &f, 4);
+                }
+        });
+        json skin = {{"joints", joints}, {"inverseBindMatrices", d_.add_accessor(view, gltf::float_type, count, "MAT4")}};
+        return skins_[number] = d_.add("skins", std::move(skin));
+    }
+
+    // Stands a skeleton with a pelvis upright as the OBJ output does: the
+    // joints' common ancestor takes the turn that puts the pelvis at G, so the
+    // bones keep their own matrices and the mesh stays on them.
+    void stand_upright(const Clump& clump, const std::vector<int>& frame_nodes, const std::vector<int>& joint_frames) {
+        const int pelvis = pelvis_bone(clump);
+        Placement pelvis_world, undo_pelvis;
+        pelvis_world = place_frame(clump.frames, clump.skeleton.nodes[static_cast<std::size_t>(pelvis)].frame).placement;
+        if (!invert(pelvis_world, undo_pelvis)) return;
+        const Placement correction = then(undo_pelvis, pelvis_to_upright());
+        for (std::int32_t top : correction_tops(clump.frames, joint_frames)) {
+            const Frame& f = clump.frames[static_cast<std::size_t>(top)];
+            Placement parent_world, undo_parent;
+            if (f.parent != -1) parent_world = place_frame(clump.frames, f.parent).placement;
+            if (!invert(parent_world, undo_parent)) continue;
+            const Placement local =
+                then(then(then(placement_of_frame(f), parent_world), correction), undo_parent);
+            node(frame_nodes[static_cast<std::size_t>(top)])["matrix"] = placement_matrix(local);
+        }
+    }
+
+    // The deepest frame above (or at) every joint frame; without one, the
+    // root of each joint's chain.
+    static std::vector<std::int32_t> correction_tops(const std::vector<Frame>& frames,
+                                                     const std::vector<int>& joint_frames) {
+        std::vector<std::uint32_t> below(frames.size(), 0);
+        auto walk = [&](std::int32_t f, auto visit) {
+            for (std::size_t steps = 0; f != -1 && steps < frames.size(); ++steps) {
+                if (!visit(f)) return;
+                f = frames[static_cast<std::size_t>(f)].parent;
+            }
+        };
+        for (int j : joint_frames) walk(j, [&](std::int32_t f) { return ++below[static_cast<std::size_t>(f)], true; });
+        std::vector<std::int32_t> tops;
+        walk(joint_frames[0], [&](std::int32_t f) {
+            if (below[static_cast<std::size_t>(f)] == joint_frames.size()) tops.push_back(f);
+            return tops.empty();
+        });
+        if (!tops.empty()) return tops;
+        for (int j : joint_frames) {
+            std::int32_t root = j;
+            walk(j, [&](std::int32_t f) { return root = f, true; });
+            if (std::find(tops.begin(), tops.end(), root) == tops.end()) tops.push_back(root);
+        }
+        return tops;
+    }
+
     // The geometry's mesh, made the first time; -1 when it has no vertices.
-    int mesh_for(const Geometry& g, std::size_t number) {
+    int mesh_for(const Geometry& g, std::size_t number, bool skinned = false) {
         auto found = meshes_.find(number);
         if (found != meshes_.end()) return found->second;
         GltfMeshInput input;
         input.geometry = &g;
         input.name = "geometry_" + std::to_string(number);
         input.night = options_.night;
+        if (skinned) input.skin = &g.skin;
         for (const std::string& name : mtl_.add_geometry(g, static_cast<std::uint32_t>(number))) {
             input.materials.push_back(static_cast<int>(plan_.materials.size()));
             plan_.materials.push_back({name, g.materials[input.materials.size() - 1]});
@@ -176,6 +289,8 @@ private:
         for (std::size_t g = 0; g < clump.geometries.size(); ++g)
             ok[g] = writable(clump.geometries[g], "geometry " + std::to_string(g) + where);
         std::vector<bool> frame_has_mesh(frames.size(), false);
+        std::vector<int> joint_frames;  // of the skins that stand upright from the pelvis
+        const int pelvis = pelvis_bone(clump);
 
         for (std::size_t i = 0; i < clump.atomics.size(); ++i) {
             const Atomic& atomic = clump.atomics[i];
@@ -188,7 +303,22 @@ private:
             const std::size_t g = static_cast<std::size_t>(atomic.geometry);
             used[g] = true;
             if (!ok[g]) continue;
-            const int mesh = mesh_for(clump.geometries[g], geometry_base_ + g);
+            const Geometry& geometry = clump.geometries[g];
+            if (!options_.local) {
+                const std::vector<int> joints =
+                    joints_of(clump, geometry, frames, "atomic " + std::to_string(i) + where + " (" + name + ")");
+                if (!joints.empty()) {
+                    const int mesh = mesh_for(geometry, geometry_base_ + g, true);
+                    if (mesh < 0) continue;
+                    const int skin = skin_for(geometry, geometry_base_ + g, joints);
+                    skinned_nodes_.push_back(d_.add("nodes", {{"name", names_.take(name)}, {"mesh", mesh}, {"skin", skin}}));
+                    if (pelvis >= 0 && static_cast<std::uint32_t>(pelvis) < geometry.skin.bone_count)
+                        for (std::uint32_t b = 0; b < geometry.skin.bone_count; ++b)
+                            joint_frames.push_back(clump.skeleton.nodes[b].frame);
+                    continue;
+                }
+            }
+            const int mesh = mesh_for(geometry, geometry_base_ + g);
             const bool frame_known = atomic.frame >= 0 && static_cast<std::size_t>(atomic.frame) < clump.frames.size();
             if (!options_.local && !frame_known)
                 doubt("atomic " + std::to_string(i) + where + " (" + name + "): its frame " +
@@ -207,6 +337,7 @@ private:
                 add_node(frames[f], name, {{"mesh", mesh}});
             }
         }
+        if (!joint_frames.empty()) stand_upright(clump, frames, joint_frames);
         // Geometries no atomic places stand in their own space.
         for (std::size_t g = 0; g < clump.geometries.size(); ++g) {
             if (used[g] || !ok[g]) continue;
@@ -221,7 +352,8 @@ private:
     GltfDocument& d_;
     MtlWriter mtl_;  // names the materials as the MTL file does
     UniqueNames names_;
-    std::map<std::size_t, int> meshes_;
+    std::map<std::size_t, int> meshes_, skins_;
+    std::vector<int> skinned_nodes_;
     int root_ = 0, default_material_ = -1;
     std::size_t geometry_base_ = 0;
     bool many_clumps_ = false;

@@ -1,5 +1,7 @@
 #include "export/obj_placement.h"
 
+#include <cmath>
+
 namespace {
 
 // outer after inner: a point placed by inner, then by outer.
@@ -50,4 +52,25 @@ PlacedFrame place_frame(const std::vector<Frame>& frames, std::int32_t frame) {
         at = f.parent;
     }
     return placed;
+}
+
+bool invert(const Placement& p, Placement& out) {
+    const double(&m)[3][3] = p.axes;
+    // Rows are the images of the axes: the inverse is the adjugate over the determinant.
+    const double c[3][3] = {{m[1][1] * m[2][2] - m[1][2] * m[2][1], m[0][2] * m[2][1] - m[0][1] * m[2][2],
+                             m[0][1] * m[1][2] - m[0][2] * m[1][1]},
+                            {m[1][2] * m[2][0] - m[1][0] * m[2][2], m[0][0] * m[2][2] - m[0][2] * m[2][0],
+                             m[0][2] * m[1][0] - m[0][0] * m[1][2]},
+                            {m[1][0] * m[2][1] - m[1][1] * m[2][0], m[0][1] * m[2][0] - m[0][0] * m[2][1],
+                             m[0][0] * m[1][1] - m[0][1] * m[1][0]}};
+    const double det = m[0][0] * c[0][0] + m[0][1] * c[1][0] + m[0][2] * c[2][0];
+    if (!(std::fabs(det) > 1e-12) || !std::isfinite(det)) return false;
+    Placement inverse;
+    for (int a = 0; a < 3; ++a)
+        for (int k = 0; k < 3; ++k) inverse.axes[a][k] = c[a][k] / det;
+    double moved[3];
+    place_point(inverse, p.position, moved, false);
+    for (int k = 0; k < 3; ++k) inverse.position[k] = -moved[k];
+    out = inverse;
+    return true;
 }

@@ -28,6 +28,9 @@ PlacedFrame place_frame(const std::vector<Frame>& frames, std::int32_t frame);
 // first, then second: a point placed by first, then by second.
 Placement then(const Placement& first, const Placement& second);
 
+// The placement that undoes p; false (and out untouched) when p flattens space.
+bool invert(const Placement& p, Placement& out);
+
 // x*right + y*up + z*at (+ position when moved is true).
 inline void place_point(const Placement& p, const double in[3], double out[3], bool moved) {
     for (int k = 0; k < 3; ++k)

@@ -21,11 +21,13 @@ if(TARGET vorlund-obj AND TARGET make_city)
     LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
 
-# Generated characters of every skin layout stand upright once imported.
+# Generated characters of every skin layout, and the character sample, stand
+# upright once imported.
 if(TARGET vorlund-obj AND TARGET make_characters)
   add_test(NAME blender_characters_stand_upright
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/blender/characters_upright_test.sh $<TARGET_FILE:vorlund-obj>
-            $<TARGET_FILE:make_characters> ${CMAKE_BINARY_DIR}/blender-characters)
+            $<TARGET_FILE:make_characters> ${CMAKE_BINARY_DIR}/blender-characters
+            ${PROJECT_SOURCE_DIR}/samples/character.dff)
   set_tests_properties(blender_characters_stand_upright PROPERTIES
     LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()

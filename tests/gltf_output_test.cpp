@@ -17,6 +17,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "export/gltf_mesh.h"
+#include "support/character_layout.h"
 #include "support/gltf_reader.h"
 #include "support/gltf_test_models.h"
 #include "support/model_builder.h"
@@ -55,6 +57,52 @@ void place(const Gltf& g, int node, const Matrix& parent, Placed& out) {
             if (primitive.contains("indices")) out.triangles += g.doc["accessors"][primitive["indices"].get<int>()]["count"].get<std::size_t>() / 3;
     }
     for (const json& child : n.value("children", json::array())) place(g, child, world, out);
+}
+
+Matrix node_world(const Gltf& g, int node) {
+    std::map<int, int> parent;
+    for (std::size_t i = 0; i < g.doc["nodes"].size(); ++i)
+        for (const json& child : g.doc["nodes"][i].value("children", json::array())) parent[child] = static_cast<int>(i);
+    Matrix world = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    for (int at = node;; at = parent.at(at)) {
+        Matrix local = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+        const json& n = g.doc["nodes"][at];
+        if (n.contains("matrix")) for (int i = 0; i < 16; ++i) local[i] = n["matrix"][i];
+        world = times(local, world);
+        if (!parent.count(at)) return world;
+    }
+}
+
+// The vertices of every skinned mesh node as a viewer draws them: each point
+// by the joints' world matrices times their inverse bind matrices, weighted;
+// turned back into the model's z-up.
+std::vector<std::array<double, 3>> skinned_points(const Gltf& g) {
+    std::vector<std::array<double, 3>> points;
+    for (const json& n : g.doc["nodes"]) {
+        if (!n.contains("skin")) continue;
+        const json& skin = g.doc["skins"][n["skin"].get<int>()];
+        const std::vector<double> ibm = numbers(g, skin["inverseBindMatrices"]);
+        std::vector<Matrix> joints;
+        for (std::size_t j = 0; j < skin["joints"].size(); ++j) {
+            Matrix inverse;
+            std::copy(ibm.begin() + 16 * j, ibm.begin() + 16 * (j + 1), inverse.begin());
+            joints.push_back(times(node_world(g, skin["joints"][j]), inverse));
+        }
+        const json& attributes = g.doc["meshes"][n["mesh"].get<int>()]["primitives"][0]["attributes"];
+        const std::vector<double> p = numbers(g, attributes["POSITION"]), joint = numbers(g, attributes["JOINTS_0"]),
+                                  weight = numbers(g, attributes["WEIGHTS_0"]);
+        for (std::size_t v = 0; 3 * v + 2 < p.size(); ++v) {
+            double w[3] = {0, 0, 0};
+            for (std::size_t k = 0; k < 4; ++k) {
+                const Matrix& m = joints.at(static_cast<std::size_t>(joint[4 * v + k]));
+                for (int r = 0; r < 3; ++r)
+                    w[r] += weight[4 * v + k] *
+                            (m[r] * p[3 * v] + m[4 + r] * p[3 * v + 1] + m[8 + r] * p[3 * v + 2] + m[12 + r]);
+            }
+            points.push_back({w[0], -w[2], w[1]});
+        }
+    }
+    return points;
 }
 
 std::vector<std::array<double, 3>> obj_points(const std::string& obj) {
@@ -192,6 +240,83 @@ TEST_F(GltfOutput, GeneratedModelsCarryWhatTheModelHolds) {
     EXPECT_EQ(colors[0], 1.0);
     EXPECT_EQ(colors[12], std::round(0.502886 * 65535) / 65535) << "sRGB 188";
     EXPECT_NEAR(colors[11], 128 / 255.0, 1e-9);
+}
+
+// Every layout of character the structure reader knows: drawn by its skin, it
+// stands where the OBJ output stands it, its mesh node at the scene's top.
+TEST_F(GltfOutput, CharactersAreDrawnByTheirSkinWhereTheObjStandsThem) {
+    const struct {
+        const char* name;
+        CharacterLayout layout;
+    } cases[] = {
+        {"pelvis-space", {SkinSpace::pelvis, false, true}},
+        {"root-bone-space", {SkinSpace::root_bone, false, true}},
+        {"clump-space", {SkinSpace::clump, false, true}},
+        {"older-skin", {SkinSpace::clump, true, true}},
+        {"no-pelvis", {SkinSpace::root_bone, false, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Character character = character_model(c.layout);
+        const std::string file = std::string(c.name) + ".dff";
+        folder.write(file, build_model(character.model));
+        ProgramRun run = cli({"-b", "structure", "-f", "obj,glb", file});
+        ASSERT_EQ(run.exit_status, 0) << run.err;
+        Gltf g = read_glb(folder.path / (file + ".glb"));
+        check_accessors(g);
+        ASSERT_EQ(g.doc["skins"].size(), 1u);
+        const json& skin = g.doc["skins"][0];
+        EXPECT_EQ(skin["joints"].size(), 5u);
+        EXPECT_EQ(g.doc["accessors"][skin["inverseBindMatrices"].get<int>()]["type"], "MAT4");
+        // The joints are the bone frames' nodes, in bone order, named as the OBJ names parts.
+        std::vector<std::string> joint_names;
+        for (const json& j : skin["joints"]) joint_names.push_back(g.doc["nodes"][j.get<int>()]["name"]);
+        EXPECT_EQ(joint_names, (std::vector<std::string>{"Root", c.layout.pelvis_named ? "_Pelvis" : "SRLittleBone0", "Spine", "Head", "L_Foot"}));
+        const json& scene = g.doc["scenes"][0]["nodes"];
+        ASSERT_EQ(scene.size(), 2u);
+        const json& mesh_node = g.doc["nodes"][scene[1].get<int>()];
+        EXPECT_EQ(mesh_node["skin"], 0);
+        EXPECT_FALSE(mesh_node.contains("matrix"));
+        const std::vector<std::array<double, 3>> drawn = skinned_points(g);
+        const std::vector<std::array<double, 3>> obj = obj_points(read_file(folder.path / (file + ".obj")));
+        ASSERT_EQ(drawn.size(), obj.size());
+        for (std::size_t v = 0; v < obj.size(); ++v)
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(drawn[v][k], obj[v][k], 1e-5) << v;
+        if (c.layout.pelvis_named) EXPECT_GT(drawn[Character::head][2], drawn[Character::foot][2] + 1.5);
+    }
+}
+
+TEST(GltfWeights, FourSlotsAsGltfWantsThem) {
+    const struct {
+        const char* what;
+        std::array<std::uint8_t, 4> bones;
+        std::array<float, 4> stored;
+        std::array<std::uint8_t, 4> joints;
+        std::array<float, 4> weights;
+    } cases[] = {
+        {"as stored", {2, 1, 0, 0}, {0.25f, 0.75f, 0, 0}, {2, 1, 0, 0}, {0.25f, 0.75f, 0, 0}},
+        {"unused slots on joint 0", {3, 4, 4, 4}, {1, 0, 0, 0}, {3, 0, 0, 0}, {1, 0, 0, 0}},
+        {"a bone named twice taken once", {2, 2, 1, 0}, {0.25f, 0.25f, 0.5f, 0}, {2, 0, 1, 0}, {0.5f, 0, 0.5f, 0}},
+        {"made to add up to 1", {1, 2, 0, 0}, {0.5f, 1.5f, 0, 0}, {1, 2, 0, 0}, {0.25f, 0.75f, 0, 0}},
+        {"below 0 is none", {1, 2, 0, 0}, {-0.5f, 1, 0, 0}, {0, 2, 0, 0}, {0, 1, 0, 0}},
+        {"no weight: the first slot's bone", {3, 1, 0, 0}, {0, 0, 0, 0}, {3, 0, 0, 0}, {1, 0, 0, 0}},
+        {"a bone past the skin's weighs nothing", {9, 1, 0, 0}, {0.5f, 0.5f, 0, 0}, {0, 1, 0, 0}, {0, 1, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::uint8_t weight_bytes[16];
+        std::memcpy(weight_bytes, c.stored.data(), 16);
+        Skin skin;
+        skin.bone_count = 5;
+        skin.bone_indices = {c.bones.data(), 1};
+        skin.weights = {weight_bytes, 1};
+        std::array<std::uint8_t, 4> joints;
+        std::array<float, 4> weights;
+        gltf_vertex_weights(skin, 0, joints.data(), weights.data());
+        EXPECT_EQ(joints, c.joints);
+        for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(weights[k], c.weights[k]) << k;
+        EXPECT_EQ(double(weights[0]) + weights[1] + weights[2] + weights[3], 1.0);
+    }
 }
 
 TEST_F(GltfOutput, DoubtsOfABrokenModelGoToTheRootNode) {

@@ -8,6 +8,8 @@
 //   lamp.dff     a street lamp of four parts placed by frames, for the
 //   lamp.txd     structure conversion, and its textures (samples/lamp_*)
 //   lamp_ps2.txd the lamp's textures as a PS2 dictionary holds them
+//   character.dff a figure bound to a skeleton of ten bones, stood up by its
+//                skin (samples/character_*)
 //
 // Usage: make_samples FOLDER
 #include <algorithm>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "samples/character_model.h"
 #include "samples/lamp_model.h"
 #include "samples/lamp_textures.h"
 #include "support/model_builder.h"
@@ -273,6 +276,7 @@ int main(int argc, char** argv) {
 
     bool ok = write(folder, "crate.dff", crate.bytes) && write(folder, "house.dff", house.bytes) &&
               write(folder, "lantern.dff", lantern.bytes) && write(folder, "lamp.dff", lamp_model()) &&
-              write(folder, "lamp.txd", lamp_dictionary()) && write(folder, "lamp_ps2.txd", lamp_console_dictionary());
+              write(folder, "lamp.txd", lamp_dictionary()) && write(folder, "lamp_ps2.txd", lamp_console_dictionary()) &&
+              write(folder, "character.dff", character_model());
     return ok ? 0 : 1;
 }

@@ -9,7 +9,10 @@
 #   materials=N   materials
 #   image=NAME:WxH   an image loaded with that size (once per image)
 #   zrange=LOW:HIGH  imported keeping the OBJ's axes (z up): the lowest and
-#                 highest vertex along z, within 0.001, and z the longest extent
+#                 highest vertex along z, within 0.001, and z the longest extent;
+#                 vertices as drawn, so a skinned mesh as its armature poses it
+#   bones=N       bones over all armatures
+#   groups=N      vertex groups that carry a weight on some vertex
 # Prints "RESULT ok|FAIL PATH found ..." a file and ends with
 # "RESULT files=N failed=M"; raises (exit status 1) when any check failed.
 import sys
@@ -17,6 +20,7 @@ import sys
 import bpy
 
 COUNTS = ("faces", "vertices", "meshes", "materials")
+SKIN_COUNTS = ("bones", "groups")
 
 
 def parse_line(line):
@@ -31,7 +35,7 @@ def parse_line(line):
         elif key == "zrange":
             low, _, high = value.partition(":")
             expected["zrange"] = (float(low), float(high))
-        elif key in COUNTS:
+        elif key in COUNTS or key in SKIN_COUNTS:
             expected[key] = int(value)
         else:
             raise ValueError("unknown check %r in %r" % (key, line))
@@ -39,7 +43,12 @@ def parse_line(line):
 
 
 def extents(meshes):
-    points = [o.matrix_world @ v.co for o in meshes for v in o.data.vertices]
+    depsgraph = bpy.context.evaluated_depsgraph_get()
+    points = []
+    for o in meshes:
+        drawn = o.evaluated_get(depsgraph)
+        points += [drawn.matrix_world @ v.co for v in drawn.to_mesh().vertices]
+        drawn.to_mesh_clear()
     if not points:
         return [(0.0, 0.0)] * 3
     return [(min(p[k] for p in points), max(p[k] for p in points)) for k in range(3)]
@@ -65,12 +74,14 @@ def import_one(path, keep_axes):
         "meshes": len(meshes),
         "materials": len(bpy.data.materials),
         "images": sorted((i.name, i.size[0], i.size[1]) for i in bpy.data.images),
+        "bones": sum(len(o.data.bones) for o in bpy.data.objects if o.type == "ARMATURE"),
+        "groups": sum(len({g.group for v in o.data.vertices for g in v.groups if g.weight > 0}) for o in meshes),
     }
 
 
 def problems(found, expected):
     out = []
-    for key in COUNTS:
+    for key in COUNTS + SKIN_COUNTS:
         if key in expected and found[key] != expected[key]:
             out.append("%s %d, expected %d" % (key, found[key], expected[key]))
     if "zrange" in expected:
@@ -96,7 +107,8 @@ def main():
         wrong = problems(found, expected)
         failed += bool(wrong)
         print("RESULT", "FAIL" if wrong else "ok", path,
-              "found faces=%(faces)d vertices=%(vertices)d meshes=%(meshes)d materials=%(materials)d" % found,
+              "found faces=%(faces)d vertices=%(vertices)d meshes=%(meshes)d materials=%(materials)d "
+              "bones=%(bones)d groups=%(groups)d" % found,
               "images=%s" % found["images"], "; ".join(wrong), flush=True)
     print("RESULT files=%d failed=%d" % (len(entries), failed), flush=True)
     if failed:

@@ -2,7 +2,8 @@
 // (each whole entry read back by offset), as item definitions and as a data
 // file, as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
-// written as OBJ text (skins posed, and as stored with night colours), then
+// written as OBJ text (skins posed, and as stored with night colours) and as
+// a glb file (skins and all, into /dev/null), then
 // converted by each of the four strategies into a null stream; the same bytes
 // are also read as a placement file and an item definition file, and the
 // model is written as a scene placed by their records. Any crash, sanitizer
@@ -24,6 +25,7 @@
 #include "game/item_definitions.h"
 #include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
+#include "export/gltf_writer.h"
 #include "export/obj_scene.h"
 #include "export/obj_writer.h"
 #include "game/map_selection.h"
@@ -133,6 +135,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     local_night.local = local_night.night = true;
     write_obj(model, local_night);
     place_model(data, size, model);
+    // As glTF, skins and all, its buffer made byte for byte.
+    std::string why;
+    finish_gltf(plan_gltf(model, GltfWriteOptions{}), [](const std::string&, GltfImage&) { return false; })
+        .write_glb("/dev/null", why);
 
     static bool ready = (set_up(), true);
     (void)ready;

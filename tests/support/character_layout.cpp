@@ -1,5 +1,6 @@
 #include "support/character_layout.h"
 
+#include <algorithm>
 #include <string>
 
 using chunks::Body;
@@ -88,29 +89,42 @@ Affine composed(std::size_t frame) {
 Point turned_upright(const Point& p) { return {-p[2], p[1], p[0]}; }
 
 Node skin_plugin(const CharacterLayout& layout, const Affine& storage) {
-    const std::uint32_t bones = static_cast<std::uint32_t>(skeleton_ids.size());
-    Body body;
-    body.bytes = {static_cast<std::uint8_t>(bones), static_cast<std::uint8_t>(layout.older_skin ? 0 : bones), 2, 0};
-    if (!layout.older_skin)
-        for (std::uint32_t b = 0; b < bones; ++b) body.bytes.push_back(static_cast<std::uint8_t>(b));
-    for (const Vertex& v : vertices) body.bytes.insert(body.bytes.end(), {v.bones[0], v.bones[1], 0, 0});
-    for (const Vertex& v : vertices) body.f32(v.weights[0]).f32(v.weights[1]).f32(0).f32(0);
-    for (std::uint32_t b = 0; b < bones; ++b) {
-        if (layout.older_skin) body.u32(0xDEADDEAD);
-        Affine ibm = then(storage, inverse(composed(frame_of_bone[b])));
-        // The fourth float of each row holds junk in real files.
-        for (int row = 0; row < 4; ++row)
-            body.f32(static_cast<float>(ibm[3 * row])).f32(static_cast<float>(ibm[3 * row + 1]))
-                .f32(static_cast<float>(ibm[3 * row + 2])).f32(row == 3 ? 1.128f : -0.99f);
-    }
-    if (!layout.older_skin) body.u32(4).u32(0).u32(0);  // bone limit, no meshes, no runs
-    return chunks::leaf(id_skin, chunks::stamp_3_6_0_3, body.bytes);
+    std::vector<SkinSlots> slots;
+    for (const Vertex& v : vertices) slots.push_back({{v.bones[0], v.bones[1], 0, 0}, {v.weights[0], v.weights[1], 0, 0}});
+    std::vector<Affine> inverse_binds;
+    for (std::size_t b = 0; b < skeleton_ids.size(); ++b)
+        inverse_binds.push_back(then(storage, inverse(composed(frame_of_bone[b]))));
+    return skin_chunk(slots, inverse_binds, layout.older_skin);
 }
 
 }  // namespace
 
 const std::vector<std::size_t> skin_path = {0, 2, 1, 2, 0}, bone_list_path = {0, 1, 1 + root_frame, 1},
                                frame_struct_path = {0, 1, 0};
+
+Node skin_chunk(const std::vector<SkinSlots>& vertices, const std::vector<std::array<double, 12>>& inverse_binds,
+                bool older) {
+    const auto bones = static_cast<std::uint32_t>(inverse_binds.size());
+    std::uint8_t most = 0;
+    for (const SkinSlots& v : vertices)
+        for (std::uint8_t k = 0; k < 4; ++k)
+            if (v.weights[k] != 0) most = std::max<std::uint8_t>(most, k + 1);
+    Body body;
+    body.bytes = {static_cast<std::uint8_t>(bones), static_cast<std::uint8_t>(older ? 0 : bones), most, 0};
+    if (!older)
+        for (std::uint32_t b = 0; b < bones; ++b) body.bytes.push_back(static_cast<std::uint8_t>(b));
+    for (const SkinSlots& v : vertices) body.bytes.insert(body.bytes.end(), v.bones, v.bones + 4);
+    for (const SkinSlots& v : vertices) body.f32(v.weights[0]).f32(v.weights[1]).f32(v.weights[2]).f32(v.weights[3]);
+    for (const std::array<double, 12>& ibm : inverse_binds) {
+        if (older) body.u32(0xDEADDEAD);
+        // The fourth float of each row holds junk in real files.
+        for (int row = 0; row < 4; ++row)
+            body.f32(static_cast<float>(ibm[3 * row])).f32(static_cast<float>(ibm[3 * row + 1]))
+                .f32(static_cast<float>(ibm[3 * row + 2])).f32(row == 3 ? 1.128f : -0.99f);
+    }
+    if (!older) body.u32(4).u32(0).u32(0);  // bone limit, no meshes, no runs
+    return chunks::leaf(id_skin, chunks::stamp_3_6_0_3, body.bytes);
+}
 
 Node bone_plugin(std::int32_t node_id, const std::vector<std::int32_t>& list) {
     Body body;

@@ -35,6 +35,16 @@ Character character_model(const CharacterLayout& layout);
 // list (on the root bone frame) and the frame list's Struct.
 extern const std::vector<std::size_t> skin_path, bone_list_path, frame_struct_path;
 
+// A skin plug-in of the newer layout (or the older, with markers): per vertex
+// four bone slots and weights, per bone its inverse bind matrix (right, up,
+// at, position), each row's fourth float junk as in real files.
+struct SkinSlots {
+    std::uint8_t bones[4];
+    float weights[4];
+};
+chunks::Node skin_chunk(const std::vector<SkinSlots>& vertices, const std::vector<std::array<double, 12>>& inverse_binds,
+                        bool older);
+
 // The plug-ins' bodies, for tests that damage them.
 chunks::Node bone_plugin(std::int32_t node_id, const std::vector<std::int32_t>& list = {});
 chunks::Node night_colors_plugin(const std::vector<std::uint8_t>& rgba, std::uint32_t flag = 1);

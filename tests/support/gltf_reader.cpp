@@ -18,7 +18,7 @@ std::uint32_t u32(const std::string& b, std::size_t at) {
 }
 
 std::size_t components(const std::string& type) {
-    return type == "SCALAR" ? 1 : type == "VEC2" ? 2 : type == "VEC3" ? 3 : 4;
+    return type == "SCALAR" ? 1 : type == "VEC2" ? 2 : type == "VEC3" ? 3 : type == "MAT4" ? 16 : 4;
 }
 std::size_t component_size(int type) { return type == 5126 || type == 5125 ? 4 : type == 5123 ? 2 : 1; }
 
