@@ -131,6 +131,9 @@ MapRequest base_request(const Options& options, const MapLibrary& library) {
     if (options.hour >= 0) request.options.hour = options.hour;
     request.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
     request.textures = !options.no_textures;
+    request.obj = options.formats.obj;
+    request.glb = options.formats.glb;
+    request.gltf = options.formats.gltf;
     return request;
 }
 

@@ -16,7 +16,8 @@ const char help_text[] =
     "       vorlund-obj --inspect [--recursive] MODEL_FOLDER_OR_ARCHIVE...\n"
     "       vorlund-obj --extract [-o DIR] DICTIONARY.txd_OR_ARCHIVE...\n"
     "       vorlund-obj --map PLACEMENT.ipl... --ide ITEMS.ide... [--lod] [--interiors]\n"
-    "                   [--scale] [--hour H] -o DIR MODEL_FOLDER_OR_ARCHIVE...\n"
+    "                   [--scale] [--hour H] [-f obj|glb|gltf[,...]] -o DIR\n"
+    "                   MODEL_FOLDER_OR_ARCHIVE...\n"
     "       vorlund-obj --map all|PLACEMENT.ipl --game GAME_FOLDER -o DIR [map options]\n"
     "\n"
     "Converts Vorlund model files (*.dff) into Wavefront OBJ text. Each model's OBJ file\n"
@@ -41,7 +42,8 @@ const char help_text[] =
     "                           gltf house.dff.gltf with house.dff.bin and the PNG files\n"
     "                             beside it\n"
     "                           glb and gltf cannot be used with go1 ... go4; with auto, a\n"
-    "                           model only a search strategy converts gets its OBJ file\n"
+    "                           model only a search strategy converts gets its OBJ file;\n"
+    "                           with --map, the scene's files: map.obj, map.glb, map.gltf\n"
     "      --local            structure: every part stays in its own frame's space\n"
     "                           (a skinned character as stored, not stood upright)\n"
     "      --night            structure: write the night vertex colours instead of the\n"
@@ -72,7 +74,8 @@ const char help_text[] =
     "                           that one-pass importers find the faces' vertices\n"
     "      --map FILE         a placement file (repeatable; binary stream files join the\n"
     "                           text file they are named after): every model it places\n"
-    "                           is written into one scene, DIR/map.obj + DIR/map.mtl,\n"
+    "                           is written into one scene, DIR/map.obj + DIR/map.mtl\n"
+    "                           (-f glb: DIR/map.glb, a mesh a model, a node an instance),\n"
     "                           its textures under DIR/textures/DICTIONARY/; the models\n"
     "                           and dictionaries are found by name among the models,\n"
     "                           folders and archives named; with --map, named *.ipl\n"
@@ -387,7 +390,6 @@ std::string map_conflict(const Options& o) {
                        {o.hour >= 0, "--hour"}},
       model_options[] = {{o.extract, "--extract"},   {o.local, "--local"},
                          {o.exact_text, "--exact-text"}, {o.night, "--night"},
-                         {o.formats.any_gltf(), "--format glb or gltf"},
                          {o.button_given && o.button_id != 0 && o.button_id != id_structure, "--button"}};
     if (!map) {
         for (const auto& m : map_options)

@@ -1,7 +1,7 @@
 #pragma once
 // A map as one scene: the placement files read, the instances chosen, each
 // model read once however often it is placed, the scene written as OBJ + MTL
-// with its textures in one folder per dictionary. Every message is one line
+// and/or glTF with its textures in one folder per dictionary. Every message is one line
 // for the caller to print; none is printed here.
 
 #include <cstdint>
@@ -43,7 +43,8 @@ struct MapRequest {
     std::vector<MapFileSource> placement_files;  // stream files join their text file
     const ItemIndex* items = nullptr;
     MapOptions options;
-    std::filesystem::path obj_path;  // the scene's OBJ file; the MTL file beside it
+    std::filesystem::path obj_path;  // the scene's OBJ file; the MTL file and the glTF files beside it
+    bool obj = true, glb = false, gltf = false;  // the files to write (-f)
     // Under which textures/DICTIONARY/ folders go; empty: beside the OBJ file.
     std::filesystem::path texture_root;
     // The run's record of PNG files written, shared by its scenes; null: the scene's own.
@@ -54,7 +55,7 @@ struct MapRequest {
 
 struct MapOutcome {
     std::vector<std::string> lines;
-    bool written = false;  // the OBJ and MTL files are there
+    bool written = false;  // every file asked for is there
     bool clean = false;    // every instance resolved, every model converted clean, nothing bad
     std::size_t placed = 0;
 };

@@ -83,6 +83,8 @@ std::string uri_of_file_name(const std::string& name) {
         if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
             c == '_' || c == '~') {
             uri += static_cast<char>(c);
+        } else if (c == '/' || c == '\\') {
+            uri += '/';
         } else {
             uri += '%';
             uri += digits[c >> 4];

@@ -18,7 +18,8 @@ constexpr int unsigned_byte = 5121, unsigned_short = 5123, unsigned_int = 5125, 
 constexpr int array_buffer = 34962, element_array_buffer = 34963;
 }  // namespace gltf
 
-// A file name as a relative URI: every byte outside the unreserved set percent-encoded.
+// A file's path relative to the document as a URI: every byte outside the
+// unreserved set percent-encoded, but '/' (and Windows' '\\') separating its folders.
 std::string uri_of_file_name(const std::string& name);
 
 class GltfDocument {

@@ -51,12 +51,13 @@ public:
                               {"roughnessFactor", 1}};
         ImageAlpha alpha = ImageAlpha::opaque;
         if (!m.texture.empty()) {
-            if (const Image* image = image_for(m.texture)) {
+            if (const Image* image = image_for(entry.image_key.empty() ? m.texture : entry.image_key, m.texture)) {
                 pbr["baseColorTexture"] = {{"index", texture(image->index, m.sampling)}};
                 alpha = image->alpha;
             }
         }
         nlohmann::json material = {{"name", entry.name}, {"pbrMetallicRoughness", std::move(pbr)}};
+        if (entry.double_sided) material["doubleSided"] = true;
         if (m.color[3] < 255 || alpha == ImageAlpha::blended) {
             material["alphaMode"] = "BLEND";
         } else if (alpha == ImageAlpha::cut_out) {
@@ -72,14 +73,14 @@ private:
         ImageAlpha alpha;
     };
 
-    // Null when the lookup has none; asked once a texture name.
-    const Image* image_for(const std::string& texture) {
-        auto found = images_.find(texture);
+    // Null when the lookup has none; asked once a key.
+    const Image* image_for(const std::string& key, const std::string& texture) {
+        auto found = images_.find(key);
         if (found != images_.end()) return found->second.index < 0 ? nullptr : &found->second;
-        Image& image = images_[texture];
+        Image& image = images_[key];
         image.index = -1;
         GltfImage source;
-        if (!lookup_(texture, source) || source.png.empty()) return nullptr;
+        if (!lookup_(key, source) || source.png.empty()) return nullptr;
         image.alpha = png_alpha(source.png);
         nlohmann::json json = {{"mimeType", "image/png"}, {"name", texture}};
         if (source.uri.empty()) {

@@ -13,6 +13,10 @@
 struct GltfMaterialEntry {
     std::string name;
     Material material;
+    bool double_sided = false;
+    // What the texture's image is looked up and shared by, when not its name:
+    // a scene's textures of the same name from two dictionaries are two images.
+    std::string image_key{};
 };
 
 // A texture's image: its PNG bytes, and the file name to refer to it by;
@@ -22,7 +26,8 @@ struct GltfImage {
     std::string uri;
 };
 
-// The image of a texture as the materials name it; false when there is none.
+// The image of a texture as the materials name it (or by its entry's
+// image_key); false when there is none.
 using GltfImageLookup = std::function<bool(const std::string& texture, GltfImage& image)>;
 
 // Adds every entry as a material, in order, so that entry i is material i of

@@ -216,9 +216,17 @@ double linear_of_srgb(std::uint8_t value) {
 
 GltfMeshResult add_gltf_mesh(GltfDocument& d, const GltfMeshInput& input) {
     GltfMeshResult result;
+    nlohmann::json primitives = nlohmann::json::array();
+    result.doubts = add_gltf_primitives(d, input, primitives);
+    if (!primitives.empty()) result.mesh = d.add("meshes", {{"name", input.name}, {"primitives", std::move(primitives)}});
+    return result;
+}
+
+std::vector<std::string> add_gltf_primitives(GltfDocument& d, const GltfMeshInput& input, nlohmann::json& primitives) {
+    GltfMeshResult result;
     const Geometry& g = *input.geometry;
     const std::uint32_t n = g.vertex_count > 0 ? static_cast<std::uint32_t>(g.vertex_count) : 0;
-    if (n == 0) return result;
+    if (n == 0) return result.doubts;
 
     nlohmann::json attributes = nlohmann::json::object();
     {
@@ -280,7 +288,7 @@ GltfMeshResult add_gltf_mesh(GltfDocument& d, const GltfMeshInput& input) {
             at->second.corners += 3;
         }
     }
-    nlohmann::json primitives = nlohmann::json::array();
+    const std::size_t first = primitives.size();
     const bool wide = n >= 65536;
     for (auto& [material, group] : by_material) {
         nlohmann::json primitive = {{"attributes", attributes},
@@ -289,7 +297,6 @@ GltfMeshResult add_gltf_mesh(GltfDocument& d, const GltfMeshInput& input) {
         primitives.push_back(std::move(primitive));
     }
     // Vertices without triangles stay visible as points.
-    if (primitives.empty()) primitives.push_back({{"attributes", attributes}, {"mode", 0}});
-    result.mesh = d.add("meshes", {{"name", input.name}, {"primitives", std::move(primitives)}});
-    return result;
+    if (primitives.size() == first) primitives.push_back({{"attributes", attributes}, {"mode", 0}});
+    return result.doubts;
 }

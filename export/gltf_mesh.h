@@ -26,6 +26,12 @@ struct GltfMeshResult {
 
 GltfMeshResult add_gltf_mesh(GltfDocument& document, const GltfMeshInput& input);
 
+// The same primitives appended to a mesh's list instead of a mesh of their
+// own: a scene gives each model, however many geometries it draws, one mesh.
+// Nothing is appended when the geometry has no vertices; the doubts as above.
+std::vector<std::string> add_gltf_primitives(GltfDocument& document, const GltfMeshInput& input,
+                                             nlohmann::json& primitives);
+
 // One vertex's four slots as glTF wants them: weights not below 0 adding up
 // to 1, a bone named twice taken once, slots without weight on joint 0.
 // A vertex with no weight at all hangs from its first slot's bone.

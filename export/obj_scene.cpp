@@ -16,17 +16,6 @@ struct PreparedModel {
     std::uint32_t instances = 0;
 };
 
-std::string material_key(const std::string& dictionary, const Material& m) {
-    std::string key = lower_name(dictionary);
-    key += '\0';
-    key += m.texture;
-    key += '\0';
-    key += m.mask;
-    key += '\0';
-    key.append(reinterpret_cast<const char*>(m.color), 4);
-    return key;
-}
-
 class SceneWriter {
 public:
     SceneWriter(const ObjSceneOptions& options, ObjSceneText& result)
@@ -62,7 +51,7 @@ private:
         for (const ScenePart& part : p.parts) {
             std::vector<std::string>& names = p.material_names.emplace_back();
             for (const Material& m : part.geometry->materials) {
-                names.push_back(mtl_.add_shared(material_key(model.dictionary, m), m, folder));
+                names.push_back(mtl_.add_shared(scene_material_key(model.dictionary, m), m, folder));
                 for (const std::string* t : {&m.texture, &m.mask})
                     if (!t->empty() && textures_seen_.insert(lower_name(model.dictionary) + '\0' + *t).second)
                         result_.textures.push_back({model.dictionary, *t});

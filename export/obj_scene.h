@@ -13,11 +13,6 @@
 #include "export/scene_model.h"
 #include "game/placement_transform.h"
 
-struct SceneInstance {
-    std::size_t model = 0;  // into the scene's models
-    InstanceTransform transform;
-};
-
 struct ObjSceneOptions {
     std::vector<std::string> header;  // comment lines at the top, e.g. program and placement files
     std::string mtl_file_name;        // the mtllib line
@@ -27,10 +22,6 @@ struct ObjSceneOptions {
     // The folder, relative to the MTL file and ending '/', that holds a
     // dictionary's textures; "" for beside the MTL file.
     std::function<std::string(const std::string& dictionary)> texture_folder;
-};
-
-struct SceneTexture {
-    std::string dictionary, texture;
 };
 
 struct ObjSceneText {

@@ -4,6 +4,7 @@
 
 #include "export/obj_object.h"
 #include "game/map_items.h"
+#include "game/text_lines.h"
 
 SceneParts scene_parts(const Model& model) {
     SceneParts out;
@@ -39,4 +40,15 @@ SceneParts scene_parts(const Model& model) {
     }
     if (out.parts.empty()) doubt("nothing a map draws: no atomic with a geometry");
     return out;
+}
+
+std::string scene_material_key(const std::string& dictionary, const Material& m) {
+    std::string key = lower_name(dictionary);
+    key += '\0';
+    key += m.texture;
+    key += '\0';
+    key += m.mask;
+    key += '\0';
+    key.append(reinterpret_cast<const char*>(m.color), 4);
+    return key;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game/placement_transform.h"
 #include "model/model.h"
 
 struct SceneModel {
@@ -14,6 +15,17 @@ struct SceneModel {
     const Model* model = nullptr;  // read from its file; the bytes must outlive the scene
     std::string dictionary;        // where its textures come from: materials are shared per dictionary
     bool double_sided = false;     // the item definition turns backface culling off
+};
+
+struct SceneInstance {
+    std::size_t model = 0;  // into the scene's models
+    InstanceTransform transform;
+    std::size_t group = 0;  // the placement file it comes from, into the scene's groups
+};
+
+// A texture or mask a scene's materials name, with the dictionary it comes from.
+struct SceneTexture {
+    std::string dictionary, texture;
 };
 
 struct ScenePart {
@@ -31,3 +43,7 @@ struct SceneParts {
 // atomic without a geometry or a part that cannot be written makes the model
 // doubtful; so does having nothing to draw.
 SceneParts scene_parts(const Model& model);
+
+// What makes a scene's materials one: the dictionary (without case), the
+// texture and mask, and the colour.
+std::string scene_material_key(const std::string& dictionary, const Material& material);

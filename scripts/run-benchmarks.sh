@@ -6,7 +6,8 @@
 # command line on each 120 MB model with its default text and with
 # --exact-text side by side (time and peak resident size), and
 # times a batch of 10,000 small models (build/bench-batch) with one job, with
-# one job per core and as a shell loop of one program run per model.
+# one job per core and as a shell loop of one program run per model, and
+# (scripts/bench-city.sh) a generated city as map scenes, OBJ and glb.
 # Usage: scripts/run-benchmarks.sh [REPEATS]   (default 3; the median is shown)
 # Not part of the tests: the figures depend on the machine and its load.
 set -euo pipefail
@@ -164,36 +165,4 @@ done
 awk -v b="$largest" 'BEGIN { printf "largest entry %d bytes: peak target %.1f MB\n", b, b / 1048576 + 32 }'
 clean_batch
 
-echo "=== a generated city: 3,000 models placed 30,000 times across 20 placement files (median of $repeats runs)"
-cmake --build --preset release -j "$(nproc)" --target make_city
-city=build/bench-city
-if [ ! -f "$city.txt" ]; then
-  rm -rf "$city"
-  build/release/tools/make_city "$city" >"$city.txt"
-fi
-cat "$city.txt"
-# Seconds of one run, the city's output removed first.
-city_seconds() {
-  rm -rf "$city/out"
-  local start end
-  start=$(date +%s.%N)
-  "$cli" "$@" >/dev/null 2>&1 || true
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
-printf '| %-34s | %8s | %10s |\n' "Run" "s" "output MB"
-for run in models obj; do
-  times=()
-  for _ in $(seq "$repeats"); do
-    if [ "$run" = models ]; then
-      times+=("$(city_seconds -q -j 1 -o "$city/out" "$city/models")")
-    else
-      times+=("$(city_seconds -q --map "$city"/maps/district*.ipl --ide "$city/city.ide" -o "$city/out" "$city/models")")
-    fi
-  done
-  t=$(printf '%s\n' "${times[@]}" | median)
-  mb=$(du -sm "$city/out" | cut -f1)
-  label=$([ "$run" = models ] && echo "the 3,000 models alone, -j 1" || echo "--map, one OBJ scene")
-  printf '| %-34s | %8.2f | %10s |\n' "$label" "$t" "$mb"
-done
-rm -rf "$city/out"
+bash scripts/bench-city.sh "$repeats"

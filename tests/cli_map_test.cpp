@@ -1,9 +1,11 @@
 // --map through the real program: a small town of a text placement file and
 // a binary stream file, its item definitions and models in a folder or in an
 // archive of either version, or a whole game folder, written as scenes whose
-// every instance's first vertex lands where the placement arithmetic puts it.
+// every instance's first vertex lands where the placement arithmetic puts it,
+// as OBJ and as glTF (read back: JSON and binary buffer).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <cmath>
 #include <map>
@@ -14,6 +16,7 @@
 #include "support/city_layout.h"
 #include "support/cli_fixture.h"
 #include "support/dictionary_builder.h"
+#include "support/gltf_reader.h"
 #include "support/placement_builder.h"
 
 #ifdef VORLUND_OBJ_PROGRAM
@@ -168,6 +171,110 @@ TEST_F(CliMap, WritesOneSceneOfTheTownWithItsTextures) {
     ProgramRun run = cli({"--map", "town.ipl", "--ide", "town.ide", "--lod", "--interiors", "--no-textures", "-o", "all", "models"});
     EXPECT_EQ(run.exit_status, 0) << run.err;
     EXPECT_EQ(first_vertices(read_file(folder.path / "all" / "map.obj")).size(), 3u);
+}
+
+// The node's matrix, or the identity.
+Matrix matrix_of(const nlohmann::json& node) {
+    Matrix m = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    if (node.contains("matrix"))
+        for (int i = 0; i < 16; ++i) m[i] = node["matrix"][i];
+    return m;
+}
+
+TEST_F(CliMap, WritesTheTownAsGltfWithEachModelsMeshOnceAndANodeAnInstance) {
+    const struct {
+        const char* formats;
+        std::vector<std::string> written, not_written;
+        bool embedded;
+    } cases[] = {
+        {"glb", {"map.glb"}, {"map.obj", "map.mtl", "map.gltf", "map.bin"}, true},
+        {"gltf", {"map.gltf", "map.bin"}, {"map.obj", "map.glb"}, false},
+        {"obj,glb", {"map.obj", "map.mtl", "map.glb"}, {"map.gltf"}, true},
+    };
+    // Instance node, its group, its mesh's model and where the model point (1, 2, 3) lands (z up).
+    const struct {
+        const char* node;
+        const char* group;
+        const char* mesh;
+        std::array<double, 3> first_vertex;
+    } instances[] = {
+        {"tower_1", "town.ipl", "tower", {102, 199, 33}},
+        {"shed_1", "town_stream0.ipl", "shed", {11, 2, 3}},
+        {"shed_2", "town_stream0.ipl", "shed", {-6, -2, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.formats);
+        const fs::path out = folder.path / c.formats;
+        ProgramRun run = cli({"--map", "town.ipl", "--map", "town_stream0.ipl", "--ide", "town.ide", "-f", c.formats,
+                              "-o", c.formats, "models"});
+        EXPECT_EQ(run.exit_status, 0) << run.err;
+        std::string files;
+        for (const std::string& f : c.written)  // the line names the scene's files, not the MTL file
+            if (f != "map.mtl") files += (files.empty() ? "" : ", ") + (fs::path(c.formats) / f).string();
+        EXPECT_TRUE(has_line(run.err, "vorlund-obj: " + files +
+                                          ": 3 instances of 2 models placed from 2 placement files; left out: 1 LOD, "
+                                          "1 interior"))
+            << run.err;
+        for (const std::string& f : c.written) EXPECT_TRUE(fs::is_regular_file(out / f)) << f;
+        for (const std::string& f : c.not_written) EXPECT_FALSE(fs::exists(out / f)) << f;
+        EXPECT_TRUE(fs::is_regular_file(out / "textures/town/brick.png"));
+        const Gltf g = c.embedded ? read_glb(out / "map.glb") : read_gltf(out / "map.gltf");
+        const nlohmann::json& nodes = g.doc["nodes"];
+
+        // The root turns z up into y up; under it a node a placement file, named after it.
+        const nlohmann::json& root = nodes[g.doc["scenes"][0]["nodes"][0].get<int>()];
+        EXPECT_EQ(root["name"], "map");
+        EXPECT_EQ(root["matrix"], nlohmann::json({1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}));
+        std::map<std::string, std::vector<std::string>> groups;  // group -> its instance nodes
+        std::map<std::string, int> node_index;
+        for (int group : root["children"])
+            for (int child : nodes[group]["children"]) {
+                groups[nodes[group]["name"]].push_back(nodes[child]["name"]);
+                node_index[nodes[child]["name"]] = child;
+            }
+        EXPECT_EQ(groups.size(), 2u);
+        EXPECT_EQ(node_index.size(), 3u);
+        // Each model's mesh once, whatever the count of its instances; the near level only.
+        ASSERT_EQ(g.doc["meshes"].size(), 2u);
+        for (const nlohmann::json& mesh : g.doc["meshes"]) {
+            ASSERT_EQ(mesh["primitives"].size(), 1u) << mesh;
+            EXPECT_EQ(g.doc["accessors"][mesh["primitives"][0]["attributes"]["POSITION"].get<int>()]["count"], 3);
+        }
+        for (const auto& i : instances) {
+            SCOPED_TRACE(i.node);
+            ASSERT_TRUE(node_index.count(i.node));
+            const std::vector<std::string>& members = groups[i.group];
+            EXPECT_NE(std::find(members.begin(), members.end(), i.node), members.end());
+            const nlohmann::json& node = nodes[node_index[i.node]];
+            const nlohmann::json& mesh = g.doc["meshes"][node["mesh"].get<int>()];
+            EXPECT_EQ(mesh["name"], i.mesh);
+            const std::vector<double> p = numbers(g, mesh["primitives"][0]["attributes"]["POSITION"]);
+            ASSERT_GE(p.size(), 3u);
+            const Matrix world = times(matrix_of(root), matrix_of(node));
+            double w[3];
+            for (int r = 0; r < 3; ++r) w[r] = world[r] * p[0] + world[4 + r] * p[1] + world[8 + r] * p[2] + world[12 + r];
+            // Back from y up: (x, y, z) = (x', -z', y').
+            const double z_up[3] = {w[0], -w[2], w[1]};
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(z_up[k], i.first_vertex[k], 1e-4) << k;
+        }
+        // The shed's definition turns backface culling off (0x200000); the tower's does not.
+        std::map<std::string, bool> double_sided;
+        for (const nlohmann::json& m : g.doc["materials"]) double_sided[m["name"]] = m.value("doubleSided", false);
+        EXPECT_EQ(double_sided, (std::map<std::string, bool>{{"brick", false}, {"wood", true}}));
+        // The images are the scene's PNG files: inside the glb, named by their folder otherwise.
+        ASSERT_EQ(g.doc["images"].size(), 2u);
+        for (const nlohmann::json& image : g.doc["images"]) {
+            if (c.embedded) {
+                EXPECT_TRUE(image.contains("bufferView")) << image;
+            } else {
+                // Each where its PNG went: wood comes from the shed's parent dictionary.
+                const std::string uri = image["uri"];
+                const std::string name = image["name"];
+                EXPECT_EQ(uri, (name == "wood" ? "textures/common/" : "textures/town/") + name + ".png");
+                EXPECT_TRUE(fs::is_regular_file(out / uri)) << uri;
+            }
+        }
+    }
 }
 
 TEST_F(CliMap, UnresolvedAndBadRecordsAreToldAndMakeTheRunNotClean) {
@@ -383,6 +490,17 @@ TEST_F(CliMapGame, WritesOneSceneForEachPlacementFileWhereTheGameKeepsIt) {
                                         "maps/town/townn2.obj", "textures", "textures/common", "textures/common/wood.png",
                                         "textures/town", "textures/town/brick.png"}));
 
+    // As glTF, each scene where its OBJ file would be, naming the PNG files where they went.
+    run = cli({"--map", "all", "--game", at("Game"), "-f", "gltf", "-o", "gltf-out"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    const nlohmann::json scene = nlohmann::json::parse(read_file(folder.path / "gltf-out/maps/town/townn2.gltf"));
+    std::vector<std::string> uris;
+    for (const nlohmann::json& image : scene["images"]) uris.push_back(image["uri"]);
+    std::sort(uris.begin(), uris.end());
+    EXPECT_EQ(uris, (std::vector<std::string>{"../../textures/common/wood.png", "../../textures/town/brick.png"}));
+    EXPECT_TRUE(fs::is_regular_file(folder.path / "gltf-out/maps/harbour.gltf"));
+    EXPECT_FALSE(fs::exists(folder.path / "gltf-out/maps/harbour.obj"));
+
     // --inspect lists each scene's instances under its text file's name.
     run = cli({"--inspect", "--map", "all", "--game", at("Game")});
     EXPECT_EQ(run.exit_status, 0) << run.err;
@@ -432,6 +550,9 @@ TEST_F(CliMap, UsageErrors) {
         {{"--map", "town.ipl", "--hour", "24", "-o", "out", "models"}, "option '--hour' needs an hour from 0 to 23, not '24'"},
         {{"--map", "town.ipl", "-b", "go2", "-o", "out", "models"}, "option '--button' cannot be used with '--map'"},
         {{"--map", "all", "--game", "."}, "option '--game' needs '--output-dir': nothing is written into the game's folder"},
+        {{"--inspect", "--map", "town.ipl", "-f", "glb", "models"}, "option '--format' cannot be used with '--inspect'"},
+        {{"--map", "town.ipl", "-f", "fbx", "-o", "out", "models"},
+         "unknown format 'fbx' in '--format fbx' (obj, glb or gltf, comma-separated)"},
     };
     for (const auto& c : cases) {
         ProgramRun run = cli(c.args);

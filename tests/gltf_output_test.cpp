@@ -19,6 +19,7 @@
 
 #include "export/gltf_mesh.h"
 #include "support/character_layout.h"
+#include "support/gltf_reader.h"
 #include "support/gltf_test_models.h"
 #include "support/model_builder.h"
 #include "support/run_program.h"
@@ -29,88 +30,6 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
-
-std::uint32_t u32(const std::string& b, std::size_t at) {
-    std::uint32_t v;
-    std::memcpy(&v, b.data() + at, 4);
-    return v;
-}
-
-struct Gltf {
-    json doc;
-    std::string bin;
-};
-
-Gltf read_glb(const fs::path& file) {
-    const std::string bytes = read_file(file);
-    Gltf g;
-    EXPECT_GE(bytes.size(), 20u);
-    EXPECT_EQ(bytes.substr(0, 4), "glTF");
-    EXPECT_EQ(u32(bytes, 4), 2u);
-    EXPECT_EQ(u32(bytes, 8), bytes.size());
-    const std::uint32_t json_length = u32(bytes, 12);
-    EXPECT_EQ(bytes.substr(16, 4), "JSON");
-    g.doc = json::parse(bytes.substr(20, json_length));
-    const std::size_t bin_at = 20 + json_length;
-    if (bin_at < bytes.size()) {
-        EXPECT_EQ(bytes.substr(bin_at + 4, 4), std::string("BIN\0", 4));
-        g.bin = bytes.substr(bin_at + 8, u32(bytes, bin_at));
-        EXPECT_EQ(bin_at + 8 + g.bin.size(), bytes.size());
-    }
-    return g;
-}
-
-Gltf read_gltf(const fs::path& file) {
-    Gltf g;
-    g.doc = json::parse(read_file(file));
-    if (g.doc.contains("buffers")) g.bin = read_file(file.parent_path() / g.doc["buffers"][0]["uri"].get<std::string>());
-    return g;
-}
-
-std::size_t components(const std::string& type) {
-    return type == "SCALAR" ? 1 : type == "VEC2" ? 2 : type == "VEC3" ? 3 : type == "MAT4" ? 16 : 4;
-}
-std::size_t component_size(int type) { return type == 5126 || type == 5125 ? 4 : type == 5123 ? 2 : 1; }
-
-// Accessor a's numbers as doubles (normalized ones as fractions).
-std::vector<double> numbers(const Gltf& g, int a) {
-    const json& acc = g.doc["accessors"][a];
-    const json& view = g.doc["bufferViews"][acc["bufferView"].get<int>()];
-    const std::size_t n = acc["count"].get<std::size_t>() * components(acc["type"]);
-    const int type = acc["componentType"];
-    const std::size_t size = component_size(type), at = view["byteOffset"];
-    EXPECT_EQ(view["byteLength"].get<std::size_t>(), n * size);
-    EXPECT_LE(at + n * size, g.bin.size());
-    EXPECT_EQ(at % 4, 0u);
-    std::vector<double> out;
-    for (std::size_t i = 0; i < n && at + (i + 1) * size <= g.bin.size(); ++i) {
-        const char* p = g.bin.data() + at + i * size;
-        if (type == 5126) {
-            float f;
-            std::memcpy(&f, p, 4);
-            out.push_back(f);
-        } else if (type == 5125) {
-            out.push_back(u32(g.bin, at + i * size));
-        } else if (type == 5123) {
-            std::uint16_t v;
-            std::memcpy(&v, p, 2);
-            out.push_back(acc.value("normalized", false) ? v / 65535.0 : v);
-        } else {
-            out.push_back(static_cast<unsigned char>(*p));
-        }
-    }
-    return out;
-}
-
-using Matrix = std::array<double, 16>;  // column-major
-
-Matrix times(const Matrix& a, const Matrix& b) {
-    Matrix m{};
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            for (int k = 0; k < 4; ++k) m[c * 4 + r] += a[k * 4 + r] * b[c * 4 + k];
-    return m;
-}
 
 // Every mesh's vertices placed by the nodes above it, in node order, turned
 // back from glTF's y-up into the model's z-up; with the counts of what the
@@ -363,7 +282,9 @@ TEST_F(GltfOutput, CharactersAreDrawnByTheirSkinWhereTheObjStandsThem) {
         ASSERT_EQ(drawn.size(), obj.size());
         for (std::size_t v = 0; v < obj.size(); ++v)
             for (int k = 0; k < 3; ++k) EXPECT_NEAR(drawn[v][k], obj[v][k], 1e-5) << v;
-        if (c.layout.pelvis_named) EXPECT_GT(drawn[Character::head][2], drawn[Character::foot][2] + 1.5);
+        if (c.layout.pelvis_named) {
+            EXPECT_GT(drawn[Character::head][2], drawn[Character::foot][2] + 1.5);
+        }
     }
 }
 

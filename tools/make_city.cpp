@@ -10,6 +10,7 @@
 // every side a grid of 1 to 4 squares a side, one texture of its dictionary.
 // Placements stand on a jittered grid, turned about Z by any angle; one in
 // fifty is a stand-in far-view copy that a detailed one names by its lod field.
+// One definition in seven turns backface culling off (flag 0x200000).
 
 #include <cstdint>
 #include <cstdio>

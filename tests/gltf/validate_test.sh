@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The glTF files of the command line checked by the Khronos validator: every
 # sample (with its own dictionary), every public corpus model and the small
-# generated models of the glTF tests, as .glb and as .gltf, with 0 errors and
-# 0 warnings. The validator (npm package gltf-validator) is installed under
-# NODE_PREFIX when missing; without node and npm the test is skipped.
-# Usage: validate_test.sh CLI MAKE_MODELS SCRATCH NODE_PREFIX MODEL...
+# generated models of the glTF tests, as .glb and as .gltf, and a generated
+# city's map scene (--map) as both, with 0 errors and 0 warnings. The
+# validator (npm package gltf-validator) is installed under NODE_PREFIX when
+# missing; without node and npm the test is skipped.
+# Usage: validate_test.sh CLI MAKE_MODELS MAKE_CITY SCRATCH NODE_PREFIX MODEL...
 set -euo pipefail
-cli=$1 make_models=$2 scratch=$3 prefix=$4
-shift 4
+cli=$1 make_models=$2 make_city=$3 scratch=$4 prefix=$5
+shift 5
 here=$(cd "$(dirname "$0")" && pwd)
 module=$prefix/node_modules/gltf-validator
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
@@ -43,7 +44,15 @@ for model in "$@" "$scratch"/generated/*.dff; do
     exit 1
   fi
 done
-files=("$scratch"/*/*.glb "$scratch"/*/*.gltf)
+# A city of 40 models placed 400 times across 20 placement files, one in seven double-sided.
+"$make_city" "$scratch/city" 40 400 >/dev/null
+if ! "$cli" -q --map "$scratch"/city/maps/*.ipl --ide "$scratch/city/city.ide" -f glb,gltf -o "$scratch/city/out" \
+  "$scratch/city/models" 2>"$scratch/city/stderr"; then
+  echo "FAIL: the city's map scene"
+  cat "$scratch/city/stderr"
+  exit 1
+fi
+files=("$scratch"/*/*.glb "$scratch"/*/*.gltf "$scratch"/city/out/map.glb "$scratch"/city/out/map.gltf)
 echo "validating ${#files[@]} files"
 status=0
 report=$(node "$here/validate.js" "$module" "${files[@]}") || status=$?

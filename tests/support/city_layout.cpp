@@ -96,8 +96,9 @@ City make_city_layout(int models, int instances, std::uint64_t seed) {
         city.model_bytes += bytes.size();
         city.models.push_back({std::string(name) + ".dff", std::move(bytes)});
         // The last tenth are far-view stand-ins: drawn far, named by detailed instances.
+        // One definition in seven turns backface culling off (flag 0x200000).
         ide << 1000 + m << ", " << name << ", city" << dictionary << ", " << (m >= models - models / 10 ? 1500 : 200)
-            << ", 0\n";
+            << ", " << (m % 7 == 3 ? 2097152 : 0) << "\n";
     }
     ide << "end\n";
     city.items = ide.str();

@@ -1,0 +1,194 @@
+#include "export/gltf_scene.h"
+
+#include <charconv>
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "export/gltf_mesh.h"
+#include "export/mtl_writer.h"
+#include "export/texture_file_name.h"
+#include "game/text_lines.h"
+
+namespace {
+
+using nlohmann::json;
+
+// The double nearest a float's shortest text: the JSON then holds "0.7071068",
+// not the seventeen digits of the float's exact value.
+// What no finite float is (JSON has no such number) is 0.
+double as_float(double value) {
+    char text[32];
+    const float f = static_cast<float>(value);
+    if (!std::isfinite(f)) return 0;
+    const char* end = std::to_chars(text, text + sizeof text, f).ptr;
+    double out = 0;
+    std::from_chars(text, end, out);
+    return out;
+}
+
+bool identity(const InstanceTransform& t) {
+    for (int r = 0; r < 3; ++r) {
+        if (t.position[r] != 0 || t.scale[r] != 1) return false;
+        for (int c = 0; c < 3; ++c)
+            if (t.rotation[r][c] != (r == c ? 1 : 0)) return false;
+    }
+    return true;
+}
+
+struct PreparedModel {
+    bool prepared = false;
+    int mesh = -1;  // -1: nothing to draw
+    std::uint32_t instances = 0;
+};
+
+class ScenePlanner {
+public:
+    ScenePlanner(const GltfSceneOptions& options, GltfScene& plan) : options_(options), plan_(plan), d_(plan.document), mtl_("") {}
+
+    void plan(const std::vector<SceneModel>& models, const std::vector<SceneInstance>& instances) {
+        d_.json()["asset"]["generator"] = options_.program_name_version;
+        d_.json()["asset"]["extras"] = {{"placementFiles", options_.placement_files}};
+        // z up to y up: x stays, z becomes y, y becomes -z.
+        root_ = d_.add("nodes", {{"name", names_.take("map")}, {"matrix", {1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}}});
+        prepared_.resize(models.size());
+        group_nodes_.assign(options_.groups.size(), -1);
+        for (const SceneInstance& instance : instances) {
+            if (instance.model >= models.size()) continue;
+            if (options_.max_instances && plan_.instances_written >= options_.max_instances) {
+                doubt("the scene reached " + std::to_string(options_.max_instances) + " instance nodes: " +
+                      std::to_string(instances.size() - plan_.instances_written) + " more instances are left out");
+                plan_.stopped = true;
+                break;
+            }
+            add_instance(models[instance.model], prepared_[instance.model], instance);
+        }
+        if (!plan_.doubts.empty()) node(root_)["extras"] = {{"doubts", plan_.doubts}};
+        d_.json()["scenes"] = json::array({{{"nodes", {root_}}}});
+        d_.json()["scene"] = 0;
+    }
+
+private:
+    json& node(int index) { return d_.json()["nodes"][static_cast<std::size_t>(index)]; }
+
+    void attach(int parent, int child) {
+        json& n = node(parent);
+        if (!n.contains("children")) n["children"] = json::array();
+        n["children"].push_back(child);
+    }
+
+    void doubt(const std::string& line) {
+        if (!plan_.doubtful) plan_.first_doubt = line;
+        plan_.doubtful = true;
+        plan_.doubts.push_back(line);
+    }
+
+    int group_node(std::size_t group) {
+        if (group >= group_nodes_.size()) group_nodes_.resize(group + 1, -1);
+        if (group_nodes_[group] < 0) {
+            const std::string name = group < options_.groups.size() ? options_.groups[group] : "group_" + std::to_string(group);
+            group_nodes_[group] = d_.add("nodes", {{"name", names_.take(name)}});
+            attach(root_, group_nodes_[group]);
+        }
+        return group_nodes_[group];
+    }
+
+    // The document's material for one of the model's, shared by every model
+    // of the same dictionary that names the same texture, mask and colour and
+    // is drawn from the same sides.
+    int material(const SceneModel& model, const Material& m, const std::string& folder) {
+        std::string key = scene_material_key(model.dictionary, m);
+        if (model.double_sided) {
+            key += '\0';
+            key += "both sides";
+        }
+        auto [at, fresh] = materials_.try_emplace(key, static_cast<int>(plan_.materials.size()));
+        if (fresh) {
+            GltfMaterialEntry entry{mtl_.add_shared(key, m, folder), m, model.double_sided, ""};
+            if (std::string file = texture_file_name(m.texture); !file.empty()) entry.image_key = folder + file;
+            plan_.materials.push_back(std::move(entry));
+        }
+        for (const std::string* t : {&m.texture, &m.mask})
+            if (!t->empty() && textures_seen_.insert(lower_name(model.dictionary) + '\0' + *t).second)
+                plan_.textures.push_back({model.dictionary, *t});
+        return at->second;
+    }
+
+    int default_material() {
+        if (default_material_ < 0) {
+            default_material_ = static_cast<int>(plan_.materials.size());
+            plan_.materials.push_back({mtl_.default_material(), Material{}, false, ""});
+        }
+        return default_material_;
+    }
+
+    void prepare(const SceneModel& model, PreparedModel& p) {
+        p.prepared = true;
+        if (!model.model) return;
+        const std::string folder = options_.texture_folder ? options_.texture_folder(model.dictionary) : "";
+        json primitives = json::array();
+        for (const ScenePart& part : scene_parts(*model.model).parts) {
+            const Geometry& g = *part.geometry;
+            GltfMeshInput input;
+            input.geometry = &g;
+            input.name = model.name + " " + part.name;
+            for (const Material& m : g.materials) input.materials.push_back(material(model, m, folder));
+            for (const Triangle& t : g.triangles)
+                if (t.material >= g.materials.size()) {
+                    input.default_material = default_material();
+                    break;
+                }
+            for (const std::string& line : add_gltf_primitives(d_, input, primitives)) doubt(line);
+        }
+        if (!primitives.empty()) p.mesh = d_.add("meshes", {{"name", model.name}, {"primitives", std::move(primitives)}});
+    }
+
+    void add_instance(const SceneModel& model, PreparedModel& p, const SceneInstance& instance) {
+        if (!p.prepared) prepare(model, p);
+        if (p.mesh < 0) return;
+        json n = {{"name", names_.take(model.name + "_" + std::to_string(++p.instances))}, {"mesh", p.mesh}};
+        if (!identity(instance.transform)) n["matrix"] = instance_matrix(instance.transform);
+        const int group = group_node(instance.group);
+        attach(group, d_.add("nodes", std::move(n)));
+        ++plan_.instances_written;
+    }
+
+    const GltfSceneOptions& options_;
+    GltfScene& plan_;
+    GltfDocument& d_;
+    MtlWriter mtl_;  // names the materials as the scene's MTL file does
+    UniqueNames names_;
+    std::vector<PreparedModel> prepared_;
+    std::vector<int> group_nodes_;
+    std::unordered_map<std::string, int> materials_;
+    std::unordered_set<std::string> textures_seen_;
+    int root_ = 0, default_material_ = -1;
+};
+
+}  // namespace
+
+std::vector<double> instance_matrix(const InstanceTransform& t) {
+    std::vector<double> m;
+    m.reserve(16);
+    // Column j is R's column j scaled by s_j; the last column the position.
+    for (int j = 0; j < 3; ++j) {
+        for (int r = 0; r < 3; ++r) m.push_back(as_float(t.rotation[r][j] * t.scale[j]));
+        m.push_back(0);
+    }
+    for (int r = 0; r < 3; ++r) m.push_back(as_float(t.position[r]));
+    m.push_back(1);
+    return m;
+}
+
+GltfScene plan_gltf_scene(const std::vector<SceneModel>& models, const std::vector<SceneInstance>& instances,
+                          const GltfSceneOptions& options) {
+    GltfScene plan;
+    ScenePlanner(options, plan).plan(models, instances);
+    return plan;
+}
+
+GltfDocument finish_gltf_scene(GltfScene plan, const GltfImageLookup& lookup) {
+    GltfDocument document = std::move(plan.document);
+    add_gltf_materials(document, plan.materials, lookup);
+    return document;
+}
