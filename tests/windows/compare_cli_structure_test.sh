@@ -4,7 +4,7 @@
 # and glb files: the same binary chunk byte for byte, the same JSON but for
 # the spelling of the model's path), --extract and --inspect of the sample
 # dictionaries, -o DIR over a folder with --recursive, a model that fails, an
-# archive, and a small map scene (--map) of a sample with its own dictionary. Files and
+# archive, and a small map scene (--map, as OBJ and glb) of a sample with its own dictionary. Files and
 # messages must be the same apart from line ends and the spelling of paths.
 # Usage: compare_cli_structure_test.sh LINUX_CLI WINDOWS_CLI SCRATCH SAMPLE... [-- CORPUS_MODEL...]
 #   structure converts every model named; the -o folder is built from the samples
@@ -93,6 +93,29 @@ compare_outputs() {  # NAME FOLDER [lf] (relative to each side; lf: Windows file
   echo "$name: $count files compared"
 }
 
+# The glb files under FOLDER on both sides: the JSON chunk's text once the
+# paths are spelled alike (JSON doubles each backslash), then the rest byte
+# for byte; at least one.
+compare_glbs() {  # NAME FOLDER (relative to each side)
+  local name=$1 folder=$2 glb other count=0 linux_json windows_json linux_text windows_text
+  json_length() { od -An -tu4 -j12 -N4 "$1" | tr -d ' '; }
+  for glb in "$work/linux/$folder/"*.glb; do
+    [ -f "$glb" ] || continue
+    other=$work/windows/$folder/$(basename "$glb")
+    if [ ! -f "$other" ]; then fail "$name: no $(basename "$glb") on Windows"; continue; fi
+    linux_json=$(json_length "$glb") windows_json=$(json_length "$other")
+    linux_text=$(dd if="$glb" bs=1 skip=20 count="$linux_json" 2>/dev/null | sed 's/ *$//')
+    windows_text=$(dd if="$other" bs=1 skip=20 count="$windows_json" 2>/dev/null | sed 's/ *$//; s/\\\\/\\/g' |
+      linux_spelling /dev/stdin "$(windows_path "$work/windows")" "$work/linux")
+    [ "$linux_text" = "$windows_text" ] || fail "$name $(basename "$glb"): the JSON differs"
+    cmp -s <(tail -c +$((21 + linux_json)) "$glb") <(tail -c +$((21 + windows_json)) "$other") ||
+      fail "$name $(basename "$glb"): the binary chunk differs"
+    count=$((count + 1))
+  done
+  [ "$count" -gt 0 ] || fail "$name: no glb file written"
+  echo "$name: $count glb files compared"
+}
+
 # The PNG files under FOLDER on both sides: the same names, byte for byte; their
 # number left in png_count.
 compare_pngs() {  # NAME FOLDER (relative to each side)
@@ -155,25 +178,7 @@ if [ ${#samples[@]} -gt 0 ] && [ -f "$(dirname "${samples[0]}")/lamp_ps2.txd" ];
 fi
 run_both structure -b structure -f obj,glb "${names[@]}"
 compare_outputs structure .
-# The glb files: the JSON chunk's length and text once the path is spelled
-# alike (JSON doubles each backslash), then the rest byte for byte.
-glb_count=0
-for glb in "$work/linux/"*.glb; do
-  [ -f "$glb" ] || continue
-  other=$work/windows/$(basename "$glb")
-  if [ ! -f "$other" ]; then fail "structure: no $(basename "$glb") on Windows"; continue; fi
-  json_length() { od -An -tu4 -j12 -N4 "$1" | tr -d ' '; }
-  linux_json=$(json_length "$glb") windows_json=$(json_length "$other")
-  linux_text=$(dd if="$glb" bs=1 skip=20 count="$linux_json" 2>/dev/null | sed 's/ *$//')
-  windows_text=$(dd if="$other" bs=1 skip=20 count="$windows_json" 2>/dev/null | sed 's/ *$//; s/\\\\/\\/g' |
-    linux_spelling /dev/stdin "$(windows_path "$work/windows")" "$work/linux")
-  [ "$linux_text" = "$windows_text" ] || fail "structure $(basename "$glb"): the JSON differs"
-  cmp -s <(tail -c +$((21 + linux_json)) "$glb") <(tail -c +$((21 + windows_json)) "$other") ||
-    fail "structure $(basename "$glb"): the binary chunk differs"
-  glb_count=$((glb_count + 1))
-done
-[ "$glb_count" -gt 0 ] || fail "structure: no glb file written"
-echo "structure: $glb_count glb files compared"
+compare_glbs structure .
 ls "$work/linux/"*.mtl >/dev/null 2>&1 || fail "structure: no MTL file written at all"
 # The textures: the same PNG files, byte for byte.
 compare_pngs structure .
@@ -271,9 +276,10 @@ if [ -n "$map_model" ]; then
     printf 'inst\n1, %s, 0, 0, 0, 0, 0, 0, 0, 1, -1\n1, %s, 0, 10, 5, 0, 0, 0, 0.7071068, 0.7071068, -1\n1, %s, 7, 20, 0, 0, 0, 0, 0, 1, -1\nend\n' \
       "$name" "$name" "$name" >"$work/$side/town.ipl"
   done
-  run_both map --map @/town.ipl --ide @/town.ide -o @/out @/models
+  run_both map --map @/town.ipl --ide @/town.ide -f obj,glb -o @/out @/models
   # The scene is written with LF line ends on Windows too, unlike a model's OBJ file.
   compare_outputs map out lf
+  compare_glbs map out
   linux_pngs=$(cd "$work/linux/out" && find . -name '*.png' | sort)
   [ -n "$linux_pngs" ] || fail "map: no texture written"
   for png in $linux_pngs; do
