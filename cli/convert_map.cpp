@@ -65,14 +65,7 @@ void add_archive(const std::string& path, MapLibrary& library) {
     library.catalog.add_archive(path, directory);
     for (const ArchiveEntry& e : directory.entries) {
         if (std::string(archive_entry_kind(e.name)) != "model") continue;
-        MapFileSource source;
-        source.file = directory.data_file;
-        source.in_archive = true;
-        source.start = e.start;
-        source.length = e.length;
-        source.shown = entry_path(path, e.name);
-        source.damage = e.damage;
-        add_model(entry_base_name(e.name), std::move(source), library);
+        add_model(entry_base_name(e.name), map_entry_source(path, directory, e), library);
     }
     library.archives.emplace_back(path, std::move(directory));
 }

@@ -53,14 +53,7 @@ GameScenes game_scenes(const GameFiles& game, const std::vector<std::string>& ch
         for (const auto& [archive, directory] : archives)
             for (const ArchiveEntry& e : directory.entries) {
                 if (!is_stream_file_of(e.name, file.written)) continue;
-                MapFileSource source;
-                source.file = directory.data_file;
-                source.in_archive = true;
-                source.start = e.start;
-                source.length = e.length;
-                source.shown = entry_path(archive, e.name);
-                source.damage = e.damage;
-                s.placement_files.push_back(std::move(source));
+                s.placement_files.push_back(map_entry_source(archive, directory, e));
             }
     }
     for (std::size_t i = 0; i < chosen.size(); ++i)

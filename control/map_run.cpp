@@ -288,6 +288,17 @@ MapFileSource map_file_source(const fs::path& file) {
     return source;
 }
 
+MapFileSource map_entry_source(const std::string& archive, const ArchiveDirectory& directory, const ArchiveEntry& entry) {
+    MapFileSource source;
+    source.file = directory.data_file;
+    source.in_archive = true;
+    source.start = entry.start;
+    source.length = entry.length;
+    source.shown = entry_path(archive, entry.name);
+    source.damage = entry.damage;
+    return source;
+}
+
 MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources) {
     LoadedMap map = load_map(request, sources, true);
     MapOutcome outcome;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "game/archive.h"
 #include "game/map_items.h"
 #include "game/map_selection.h"
 
@@ -27,6 +28,8 @@ struct MapFileSource {
 
 // A file as a source, named as given.
 MapFileSource map_file_source(const std::filesystem::path& file);
+// An archive's entry, shown as ARCHIVE/ENTRY, its damage with it.
+MapFileSource map_entry_source(const std::string& archive, const ArchiveDirectory& directory, const ArchiveEntry& entry);
 
 // Where the models and dictionaries that item definitions name are found.
 struct MapSources {
