@@ -106,6 +106,16 @@ int GltfDocument::add(const char* array, nlohmann::json item) {
     return static_cast<int>(list.size() - 1);
 }
 
+void GltfDocument::attach(int parent, int child) {
+    nlohmann::json& n = node(parent);
+    if (!n.contains("children")) n["children"] = nlohmann::json::array();
+    n["children"].push_back(child);
+}
+
+int GltfDocument::add_z_up_root(const std::string& name) {
+    return add("nodes", {{"name", name}, {"matrix", {1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}}});
+}
+
 int GltfDocument::add_view(std::size_t length, Fill fill, int target) {
     nlohmann::json view = {{"buffer", 0}, {"byteOffset", binary_length_}, {"byteLength", length}};
     if (target) view["target"] = target;

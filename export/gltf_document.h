@@ -35,6 +35,13 @@ public:
     // Appends item to the top-level array named (meshes, nodes, ...); its index.
     int add(const char* array, nlohmann::json item);
 
+    nlohmann::json& node(int index) { return json_["nodes"][static_cast<std::size_t>(index)]; }
+    // Makes child one of parent's children, after those it has.
+    void attach(int parent, int child);
+    // A node named name that turns the format's z-up world into glTF's y-up
+    // one (x stays, z becomes y, y becomes -z); its index.
+    int add_z_up_root(const std::string& name);
+
     // A buffer view of length bytes (more than 0), 4-byte aligned in the
     // buffer; target 0 for none (images).
     int add_view(std::size_t length, Fill fill, int target = 0);

@@ -49,8 +49,7 @@ public:
     void plan(const std::vector<SceneModel>& models, const std::vector<SceneInstance>& instances) {
         d_.json()["asset"]["generator"] = options_.program_name_version;
         d_.json()["asset"]["extras"] = {{"placementFiles", options_.placement_files}};
-        // z up to y up: x stays, z becomes y, y becomes -z.
-        root_ = d_.add("nodes", {{"name", names_.take("map")}, {"matrix", {1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}}});
+        root_ = d_.add_z_up_root(names_.take("map"));
         prepared_.resize(models.size());
         group_nodes_.assign(options_.groups.size(), -1);
         for (const SceneInstance& instance : instances) {
@@ -63,19 +62,12 @@ public:
             }
             add_instance(models[instance.model], prepared_[instance.model], instance);
         }
-        if (!plan_.doubts.empty()) node(root_)["extras"] = {{"doubts", plan_.doubts}};
+        if (!plan_.doubts.empty()) d_.node(root_)["extras"] = {{"doubts", plan_.doubts}};
         d_.json()["scenes"] = json::array({{{"nodes", {root_}}}});
         d_.json()["scene"] = 0;
     }
 
 private:
-    json& node(int index) { return d_.json()["nodes"][static_cast<std::size_t>(index)]; }
-
-    void attach(int parent, int child) {
-        json& n = node(parent);
-        if (!n.contains("children")) n["children"] = json::array();
-        n["children"].push_back(child);
-    }
 
     void doubt(const std::string& line) {
         if (!plan_.doubtful) plan_.first_doubt = line;
@@ -88,7 +80,7 @@ private:
         if (group_nodes_[group] < 0) {
             const std::string name = group < options_.groups.size() ? options_.groups[group] : "group_" + std::to_string(group);
             group_nodes_[group] = d_.add("nodes", {{"name", names_.take(name)}});
-            attach(root_, group_nodes_[group]);
+            d_.attach(root_, group_nodes_[group]);
         }
         return group_nodes_[group];
     }
@@ -149,7 +141,7 @@ private:
         json n = {{"name", names_.take(model.name + "_" + std::to_string(++p.instances))}, {"mesh", p.mesh}};
         if (!identity(instance.transform)) n["matrix"] = instance_matrix(instance.transform);
         const int group = group_node(instance.group);
-        attach(group, d_.add("nodes", std::move(n)));
+        d_.attach(group, d_.add("nodes", std::move(n)));
         ++plan_.instances_written;
     }
 

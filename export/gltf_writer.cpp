@@ -72,11 +72,10 @@ public:
                                         {"model", options_.model_path}};
         for (const Finding& f : model.findings)
             if (f.doubtful) doubt("doubtful at " + hex(f.offset) + ": " + f.text, f.text + " (at " + hex(f.offset) + ")");
-        // z up to y up: x stays, z becomes y, y becomes -z.
-        root_ = d_.add("nodes", {{"name", names_.take(root_name())}, {"matrix", {1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}}});
+        root_ = d_.add_z_up_root(names_.take(root_name()));
         many_clumps_ = model.clumps.size() > 1;
         for (std::size_t c = 0; c < model.clumps.size(); ++c) plan_clump(model.clumps[c], c);
-        if (!plan_.doubts.empty()) node(root_)["extras"] = {{"doubts", plan_.doubts}};
+        if (!plan_.doubts.empty()) d_.node(root_)["extras"] = {{"doubts", plan_.doubts}};
         // A skinned mesh is drawn where its joints are: its node stands at the
         // scene's top, as glTF wants, beside the root.
         json scene_nodes = {root_};
@@ -94,18 +93,11 @@ private:
         return at == std::string::npos ? path : path.substr(at + 1);
     }
 
-    json& node(int index) { return d_.json()["nodes"][static_cast<std::size_t>(index)]; }
-
-    void attach(int parent, int child) {
-        json& n = node(parent);
-        if (!n.contains("children")) n["children"] = json::array();
-        n["children"].push_back(child);
-    }
 
     int add_node(int parent, const std::string& name, json extra = json::object()) {
         extra["name"] = names_.take(name);
         int index = d_.add("nodes", std::move(extra));
-        attach(parent, index);
+        d_.attach(parent, index);
         return index;
     }
 
@@ -143,13 +135,13 @@ private:
             std::int32_t broken_at = -1;
             const std::int32_t parent = frames[f].parent;
             if (parent == -1) {
-                attach(top, nodes[f]);
+                d_.attach(top, nodes[f]);
             } else if (!chain_ends(frames, f, broken_at)) {
                 doubt("frame " + std::to_string(f) + where + ": its chain of parents breaks at frame " +
                       std::to_string(broken_at) + ": placed without the rest of the chain");
-                attach(top, nodes[f]);
+                d_.attach(top, nodes[f]);
             } else {
-                attach(nodes[static_cast<std::size_t>(parent)], nodes[f]);
+                d_.attach(nodes[static_cast<std::size_t>(parent)], nodes[f]);
             }
         }
         return nodes;
@@ -218,7 +210,7 @@ private:
             if (!invert(parent_world, undo_parent)) continue;
             const Placement local =
                 then(then(then(placement_of_frame(f), parent_world), correction), undo_parent);
-            node(frame_nodes[static_cast<std::size_t>(top)])["matrix"] = placement_matrix(local);
+            d_.node(frame_nodes[static_cast<std::size_t>(top)])["matrix"] = placement_matrix(local);
         }
     }
 
@@ -331,7 +323,7 @@ private:
             const std::size_t f = static_cast<std::size_t>(atomic.frame);
             if (mesh < 0) continue;
             if (!frame_has_mesh[f]) {
-                node(frames[f])["mesh"] = mesh;
+                d_.node(frames[f])["mesh"] = mesh;
                 frame_has_mesh[f] = true;
             } else {
                 add_node(frames[f], name, {{"mesh", mesh}});
