@@ -21,18 +21,8 @@ std::string hex(std::uint32_t n) {
     return text;
 }
 
-// The format's frame (right, up, at, position: a row-vector matrix) as glTF's
-// column-major one: the same sixteen numbers, the fourth row 0 0 0 1.
-json frame_matrix(const Frame& f) {
-    json m = json::array();
-    for (const float* axis : {f.right, f.up, f.at, f.position}) {
-        for (int k = 0; k < 3; ++k) m.push_back(axis[k]);
-        m.push_back(axis == f.position ? 1 : 0);
-    }
-    return m;
-}
-
-// A placement (right, up, at, position) as glTF's column-major matrix.
+// A placement (right, up, at, position: the format's row-vector matrix) as
+// glTF's column-major one: the same twelve numbers, the fourth row 0 0 0 1.
 json placement_matrix(const Placement& p) {
     json m = json::array();
     for (int row = 0; row < 4; ++row) {
@@ -127,7 +117,7 @@ private:
         std::vector<int> nodes(frames.size());
         for (std::size_t f = 0; f < frames.size(); ++f) {
             json n = json::object();
-            if (!identity(frames[f])) n["matrix"] = frame_matrix(frames[f]);
+            if (!identity(frames[f])) n["matrix"] = placement_matrix(placement_of_frame(frames[f]));
             n["name"] = names_.take(frames[f].name.empty() ? "frame_" + std::to_string(f) : frames[f].name);
             nodes[f] = d_.add("nodes", std::move(n));
         }
