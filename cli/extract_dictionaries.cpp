@@ -54,7 +54,7 @@ std::size_t extract_archive(const std::string& name, const Options& options, Tex
             say(shown + ": not extracted: " + e.damage);
             continue;
         }
-        DictionarySource source{directory.data_file, true, e.start, e.length, shown, {}};
+        const DictionarySource source = dictionary_entry(path, directory, e);
         whole += extract_one(source, shown, root / "textures" / dictionary_folder_name(entry_base_name(e.name)),
                              options.verbosity == Verbosity::quiet, run);
     }

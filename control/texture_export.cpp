@@ -110,6 +110,17 @@ DictionarySource dictionary_file(const fs::path& file) {
     return source;
 }
 
+DictionarySource dictionary_entry(const std::string& archive, const ArchiveDirectory& directory,
+                                  const ArchiveEntry& entry) {
+    DictionarySource source;
+    source.file = directory.data_file;
+    source.in_archive = true;
+    source.start = entry.start;
+    source.length = entry.length;
+    source.shown = entry_path(archive, entry.name);
+    return source;
+}
+
 bool load_dictionary(const DictionarySource& source, LoadedDictionary& loaded, std::vector<std::string>& messages) {
     if (!source.in_archive) return load_dictionary(source.file, loaded, messages);
     loaded = LoadedDictionary();

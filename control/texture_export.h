@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "game/archive.h"
 #include "model/texture_dictionary.h"
 
 // A dictionary file read whole and parsed; the parsed textures view the bytes,
@@ -48,6 +49,9 @@ struct DictionarySource {
 
 // A dictionary file as a source.
 DictionarySource dictionary_file(const std::filesystem::path& file);
+// An archive's entry as a source, shown as ARCHIVE/ENTRY.
+DictionarySource dictionary_entry(const std::string& archive, const ArchiveDirectory& directory,
+                                  const ArchiveEntry& entry);
 
 // Dictionaries larger than this are refused unread.
 constexpr std::uint64_t largest_dictionary = std::uint64_t(512) << 20;

@@ -37,12 +37,7 @@ void TextureCatalog::add_archive(const std::string& archive, const ArchiveDirect
     auto& own = in_archive_[directory.data_file];
     for (const ArchiveEntry& e : directory.entries) {
         if (!e.damage.empty() || std::string(archive_entry_kind(e.name)) != "texture dictionary") continue;
-        DictionarySource source;
-        source.file = directory.data_file;
-        source.in_archive = true;
-        source.start = e.start;
-        source.length = e.length;
-        source.shown = entry_path(archive, e.name);
+        const DictionarySource source = dictionary_entry(archive, directory, e);
         const std::string key = lower_name(entry_base_name(e.name));
         own.emplace(key, source);
         by_name_.emplace(key, source);
