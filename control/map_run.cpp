@@ -2,17 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <fstream>
 #include <map>
 #include <set>
 #include <unordered_map>
 
+#include "control/map_scene_parts.h"
 #include "control/structure_conversion.h"
-#include "control/scene_gltf_output.h"
 #include "control/texture_export.h"
 #include "control/texture_order.h"
-#include "export/obj_scene.h"
 #include "export/texture_file_name.h"
 #include "game/archive.h"
 #include "game/text_lines.h"
@@ -31,13 +28,6 @@ constexpr std::uint64_t largest_model = std::uint64_t(256) << 20;
 constexpr std::uint64_t text_bytes_floor = std::uint64_t(64) << 20;
 constexpr std::uint64_t text_bytes_per_model_byte = 64;
 constexpr std::uint64_t instances_counted = 64;
-// The glTF scene holds each model's meshes once: what grows with the
-// instances is a node each, about 115 bytes of file and 850 bytes of memory
-// while the document is built. A quarter of a million nodes is nearly nine
-// times the generated city's 29,400; a file placing a model a million times
-// stops there with a 30 MB file, and some 220 MB above what reading its
-// records takes.
-constexpr std::size_t gltf_instances_at_most = std::size_t(1) << 18;
 constexpr std::size_t bad_records_told = 10;
 constexpr std::size_t unresolved_told = 10;
 
@@ -220,13 +210,6 @@ fs::path texture_root_of(const MapRequest& request) {
     return request.texture_root.empty() ? request.obj_path.parent_path() : request.texture_root;
 }
 
-// The folder of a dictionary's textures as the scene's MTL file names it, ending '/'.
-std::string texture_folder_text(const MapRequest& request, const std::string& dictionary) {
-    const fs::path folder = texture_root_of(request) / "textures" / dictionary_folder_name(dictionary);
-    const fs::path base = request.obj_path.parent_path();
-    return (base.empty() ? folder : folder.lexically_relative(base)).generic_string() + "/";
-}
-
 // The textures the scene's materials name, looked up in the game's order and
 // written into textures/DICTIONARY/ of the dictionary that holds each; returns
 // where each went, relative to the scene's folder, by the name the scene's
@@ -264,127 +247,65 @@ std::map<std::string, std::string> write_scene_textures(const std::vector<SceneT
     return path_of;
 }
 
+// Each model once, each instance of a model that converted placed.
+MapScenePlan plan_scene(const LoadedMap& map, const MapRequest& request) {
+    MapScenePlan plan;
+    plan.max_obj_bytes = text_bytes_floor;
+    for (const MapModel& m : map.models) {
+        plan.models.push_back({m.name, m.problem.empty() ? &m.model : nullptr, m.item->dictionary,
+                               (m.item->flags & item_flag_no_culling) != 0});
+        if (m.problem.empty())
+            plan.max_obj_bytes +=
+                text_bytes_per_model_byte * m.bytes.size() * std::min<std::uint64_t>(m.instances, instances_counted);
+    }
+    std::vector<bool> model_used(plan.models.size(), false);
+    for (const auto& [model, choice] : map.placed) {
+        if (!plan.models[model].model) continue;
+        SceneInstance& instance = plan.instances.emplace_back();
+        instance.model = model;
+        instance.group = static_cast<std::size_t>(choice->file - map.files.data());
+        instance_transform(*choice->instance, request.options.apply_scale, instance.transform);
+        if (!model_used[model]) ++plan.models_placed;
+        model_used[model] = true;
+    }
+    return plan;
+}
+
 }  // namespace
+
+std::string texture_folder_text(const MapRequest& request, const std::string& dictionary) {
+    const fs::path folder = texture_root_of(request) / "textures" / dictionary_folder_name(dictionary);
+    const fs::path base = request.obj_path.parent_path();
+    return (base.empty() ? folder : folder.lexically_relative(base)).generic_string() + "/";
+}
 
 MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources) {
     LoadedMap map = load_map(request, sources, true);
     MapOutcome outcome;
     outcome.lines = std::move(map.lines);
+    const MapScenePlan plan = plan_scene(map, request);
 
-    std::vector<SceneModel> models;
-    std::uint64_t bound = text_bytes_floor;
-    for (const MapModel& m : map.models) {
-        models.push_back({m.name, m.problem.empty() ? &m.model : nullptr, m.item->dictionary,
-                          (m.item->flags & item_flag_no_culling) != 0});
-        if (m.problem.empty())
-            bound += text_bytes_per_model_byte * m.bytes.size() * std::min<std::uint64_t>(m.instances, instances_counted);
-    }
-    std::vector<SceneInstance> instances;
-    std::size_t models_placed = 0;
-    std::vector<bool> model_used(models.size(), false);
-    for (const auto& [model, choice] : map.placed) {
-        if (!models[model].model) continue;
-        SceneInstance& instance = instances.emplace_back();
-        instance.model = model;
-        instance.group = static_cast<std::size_t>(choice->file - map.files.data());
-        instance_transform(*choice->instance, request.options.apply_scale, instance.transform);
-        if (!model_used[model]) ++models_placed;
-        model_used[model] = true;
-    }
-
-    const std::string obj_path = request.obj_path.string(), part = obj_path + ".part";
-    const std::string mtl_path = mtl_file_name_for(obj_path);
     ObjSceneText text;
-    if (request.obj) {
-        std::FILE* out = std::fopen(part.c_str(), "wb");
-        if (!out) {
-            outcome.lines.push_back(part + " cannot be written");
-            return outcome;
-        }
-        bool wrote = true;
-        ObjSceneOptions options;
-        options.header = {request.program_name_version + ", a map scene"};
-        for (const FileSource& p : request.placement_files) options.header.push_back("placement file " + p.shown);
-        options.mtl_file_name = fs::path(mtl_path).filename().string();
-        options.obj_sink = [&](std::string_view piece) {
-            wrote = wrote && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
-        };
-        options.max_obj_bytes = bound;
-        options.texture_folder = [&](const std::string& dictionary) { return texture_folder_text(request, dictionary); };
-        text = write_obj_scene(models, instances, options);
-        if (std::fclose(out) != 0) wrote = false;
-        std::error_code error;
-        if (wrote) fs::rename(part, obj_path, error);
-        if (!wrote || error) {
-            fs::remove(part, error);
-            outcome.lines.push_back(obj_path + " cannot be written");
-            return outcome;
-        }
-    }
+    if (request.obj && !write_map_obj(plan, request, text, outcome.lines)) return outcome;
     GltfScene scene;
-    if (request.glb || request.gltf) {
-        GltfSceneOptions options;
-        options.program_name_version = request.program_name_version;
-        for (const FileSource& p : request.placement_files) {
-            options.placement_files.push_back(p.shown);
-            options.groups.push_back(fs::path(p.shown).filename().string());
-        }
-        options.max_instances = gltf_instances_at_most;
-        options.texture_folder = [&](const std::string& dictionary) { return texture_folder_text(request, dictionary); };
-        scene = plan_gltf_scene(models, instances, options);
-        // The same PNG files serve both; the OBJ text may have stopped sooner.
-        std::set<std::pair<std::string, std::string>> listed;
-        for (const SceneTexture& t : text.textures) listed.insert({lower_name(t.dictionary), t.texture});
-        for (const SceneTexture& t : scene.textures)
-            if (listed.insert({lower_name(t.dictionary), t.texture}).second) text.textures.push_back(t);
-    }
+    if (request.glb || request.gltf) scene = plan_map_gltf(plan, request, text);
     // The PNG files first: the MTL file and the glTF images name each where it went.
     std::vector<std::string> texture_lines;
     std::map<std::string, std::string> placed_textures;
     if (request.textures) placed_textures = write_scene_textures(text.textures, request, sources, texture_lines);
     std::string files;
     if (request.obj) {
-        std::ofstream mtl(mtl_path, std::ios::binary);
-        mtl << "# " << request.program_name_version << ", materials of the map scene\n"
-            << place_mtl_textures(text.mtl, placed_textures);
-        mtl.close();
-        if (!mtl) {
-            outcome.lines.push_back(mtl_path + " cannot be written");
-            return outcome;
-        }
-        if (text.doubtful) outcome.lines.push_back(obj_path + ": " + text.first_doubt);
-        files = obj_path;
+        if (!write_map_mtl(request, text, placed_textures, outcome.lines)) return outcome;
+        if (text.doubtful) outcome.lines.push_back(request.obj_path.string() + ": " + text.first_doubt);
+        files = request.obj_path.string();
     }
     std::size_t placed = request.obj ? text.instances_written : scene.instances_written;
-    const bool scene_doubtful = scene.doubtful;
     if (request.glb || request.gltf) placed = std::min(placed, scene.instances_written);
-    const std::string first_doubt = scene.first_doubt;
-    const auto where_placed = [&](const std::string& key) {
-        auto it = placed_textures.find(lower_name(key));
-        return it == placed_textures.end() ? key : it->second;
-    };
-    const struct {
-        bool wanted;
-        GltfContainer container;
-    } containers[] = {{request.glb, GltfContainer::glb}, {request.gltf, GltfContainer::gltf}};
-    for (const auto& c : containers) {
-        if (!c.wanted) continue;
-        std::string written, why;
-        // The last one takes the plan; one before it, a copy.
-        GltfScene plan;
-        if (c.container == GltfContainer::glb && request.gltf) plan = scene;
-        else plan = std::move(scene);
-        if (!write_gltf_scene_files(std::move(plan), c.container, obj_path, request.textures, where_placed, written,
-                                    why)) {
-            outcome.lines.push_back(written + " cannot be written: " + why);
-            return outcome;
-        }
-        if (scene_doubtful) outcome.lines.push_back(written + ": " + first_doubt);
-        files += (files.empty() ? "" : ", ") + written;
-    }
+    const bool scene_doubtful = scene.doubtful;
+    if (!write_map_gltf(std::move(scene), request, placed_textures, outcome.lines, files)) return outcome;
     outcome.lines.insert(outcome.lines.end(), texture_lines.begin(), texture_lines.end());
     outcome.placed = placed;
-    outcome.lines.push_back(summary_line(map, files, placed, models_placed));
+    outcome.lines.push_back(summary_line(map, files, placed, plan.models_placed));
     outcome.written = true;
     outcome.clean = map.clean && !text.doubtful && !scene_doubtful;
     return outcome;
