@@ -248,7 +248,7 @@ private:
             if (std::find(beside.begin(), beside.end(), file) == beside.end()) add_dictionary_file(file);
     }
 
-    // A named folder's dictionaries (its subfolders' too with -r), in name
+    // A named folder's dictionaries (its subfolders' too with --recursive), in name
     // order: found by name as those beside the models are, after them.
     void folder_dictionaries(const fs::path& folder, std::vector<fs::path>& out) {
         std::error_code error;
