@@ -1,5 +1,6 @@
 // The archive reader on archives laid out from tables, both versions, with
-// each kind of damage; the game's data files and the paths they write.
+// each kind of damage; the one reader of a file's or an entry's bytes; the
+// game's data files and the paths they write.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "game/archive.h"
+#include "game/file_source.h"
 #include "game/game_data_file.h"
 #include "game/game_paths.h"
 #include "support/archive_writer.h"
@@ -166,6 +168,45 @@ TEST(Archive, PaddingAfterTheFirstChunkIsNotTheEntrys) {
     padded[100] = 1;  // something after it: all kept
     EXPECT_EQ(entry_content_length(padded.data(), padded.size()), padded.size());
     EXPECT_EQ(entry_content_length(chunk.data(), 5), 5u);
+}
+
+TEST(FileSource, ReadWholeUnderTheLimitOrTellWhyNot) {
+    // A file and an archive's entry read by the one reader: its bytes, or the reason.
+    TempFolder folder;
+    fs::create_directories(folder.path / "folder.dff");
+    folder.write("five.dff", payload(5, 9));
+    folder.write("empty.dff", Bytes());
+    ArchiveLayout layout = three_entries();
+    layout.entries[2].start_sectors = 500;  // past the end: damaged
+    const ArchiveDirectory directory = read_written(folder, 2, layout, false);
+    const std::string archive = (folder.path / "a.img").string();
+    using Reason = SourceFailure::Reason;
+    const struct {
+        const char* what;
+        FileSource source;
+        std::uint64_t limit;
+        Reason reason;
+        std::size_t bytes;  // read when there is no reason
+    } cases[] = {
+        {"a file", file_source(folder.path / "five.dff"), 5, Reason::none, 5},
+        {"an empty file", file_source(folder.path / "empty.dff"), 5, Reason::none, 0},
+        {"a file over the limit", file_source(folder.path / "five.dff"), 4, Reason::too_large, 0},
+        {"no file", file_source(folder.path / "none.dff"), 5, Reason::missing, 0},
+        {"a folder", file_source(folder.path / "folder.dff"), 5, Reason::not_a_file, 0},
+        {"an entry, padded to its sector", entry_source(archive, directory, directory.entries[0]), 4096, Reason::none,
+         2048},
+        {"an entry over the limit", entry_source(archive, directory, directory.entries[1]), 2048, Reason::too_large, 0},
+        {"a damaged entry", entry_source(archive, directory, directory.entries[2]), 4096, Reason::damaged, 0},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> bytes(3, 1);
+        const SourceFailure failure = read_source(c.source, c.limit, bytes);
+        EXPECT_EQ(failure.reason, c.reason) << c.what;
+        EXPECT_EQ(bytes.size(), c.bytes) << c.what;
+        if (c.reason == Reason::too_large) EXPECT_GT(failure.size, c.limit) << c.what;
+        if (c.reason == Reason::damaged) EXPECT_EQ(failure.detail, directory.entries[2].damage) << c.what;
+    }
+    EXPECT_EQ(entry_source(archive, directory, directory.entries[1]).shown, entry_path(archive, "second.txd"));
 }
 
 TEST(GameDataFile, DirectivesAsTheGameWritesThem) {
