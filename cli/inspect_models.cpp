@@ -5,9 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -54,32 +52,21 @@ bool is_dictionary(const std::string& path) {
     return ext == ".txd";
 }
 
-// Reads at most limit bytes of the file, and one more so that a file that
-// grew since its size was taken is found out, not cut short.
-std::string read_bounded(const std::string& path, std::uintmax_t limit, std::vector<std::uint8_t>& bytes) {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) return plain_error(ec);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "cannot be opened";
-    bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(size, limit)) + 1);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) return "cannot be read";
-    const auto got = static_cast<std::size_t>(in.gcount());
-    if (got != size) return "the file changed while it was read";
-    bytes.resize(got);
-    return "";
-}
-
-std::string read_dictionary(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return ec ? plain_error(ec) : "not a regular file";
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) return plain_error(ec);
-    if (size == 0) return "empty file";
-    if (size > largest_dictionary)
-        return "too large: " + grouped_number(size) + " bytes, the limit is " + grouped_number(largest_dictionary);
-    return read_bounded(path, largest_dictionary, bytes);
+// The file's bytes, at most limit; empty with the reason when they cannot be had.
+std::string read_bounded(const std::string& path, std::uint64_t limit, std::vector<std::uint8_t>& bytes) {
+    using Reason = SourceFailure::Reason;
+    const SourceFailure failure = read_source(file_source(path), limit, bytes);
+    switch (failure.reason) {
+        case Reason::none: return bytes.empty() ? "empty file" : "";
+        case Reason::size_unknown: return plain_error(failure.error);
+        case Reason::too_large:
+            return "too large: " + grouped_number(failure.size) + " bytes, the limit is " + grouped_number(limit);
+        case Reason::unopenable: return "cannot be opened";
+        case Reason::changed: return "the file changed while it was read";
+        case Reason::missing:
+        case Reason::not_a_file: return "not a regular file";
+        default: return "cannot be read";
+    }
 }
 
 // The model's bytes, never more than the limit the conversions keep; empty
@@ -105,7 +92,7 @@ void inspect_one(const ModelEntry& m, InspectTally& tally) {
     std::vector<std::uint8_t> bytes;
     if (!m.in_archive() && is_dictionary(path)) {
         ++tally.dictionaries;
-        if (std::string why = read_dictionary(path, bytes); !why.empty()) {
+        if (std::string why = read_bounded(path, largest_dictionary, bytes); !why.empty()) {
             say(path + ": not inspected: " + why);
             return;
         }

@@ -114,13 +114,13 @@ bool load_dictionary(const FileSource& source, LoadedDictionary& loaded, std::ve
         case Reason::none: break;
         case Reason::missing: why = "no such file"; break;
         case Reason::not_a_file: why = "not a file"; break;
-        case Reason::size_unknown: why = "cannot read its size: " + failure.detail; break;
+        case Reason::size_unknown: why = "cannot read its size: " + failure.error.message(); break;
         case Reason::too_large:
             why = std::to_string(failure.size) + " bytes, more than the " + std::to_string(largest_dictionary >> 20) +
                   " MB a dictionary may have";
             break;
-        case Reason::unreadable: why = source.in_archive ? failure.detail : "cannot be read"; break;
         case Reason::damaged: why = failure.detail; break;
+        default: why = source.in_archive ? failure.detail : "cannot be read"; break;
     }
     if (why.empty() && !source.in_archive && loaded.bytes.empty()) why = "the file is empty";
     if (!why.empty()) {

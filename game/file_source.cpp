@@ -26,17 +26,25 @@ SourceFailure read_file(const fs::path& file, std::uint64_t limit, std::vector<s
     if (!fs::exists(status)) return failure(Reason::missing);
     if (!fs::is_regular_file(status)) return failure(Reason::not_a_file);
     const std::uintmax_t size = fs::file_size(file, error);
-    if (error) return failure(Reason::size_unknown, error.message());
+    if (error) {
+        SourceFailure f = failure(Reason::size_unknown);
+        f.error = error;
+        return f;
+    }
     if (size > limit) return failure(Reason::too_large, "", size);
     std::ifstream in(file, std::ios::binary);
-    bytes.resize(static_cast<std::size_t>(size));
-    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) {
+    if (!in) return failure(Reason::unopenable);
+    // One byte more than the size: a file that grew is found out.
+    bytes.resize(static_cast<std::size_t>(size) + 1);
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    const auto got = static_cast<std::uint64_t>(in.gcount());
+    if (in.bad() || got != size) {
         bytes.clear();
-        return failure(Reason::unreadable);
+        return failure(in.bad() ? Reason::unreadable : Reason::changed);
     }
+    bytes.resize(static_cast<std::size_t>(size));
     return {};
 }
-
 
 // The current folder by the name the shell knows it under: a folder reached
 // through a link keeps the link in its name, as a path chosen in a dialog would.
@@ -88,10 +96,9 @@ std::string read_text_file(const fs::path& path, std::string& text) {
         case Reason::none: break;
         case Reason::missing: return "no such file";
         case Reason::not_a_file: return "not a file";
-        case Reason::size_unknown: return f.detail;
+        case Reason::size_unknown: return f.error.message();
         case Reason::too_large: return "larger than " + std::to_string(largest_text_file >> 20) + " MB";
-        case Reason::unreadable:
-        case Reason::damaged: return "cannot be read";
+        default: return "cannot be read";
     }
     text.assign(bytes.begin(), bytes.end());
     return "";

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 struct ArchiveDirectory;
@@ -32,21 +33,25 @@ struct SourceFailure {
         none,
         missing,       // no such file
         not_a_file,    // a folder, a device
-        size_unknown,  // the file's size cannot be had (detail: the system's words)
+        size_unknown,  // the file's size cannot be had (error)
         too_large,     // more than the limit (size: how many bytes)
+        unopenable,    // the file cannot be opened
         unreadable,    // the bytes cannot be read (detail: an archive's words, empty for a file)
+        changed,       // the file grew or shrank while it was read
         damaged,       // an archive entry's damage (detail)
     };
     Reason reason = Reason::none;
     std::uint64_t size = 0;
     std::string detail;
+    std::error_code error;
 
     explicit operator bool() const { return reason != Reason::none; }
 };
 
 // The source's bytes, at most limit, as stored: an archive entry keeps the
 // zeros padding it to whole sectors (see entry_content_length). An empty file
-// is read, empty.
+// is read, empty; a file that grew since its size was taken is found out, not
+// cut short.
 SourceFailure read_source(const FileSource& source, std::uint64_t limit, std::vector<std::uint8_t>& bytes);
 
 // Text files the game's data and item definitions are read from are some

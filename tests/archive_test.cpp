@@ -203,8 +203,12 @@ TEST(FileSource, ReadWholeUnderTheLimitOrTellWhyNot) {
         const SourceFailure failure = read_source(c.source, c.limit, bytes);
         EXPECT_EQ(failure.reason, c.reason) << c.what;
         EXPECT_EQ(bytes.size(), c.bytes) << c.what;
-        if (c.reason == Reason::too_large) EXPECT_GT(failure.size, c.limit) << c.what;
-        if (c.reason == Reason::damaged) EXPECT_EQ(failure.detail, directory.entries[2].damage) << c.what;
+        if (c.reason == Reason::too_large) {
+            EXPECT_GT(failure.size, c.limit) << c.what;
+        }
+        if (c.reason == Reason::damaged) {
+            EXPECT_EQ(failure.detail, directory.entries[2].damage) << c.what;
+        }
     }
     EXPECT_EQ(entry_source(archive, directory, directory.entries[1]).shown, entry_path(archive, "second.txd"));
 }
