@@ -4,11 +4,13 @@
 // game's data files (--game), sorted into sources by kind and name. Every
 // command (convert, map, extract, inspect) takes what it needs from it; its
 // messages are lines for the caller to tell, in the order they arose. A worker
-// process builds the same from the same request.
+// process builds the same from the same request, without the model list.
 //
-// A new kind of file: a SourceKind value, and a row in archive_kinds (in the
-// .cpp) when archives hold it by extension; folders and the game's data files
-// add theirs with add(). A command asks sources(kind) or find(kind, name).
+// A new kind of file: a SourceKind value before count, and a row in
+// archive_kinds (in the .cpp) when archives hold it by their entry kind (see
+// archive_entry_kind); loose files and the game's data files add theirs with
+// add(). A command asks sources(kind) for all of a kind in the order found,
+// or find(kind, name) for one by its base name without case.
 
 #include <array>
 #include <cstddef>
