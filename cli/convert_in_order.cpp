@@ -84,7 +84,7 @@ std::vector<PlannedModel> plan_models(const std::vector<ModelEntry>& entries, co
         if (m.kind != ModelEntry::Kind::model || !m.error.empty()) continue;
         p.job = job_for(options, m.path, plan.folder_for(m), plan.obj_path_for(m));
         if (m.in_archive()) {
-            p.job.entry = {m.archive_data, m.entry_start, m.entry_length, m.entry_name, m.file_name};
+            p.job.entry = {m.entry.file.string(), m.entry.start, m.entry.length, m.entry_name, m.file_name};
             // Shared by the archive's models: the output's top, not each model's folder.
             p.job.texture_root = options.output_dir.empty() ? m.archive_folder : absolute_path(options.output_dir);
         } else if (!options.game_dir.empty()) {

@@ -102,7 +102,7 @@ void inspect_one(const ModelEntry& m, InspectTally& tally) {
         return;
     }
     ++tally.models;
-    if (std::string why = m.in_archive() ? read_model_entry(m.archive_data, m.entry_start, m.entry_length, bytes)
+    if (std::string why = m.in_archive() ? read_model_entry(m.entry.file.string(), m.entry.start, m.entry.length, bytes)
                                          : read_model(path, bytes);
         !why.empty()) {
         say(path + ": not inspected: " + why);

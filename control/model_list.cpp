@@ -110,9 +110,7 @@ void add_archive_models(const std::string& archive, const ArchiveDirectory& dire
         if (std::string(archive_entry_kind(e.name)) != "model") continue;
         ModelEntry m;
         m.path = entry_path(archive, e.name);
-        m.archive_data = directory.data_file;
-        m.entry_start = e.start;
-        m.entry_length = e.length;
+        m.entry = entry_source(archive, directory, e);
         m.entry_name = e.name;
         m.archive_folder = folder;
         m.file_name = entry_file_name(e.name, i, taken);

@@ -24,14 +24,13 @@ struct ModelEntry {
     // generic separators; empty for a named file or a model at the named folder's top.
     std::string relative_folder;
 
-    // A model inside an archive: path is ARCHIVE/ENTRY, and its bytes lie in
-    // archive_data from entry_start on; archive_data is empty for a file.
-    std::string archive_data;
-    std::uint64_t entry_start = 0, entry_length = 0;
+    // A model inside an archive: path is ARCHIVE/ENTRY, and entry says where
+    // its bytes lie; a file's is none (not in_archive).
+    FileSource entry;
     std::string entry_name;       // as the archive stores it
     std::string file_name;        // its output's base: the entry name made safe, a repeat's with a suffix
     std::string archive_folder;   // without -o, where its output goes: beside the archive, named after it
-    bool in_archive() const { return !archive_data.empty(); }
+    bool in_archive() const { return entry.in_archive; }
 };
 
 // An entry that is no archive's.
