@@ -264,10 +264,14 @@ private:
         input.name = "geometry_" + std::to_string(number);
         input.night = options_.night;
         if (skinned) input.skin = &g.skin;
-        for (const std::string& name : mtl_.add_geometry(g, static_cast<std::uint32_t>(number))) {
-            input.materials.push_back(static_cast<int>(plan_.materials.size()));
-            plan_.materials.push_back({name, g.materials[input.materials.size() - 1]});
-        }
+        // A geometry's materials once, whichever of its meshes comes first.
+        auto [materials, fresh] = geometry_materials_.try_emplace(number);
+        if (fresh)
+            for (const std::string& name : mtl_.add_geometry(g, static_cast<std::uint32_t>(number))) {
+                materials->second.push_back(static_cast<int>(plan_.materials.size()));
+                plan_.materials.push_back({name, g.materials[materials->second.size() - 1]});
+            }
+        input.materials = materials->second;
         for (const Triangle& t : g.triangles)
             if (t.material >= g.materials.size()) {
                 input.default_material = default_material();
@@ -384,6 +388,7 @@ private:
     std::map<std::pair<std::size_t, std::int64_t>, int> meshes_;
     std::map<std::size_t, int> skins_;
     std::set<std::size_t> written_;
+    std::map<std::size_t, std::vector<int>> geometry_materials_;
     std::vector<std::int32_t> node_parent_;  // each frame's parent node's frame, -1 at the clump's top
     std::vector<int> skinned_nodes_;
     int root_ = 0, default_material_ = -1;

@@ -92,7 +92,7 @@ TEST(ModelInspection, TrianglesThatTakeTheirMaterialFromTheDrawLists) {
         SCOPED_TRACE(c.triangles);
         GeometryLayout g;
         for (std::uint32_t v = 0; v < c.triangles + 2; ++v) g.positions.insert(g.positions.end(), {float(v), float(v % 2), 0});
-        g.materials = {MaterialLayout{}, MaterialLayout{{0, 0, 0, 255}}};
+        g.materials = {MaterialLayout{}, MaterialLayout{{0, 0, 0, 255}, "", ""}};
         BinMeshLayout lists;
         lists.meshes = {{1, {}}, {0, {}}};
         for (std::uint16_t t = 0; t < c.triangles; ++t) {
@@ -103,7 +103,9 @@ TEST(ModelInspection, TrianglesThatTakeTheirMaterialFromTheDrawLists) {
         g.bin_mesh = lists;
         const std::string text = inspect(build_model(single_geometry_model(g)));
         EXPECT_EQ(has(text, "BinMesh: "), c.line != nullptr) << text;
-        if (c.line) EXPECT_TRUE(has(text, c.line)) << text;
+        if (c.line) {
+            EXPECT_TRUE(has(text, c.line)) << text;
+        }
         EXPECT_EQ(last_line(text), "well-formed");
     }
 }

@@ -237,7 +237,7 @@ TEST(StructureReader, TriangleMaterialsFromTheBinMesh) {
         GeometryLayout g;
         g.positions = {0, 0, 0, 1, 0, 0, 2, 0, 0, 0, 1, 0, 1, 1, 0, 2, 1, 0};
         g.triangles = c.records;
-        g.materials = {{{255, 0, 0, 255}}, {{0, 255, 0, 255}}, {{0, 0, 255, 255}}};
+        g.materials = {{{255, 0, 0, 255}, "", ""}, {{0, 255, 0, 255}, "", ""}, {{0, 0, 255, 255}, "", ""}};
         g.bin_mesh = c.bin;
         std::vector<chunks::Node> nodes = model_nodes(single_geometry_model(g));
         std::vector<std::uint8_t> bytes = model_bytes(nodes);

@@ -140,7 +140,8 @@ GltfTestModel bin_mesh_materials() {
     g.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
     g.uvs = {0, 0, 0.5f, 0, 1, 0, 0, 1, 0.5f, 1, 1, 1};
     g.triangles = {{0, 1, 4, 0}, {0, 4, 3, 0}, {1, 2, 5, 0}, {1, 5, 4, 0}};
-    g.materials = {MaterialLayout{{255, 0, 0, 255}}, MaterialLayout{{0, 255, 0, 255}}, MaterialLayout{{0, 0, 255, 255}}};
+    g.materials = {MaterialLayout{{255, 0, 0, 255}, "", ""}, MaterialLayout{{0, 255, 0, 255}, "", ""},
+                   MaterialLayout{{0, 0, 255, 255}, "", ""}};
     g.bin_mesh = BinMeshLayout{1, {{2, {3, 0, 4, 1}}, {1, {1, 2, 5}}, {0, {1, 5, 4}}}};
     m.model = single_geometry_model(g);
     return m;
