@@ -326,6 +326,8 @@ private:
             if (!joint_frames.empty()) stand_upright(clump, locals, joint_frames);
             rests = place_frames(frames, locals);
         }
+        plan_.frame_nodes.push_back(frames);
+        plan_.frame_rests.push_back(rests);
 
         for (std::size_t i = 0; i < clump.atomics.size(); ++i) {
             const Atomic& atomic = clump.atomics[i];
