@@ -16,7 +16,7 @@ share/bash-completion/completions/vorlund-obj
 share/doc/vorlund-obj/LICENCES.txt
 share/doc/vorlund-obj/README.md
 share/doc/vorlund-obj/gcc-runtime-library-exception.txt
-share/doc/vorlund-obj/stb_image_write.txt
+share/doc/vorlund-obj/stb_image.txt
 share/man/man1/vorlund-obj.1"
 got=$(find . -type f -printf '%P\n' | sort)
 [ "$got" = "$want" ] || fail "installed files:"$'\n'"$got"
