@@ -1,14 +1,17 @@
 #include "cli/extract_dictionaries.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "cli/console_session.h"
-#include "cli/model_list.h"
+#include "cli/extract_list.h"
+#include "cli/job_records.h"
+#include "cli/worker_process.h"
+#include "cli/worker_streams.h"
 #include "control/texture_export.h"
-#include "control/texture_order.h"
-#include "game/archive.h"
 
 namespace fs = std::filesystem;
 
@@ -16,74 +19,194 @@ namespace {
 
 std::string textures(std::size_t n) { return std::to_string(n) + (n == 1 ? " texture" : " textures"); }
 
-// One dictionary, its lines said; true when extracted whole.
-bool extract_one(const DictionarySource& source, const std::string& name, const fs::path& folder, bool quiet,
-                 TextureRun& run) {
+std::string line(const std::string& text) { return "vorlund-obj: " + text + "\n"; }
+
+// One dictionary's lines, as said; whole is set when it was extracted whole.
+std::string extract_one(const DictionarySource& source, const std::string& name, bool quiet, TextureRun& run,
+                        bool& whole) {
     std::vector<std::string> messages;
-    const ExtractResult result = extract_dictionary(source, folder, run, messages);
-    for (const std::string& m : messages) say(m);
+    const ExtractResult result = extract_dictionary(source, source.folder, run, messages);
+    std::string text;
+    for (const std::string& m : messages) text += line(m);
+    const std::string folder = source.folder.string();
     if (result.complete) {
-        if (!quiet) say(name + ": " + textures(result.written) + " written to " + folder.string());
+        if (!quiet) text += line(name + ": " + textures(result.written) + " written to " + folder);
     } else if (result.written == 0) {
-        say(name + ": not extracted");
+        text += line(name + ": not extracted");
     } else {
-        say(name + ": not extracted whole: " + textures(result.written) + " written to " + folder.string());
+        text += line(name + ": not extracted whole: " + textures(result.written) + " written to " + folder);
     }
-    return result.complete;
+    whole = result.complete;
+    return text;
 }
 
-// Every dictionary entry of an archive, each into textures/NAME/ under the
-// output, where a conversion of the archive puts them. Counts them in n.
-std::size_t extract_archive(const std::string& name, const Options& options, TextureRun& run, std::size_t& n) {
-    const std::string path = absolute_path(name);
-    const ArchiveDirectory directory = read_archive(path);
-    if (!directory.refused.empty()) {
-        say(name + ": not read: " + directory.refused);
-        ++n;
-        return 0;
+// A dictionary as a worker gets it, in the fields of a model's share: path its
+// name, obj_path its file, output_folder its PNGs' folder, the entry where
+// its bytes lie in an archive.
+ShareEntry to_share(std::size_t index, const ExtractEntry& e) {
+    ShareEntry s;
+    s.index = index;
+    s.path = e.name;
+    s.obj_path = e.source.file.string();
+    s.output_folder = e.source.folder.string();
+    if (e.source.in_archive) {
+        s.entry.archive_data = e.source.file.string();
+        s.entry.entry_name = e.source.shown.string();
+        s.entry.start = e.source.start, s.entry.length = e.source.length;
     }
-    for (const std::string& d : directory.damage) say(name + ": " + d);
-    const fs::path named(path);
-    const fs::path root = options.output_dir.empty() ? named.parent_path() / named.stem() : fs::path(options.output_dir);
-    std::size_t whole = 0, found = 0;
-    for (const ArchiveEntry& e : directory.entries) {
-        if (std::string(archive_entry_kind(e.name)) != "texture dictionary") continue;
-        ++found;
-        const std::string shown = entry_path(path, e.name);
-        if (!e.damage.empty()) {
-            say(shown + ": not extracted: " + e.damage);
-            continue;
+    return s;
+}
+
+DictionarySource from_share(const ShareEntry& s) {
+    DictionarySource d = dictionary_file(s.obj_path);
+    d.folder = s.output_folder;
+    if (!s.entry.archive_data.empty()) {
+        d.in_archive = true;
+        d.shown = s.entry.entry_name;
+        d.start = s.entry.start, d.length = s.entry.length;
+    }
+    return d;
+}
+
+// The dictionary's bytes, for sharing the work out; 0 when unknown.
+std::uint64_t size_of(const DictionarySource& source) {
+    if (source.in_archive) return source.length;
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(source.file, error);
+    return error ? 0 : size;
+}
+
+struct Worker {
+    std::vector<ShareEntry> share;
+    std::size_t next = 0;  // the first of the share without a record yet
+    WorkerProcess process;
+    bool running = false;
+    std::string received, start_error;
+};
+
+void start(Worker& w, const WorkerCommand& command) {
+    std::vector<std::string> args{worker_option};
+    args.insert(args.end(), command.args.begin(), command.args.end());
+    w.received.clear();
+    w.running = start_worker(command.program, args, w.process, w.start_error);
+    if (w.running) send_and_close(w.process, encode_share(w.share, w.next));
+}
+
+// The record of list entry index from its worker, which owes it next. A worker
+// that stops fails the dictionary it was on, and a new one takes the rest.
+bool record_of(Worker& w, std::size_t index, const std::string& name, const WorkerCommand& command,
+               std::string& text) {
+    ModelRecord record;
+    char buffer[4096];
+    ++w.next;
+    while (w.running) {
+        const int taken = take_record(w.received, record);
+        if (taken > 0 && record.index == index) {
+            text = record.text;
+            return record.outcome == ModelOutcome::clean;
         }
-        const DictionarySource source = dictionary_entry(path, directory, e);
-        whole += extract_one(source, shown, root / "textures" / dictionary_folder_name(entry_base_name(e.name)),
-                             options.verbosity == Verbosity::quiet, run);
+        if (taken != 0) break;
+        const std::size_t n = receive(w.process, buffer, sizeof buffer);
+        if (n == 0) break;
+        w.received.append(buffer, n);
     }
-    if (found == 0) {
-        say(name + ": no texture dictionaries (no *.txd entries in the archive)");
-        ++n;
+    std::string why;
+    if (w.running) {
+        const std::string how = finish_worker(w.process);
+        why = "worker stopped while extracting it (" + (how.empty() ? "without a result" : how) + ")";
+    } else {
+        why = "could not start a worker (" + w.start_error + ")";
     }
-    n += found;
-    return whole;
+    text = line(name + ": not extracted: " + why);
+    if (w.next < w.share.size()) start(w, command);
+    return false;
 }
 
 }  // namespace
 
-int extract_dictionaries(const Options& options) {
+int extract_dictionaries(const Options& options, const JobsOptions& jobs, const WorkerCommand& command) {
+    const bool quiet = options.verbosity == Verbosity::quiet;
+    const std::vector<ExtractEntry> list = list_dictionaries(options);
+    std::size_t dictionaries = 0;
+    for (const ExtractEntry& e : list) dictionaries += e.line.empty();
+    const std::size_t wanted = std::size_t(jobs.jobs > 0 ? jobs.jobs : processor_count());
+    const std::size_t count = std::max<std::size_t>(1, std::min(wanted, dictionaries));
+
+    // Dictionaries writing into one folder go to one worker, in list order:
+    // which of them wins a PNG's name is then what one process decides. The
+    // folders' groups go largest first to the worker with the fewest bytes yet.
+    std::vector<Worker> workers(count > 1 ? count : 0);
+    std::vector<std::size_t> owner(list.size(), 0);
+    if (count > 1) {
+        std::map<std::string, std::size_t> group_of;  // folder, without case -> group
+        std::vector<std::size_t> group(list.size(), 0);
+        std::vector<std::uint64_t> group_bytes;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (!list[i].line.empty()) continue;
+            std::string key = fs::absolute(list[i].source.folder).lexically_normal().string();
+            for (char& c : key) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            const auto [it, added] = group_of.emplace(key, group_bytes.size());
+            if (added) group_bytes.push_back(0);
+            group[i] = it->second;
+            group_bytes[group[i]] += size_of(list[i].source);
+        }
+        std::vector<std::size_t> order(group_bytes.size()), group_owner(group_bytes.size());
+        for (std::size_t g = 0; g < order.size(); ++g) order[g] = g;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return group_bytes[a] > group_bytes[b]; });
+        std::vector<std::uint64_t> load(count, 0);
+        for (std::size_t g : order) {
+            const std::size_t w = std::size_t(std::min_element(load.begin(), load.end()) - load.begin());
+            group_owner[g] = w;
+            load[w] += group_bytes[g];
+        }
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (!list[i].line.empty()) continue;
+            owner[i] = group_owner[group[i]];
+            workers[owner[i]].share.push_back(to_share(i, list[i]));
+        }
+    }
+    for (Worker& w : workers) start(w, command);
+
     TextureRun run;  // across the run: a PNG written from one dictionary is not replaced by another's
     std::size_t whole = 0, n = 0;
-    for (std::size_t i = 0; i < options.paths.size(); ++i) {
-        const std::string& name = options.paths[i];
-        if (i < options.first_literal_path && has_archive_extension(name)) {
-            whole += extract_archive(name, options, run, n);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const ExtractEntry& e = list[i];
+        if (!e.line.empty()) {
+            say(e.line);
+            n += e.failure;
             continue;
         }
-        const fs::path file(name);
-        fs::path folder = options.output_dir.empty() ? file.parent_path() : fs::path(options.output_dir);
-        if (folder.empty()) folder = ".";
-        whole += extract_one(dictionary_file(file), name, folder, options.verbosity == Verbosity::quiet, run);
+        bool done = false;
+        std::string text;
+        if (workers.empty())
+            text = extract_one(e.source, e.name, quiet, run, done);
+        else
+            done = record_of(workers[owner[i]], i, e.name, command, text);
+        pass_on(text);
+        whole += done;
         ++n;
     }
+    for (Worker& w : workers)
+        if (w.running) finish_worker(w.process);
     say(std::to_string(n) + (n == 1 ? " dictionary: " : " dictionaries: ") + std::to_string(whole) +
         " extracted whole, " + std::to_string(n - whole) + " not");
     return whole == n ? 0 : 1;
+}
+
+int run_extract_worker(const Options& options) {
+    std::string input;
+    std::vector<ShareEntry> share;
+    if (!read_whole_input(input) || !decode_share(input, share) || !start_catching_output()) return 3;
+    TextureRun run;
+    for (const ShareEntry& s : share) {
+        ModelRecord record;
+        record.index = s.index;
+        bool whole = false;
+        record.text = extract_one(from_share(s), s.path, options.verbosity == Verbosity::quiet, run, whole);
+        record.text += take_caught_errors();
+        record.outcome = whole ? ModelOutcome::clean : ModelOutcome::failed;
+        if (!send_records(encode_record(record))) return 3;
+    }
+    return 0;
 }

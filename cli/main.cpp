@@ -47,7 +47,10 @@ int main(int argc, char** argv) {
     // Each model's Open makes its folder the current one: -t names must not depend on it.
     for (std::string& dictionary : options.textures) dictionary = absolute_path(dictionary);
     const bool quiet = options.verbosity == Verbosity::quiet;
-    if (options.extract) return extract_dictionaries(options);
+    if (options.extract) {
+        if (jobs.worker) return run_extract_worker(options);
+        return extract_dictionaries(options, jobs, {own_executable(argv[0]), {args.begin() + 1, args.end() - 1}});
+    }
     if (!options.maps.empty()) return convert_map(options);
     if (options.inspect)
         return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet);

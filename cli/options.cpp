@@ -368,9 +368,8 @@ std::string mode_conflict(const Options& o) {
         {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
         {o.night, "--night", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
-        {o.recursive && o.extract, "--recursive", false},
         {!o.item_definitions.empty() && o.maps.empty(), "--ide", false},
-        {!o.game_dir.empty() && o.maps.empty(), "--game", false},
+        {!o.game_dir.empty() && o.maps.empty(), "--game", true},
     };
     for (const auto& c : conversion_options)
         if (c.given && !(o.extract && c.allowed_with_extract))
