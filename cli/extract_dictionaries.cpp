@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "cli/console_session.h"
-#include "cli/extract_list.h"
 #include "cli/job_records.h"
+#include "cli/jobs_option.h"
 #include "cli/worker_process.h"
 #include "cli/worker_streams.h"
+#include "control/game_catalog.h"
 #include "control/texture_export.h"
 
 namespace fs = std::filesystem;
@@ -21,61 +22,34 @@ std::string textures(std::size_t n) { return std::to_string(n) + (n == 1 ? " tex
 
 std::string line(const std::string& text) { return "vorlund-obj: " + text + "\n"; }
 
-// One dictionary's lines, as said; whole is set when it was extracted whole.
-std::string extract_one(const DictionarySource& source, const std::string& name, bool quiet, TextureRun& run,
-                        bool& whole) {
+// One dictionary's lines, as they are said; whole is set when it was extracted whole.
+std::string extract_one(const NamedDictionary& named, bool quiet, TextureRun& run, bool& whole) {
     std::vector<std::string> messages;
-    const ExtractResult result = extract_dictionary(source, source.folder, run, messages);
+    const ExtractResult result = extract_dictionary(named.source, named.folder, run, messages);
     std::string text;
     for (const std::string& m : messages) text += line(m);
-    const std::string folder = source.folder.string();
+    const std::string& name = named.name;
     if (result.complete) {
-        if (!quiet) text += line(name + ": " + textures(result.written) + " written to " + folder);
+        if (!quiet) text += line(name + ": " + textures(result.written) + " written to " + named.folder.string());
     } else if (result.written == 0) {
         text += line(name + ": not extracted");
     } else {
-        text += line(name + ": not extracted whole: " + textures(result.written) + " written to " + folder);
+        text += line(name + ": not extracted whole: " + textures(result.written) + " written to " + named.folder.string());
     }
     whole = result.complete;
     return text;
 }
 
-// A dictionary as a worker gets it, in the fields of a model's share: path its
-// name, obj_path its file, output_folder its PNGs' folder, the entry where
-// its bytes lie in an archive.
-ShareEntry to_share(std::size_t index, const ExtractEntry& e) {
-    ShareEntry s;
-    s.index = index;
-    s.path = e.name;
-    s.obj_path = e.source.file.string();
-    s.output_folder = e.source.folder.string();
-    if (e.source.in_archive) {
-        s.entry.archive_data = e.source.file.string();
-        s.entry.entry_name = e.source.shown.string();
-        s.entry.start = e.source.start, s.entry.length = e.source.length;
-    }
-    return s;
-}
-
-DictionarySource from_share(const ShareEntry& s) {
-    DictionarySource d = dictionary_file(s.obj_path);
-    d.folder = s.output_folder;
-    if (!s.entry.archive_data.empty()) {
-        d.in_archive = true;
-        d.shown = s.entry.entry_name;
-        d.start = s.entry.start, d.length = s.entry.length;
-    }
-    return d;
-}
-
 // The dictionary's bytes, for sharing the work out; 0 when unknown.
-std::uint64_t size_of(const DictionarySource& source) {
+std::uint64_t size_of(const FileSource& source) {
     if (source.in_archive) return source.length;
     std::error_code error;
     const std::uintmax_t size = fs::file_size(source.file, error);
     return error ? 0 : size;
 }
 
+// One worker's share: places in the catalog's list (the worker builds the same
+// catalog from the same command line), as a model share's indices.
 struct Worker {
     std::vector<ShareEntry> share;
     std::size_t next = 0;  // the first of the share without a record yet
@@ -92,7 +66,44 @@ void start(Worker& w, const WorkerCommand& command) {
     if (w.running) send_and_close(w.process, encode_share(w.share, w.next));
 }
 
-// The record of list entry index from its worker, which owes it next. A worker
+// Dictionaries writing into one folder go to one worker, in list order: which
+// of them wins a PNG's name is then what one process decides, as without
+// workers. The folders' groups go largest first to the worker with the
+// fewest bytes yet. Returns each dictionary's worker.
+std::vector<std::size_t> share_out(const std::vector<NamedDictionary>& list, std::vector<Worker>& workers) {
+    std::map<std::string, std::size_t> group_of;  // folder, without case -> group
+    std::vector<std::size_t> group(list.size(), 0), owner(list.size(), 0);
+    std::vector<std::uint64_t> group_bytes;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!list[i].line.empty()) continue;
+        std::error_code error;
+        std::string key = fs::absolute(list[i].folder, error).lexically_normal().string();
+        for (char& c : key) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        const auto [it, added] = group_of.emplace(key, group_bytes.size());
+        if (added) group_bytes.push_back(0);
+        group[i] = it->second;
+        group_bytes[group[i]] += size_of(list[i].source);
+    }
+    std::vector<std::size_t> order(group_bytes.size()), group_owner(group_bytes.size());
+    for (std::size_t g = 0; g < order.size(); ++g) order[g] = g;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return group_bytes[a] > group_bytes[b]; });
+    std::vector<std::uint64_t> load(workers.size(), 0);
+    for (std::size_t g : order) {
+        const std::size_t w = static_cast<std::size_t>(std::min_element(load.begin(), load.end()) - load.begin());
+        group_owner[g] = w;
+        load[w] += group_bytes[g];
+    }
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!list[i].line.empty()) continue;
+        owner[i] = group_owner[group[i]];
+        ShareEntry e;
+        e.index = i;
+        workers[owner[i]].share.push_back(e);
+    }
+    return owner;
+}
+
+// The lines of dictionary index from its worker, which owes it next. A worker
 // that stops fails the dictionary it was on, and a new one takes the rest.
 bool record_of(Worker& w, std::size_t index, const std::string& name, const WorkerCommand& command,
                std::string& text) {
@@ -124,68 +135,33 @@ bool record_of(Worker& w, std::size_t index, const std::string& name, const Work
 
 }  // namespace
 
-int extract_dictionaries(const Options& options, const JobsOptions& jobs, const WorkerCommand& command) {
+int extract_dictionaries(const Options& options, const GameCatalog& catalog, int jobs, const WorkerCommand& command) {
     const bool quiet = options.verbosity == Verbosity::quiet;
-    const std::vector<ExtractEntry> list = list_dictionaries(options);
+    const std::vector<NamedDictionary>& list = catalog.named_dictionaries;
     std::size_t dictionaries = 0;
-    for (const ExtractEntry& e : list) dictionaries += e.line.empty();
-    const std::size_t wanted = std::size_t(jobs.jobs > 0 ? jobs.jobs : processor_count());
-    const std::size_t count = std::max<std::size_t>(1, std::min(wanted, dictionaries));
-
-    // Dictionaries writing into one folder go to one worker, in list order:
-    // which of them wins a PNG's name is then what one process decides. The
-    // folders' groups go largest first to the worker with the fewest bytes yet.
-    std::vector<Worker> workers(count > 1 ? count : 0);
-    std::vector<std::size_t> owner(list.size(), 0);
-    if (count > 1) {
-        std::map<std::string, std::size_t> group_of;  // folder, without case -> group
-        std::vector<std::size_t> group(list.size(), 0);
-        std::vector<std::uint64_t> group_bytes;
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            if (!list[i].line.empty()) continue;
-            std::string key = fs::absolute(list[i].source.folder).lexically_normal().string();
-            for (char& c : key) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-            const auto [it, added] = group_of.emplace(key, group_bytes.size());
-            if (added) group_bytes.push_back(0);
-            group[i] = it->second;
-            group_bytes[group[i]] += size_of(list[i].source);
-        }
-        std::vector<std::size_t> order(group_bytes.size()), group_owner(group_bytes.size());
-        for (std::size_t g = 0; g < order.size(); ++g) order[g] = g;
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return group_bytes[a] > group_bytes[b]; });
-        std::vector<std::uint64_t> load(count, 0);
-        for (std::size_t g : order) {
-            const std::size_t w = std::size_t(std::min_element(load.begin(), load.end()) - load.begin());
-            group_owner[g] = w;
-            load[w] += group_bytes[g];
-        }
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            if (!list[i].line.empty()) continue;
-            owner[i] = group_owner[group[i]];
-            workers[owner[i]].share.push_back(to_share(i, list[i]));
-        }
-    }
+    for (const NamedDictionary& d : list) dictionaries += d.line.empty();
+    const std::size_t wanted = static_cast<std::size_t>(jobs > 0 ? jobs : processor_count());
+    std::vector<Worker> workers(std::min(wanted, dictionaries) > 1 ? std::min(wanted, dictionaries) : 0);
+    const std::vector<std::size_t> owner = workers.empty() ? std::vector<std::size_t>() : share_out(list, workers);
     for (Worker& w : workers) start(w, command);
 
     TextureRun run;  // across the run: a PNG written from one dictionary is not replaced by another's
     std::size_t whole = 0, n = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        const ExtractEntry& e = list[i];
-        if (!e.line.empty()) {
-            say(e.line);
-            n += e.failure;
+        const NamedDictionary& d = list[i];
+        if (d.counted) ++n;
+        if (!d.line.empty()) {
+            say(d.line);
             continue;
         }
         bool done = false;
         std::string text;
         if (workers.empty())
-            text = extract_one(e.source, e.name, quiet, run, done);
+            text = extract_one(d, quiet, run, done);
         else
-            done = record_of(workers[owner[i]], i, e.name, command, text);
+            done = record_of(workers[owner[i]], i, d.name, command, text);
         pass_on(text);
         whole += done;
-        ++n;
     }
     for (Worker& w : workers)
         if (w.running) finish_worker(w.process);
@@ -194,16 +170,18 @@ int extract_dictionaries(const Options& options, const JobsOptions& jobs, const 
     return whole == n ? 0 : 1;
 }
 
-int run_extract_worker(const Options& options) {
+int run_extract_worker(const Options& options, const GameCatalog& catalog) {
     std::string input;
     std::vector<ShareEntry> share;
     if (!read_whole_input(input) || !decode_share(input, share) || !start_catching_output()) return 3;
+    const std::vector<NamedDictionary>& list = catalog.named_dictionaries;
     TextureRun run;
     for (const ShareEntry& s : share) {
+        if (s.index >= list.size() || !list[s.index].line.empty()) return 3;
         ModelRecord record;
         record.index = s.index;
         bool whole = false;
-        record.text = extract_one(from_share(s), s.path, options.verbosity == Verbosity::quiet, run, whole);
+        record.text = extract_one(list[s.index], options.verbosity == Verbosity::quiet, run, whole);
         record.text += take_caught_errors();
         record.outcome = whole ? ModelOutcome::clean : ModelOutcome::failed;
         if (!send_records(encode_record(record))) return 3;
