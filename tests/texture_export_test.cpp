@@ -184,18 +184,23 @@ TEST(TextureExport, UnreadableAndDamagedFilesAreNamedInTheirMessages) {
 // reach the filters' edges (a pixel wide, a row high) and whose pixels defeat
 // or reward them; read back pixel for pixel, every chunk's CRC checked.
 TEST(TextureExport, PngWriterRoundTripsEveryLayoutFilterAndLevel) {
-    struct Image {
+    using Paint = std::uint8_t (*)(std::uint32_t x, std::uint32_t y, unsigned c);
+    const Paint gradient = [](std::uint32_t x, std::uint32_t y, unsigned c) { return std::uint8_t(x * 7 + y * (c + 3)); };
+    const Paint noise = [](std::uint32_t x, std::uint32_t y, unsigned c) {
+        return std::uint8_t((x * 2654435761u ^ y * 40503u) >> (c * 5));
+    };
+    const Paint column = [](std::uint32_t, std::uint32_t y, unsigned c) { return std::uint8_t(250 - y * 31 + c); };
+    const Paint squares = [](std::uint32_t x, std::uint32_t, unsigned c) { return std::uint8_t(x * x + c); };
+    const Paint flat_clear = [](std::uint32_t, std::uint32_t, unsigned c) { return std::uint8_t(c == 3 ? 0 : 128); };
+    const struct Image {
         const char* what;
         std::uint32_t width, height;
         bool alpha;
-        std::uint8_t (*paint)(std::uint32_t x, std::uint32_t y, unsigned c);
+        Paint paint;
     } images[] = {
-        {"rgb gradient", 37, 23, false, [](std::uint32_t x, std::uint32_t y, unsigned c) { return std::uint8_t(x * 7 + y * (c + 3)); }},
-        {"rgba noise", 19, 17, true, [](std::uint32_t x, std::uint32_t y, unsigned c) { return std::uint8_t((x * 2654435761u ^ y * 40503u) >> (c * 5)); }},
-        {"rgba one pixel wide", 1, 9, true, [](std::uint32_t, std::uint32_t y, unsigned c) { return std::uint8_t(250 - y * 31 + c); }},
-        {"rgb one row", 64, 1, false, [](std::uint32_t x, std::uint32_t, unsigned c) { return std::uint8_t(x * x + c); }},
-        {"rgb 1x1", 1, 1, false, [](std::uint32_t, std::uint32_t, unsigned c) { return std::uint8_t(200 + c); }},
-        {"rgba flat, clear", 300, 4, true, [](std::uint32_t, std::uint32_t, unsigned c) { return std::uint8_t(c == 3 ? 0 : 128); }},
+        {"rgb gradient", 37, 23, false, gradient}, {"rgba noise", 19, 17, true, noise},
+        {"rgba one pixel wide", 1, 9, true, column}, {"rgb one row", 64, 1, false, squares},
+        {"rgb 1x1", 1, 1, false, gradient},          {"rgba flat, clear", 300, 4, true, flat_clear},
     };
     for (const Image& image : images) {
         Bytes rgba;
