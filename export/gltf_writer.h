@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "export/gltf_animation.h"
 #include "export/gltf_document.h"
 #include "export/gltf_materials.h"
 #include "model/model.h"
@@ -33,6 +34,7 @@ struct GltfModel {
     std::vector<std::string> doubts;           // every doubt, in the order found
     std::uint32_t geometries_written = 0;      // geometries with a mesh or a node in the document
     std::vector<std::string> texture_names, mask_names;  // as the materials name them, each once
+    GltfSkeletonNodes skeleton;  // of the first skinned geometry drawn by its joints; no bones when none
 };
 
 GltfModel plan_gltf(const Model& model, const GltfWriteOptions& options);
