@@ -18,10 +18,32 @@
 #include "cli/run_context.h"
 #include "cli/worker_process.h"
 #include "control/version.h"
+#include "game/text_lines.h"
 
 namespace {
 
 constexpr int exit_clean = 0, exit_not_clean = 1, exit_usage = 2;
+
+bool animation_file_name(const std::string& path) {
+    return path.size() > 4 && lower_name(path.substr(path.size() - 4)) == ".ifp";
+}
+
+// --inspect of animation files only: each one's animations on stdout.
+int inspect_animations(const std::vector<std::string>& paths) {
+    int status = exit_clean;
+    for (const std::string& path : paths) {
+        NamedAnimations loaded;
+        std::string text;
+        if (std::string why = load_animation_file(path, loaded); !why.empty()) {
+            say(path + ": not read as animations (" + why + ")");
+            status = exit_not_clean;
+            continue;
+        }
+        if (!inspect_animation_file(loaded, text)) status = exit_not_clean;
+        std::fputs(text.c_str(), stdout);
+    }
+    return status;
+}
 
 }  // namespace
 
@@ -49,13 +71,16 @@ int main(int argc, char** argv) {
     const bool quiet = options.verbosity == Verbosity::quiet;
     if (options.extract) return extract_dictionaries(options);
     if (!options.maps.empty()) return convert_map(options);
+    bool only_animations = !options.paths.empty();
+    for (const std::string& p : options.paths) only_animations = only_animations && animation_file_name(p);
+    if (options.inspect && only_animations) return inspect_animations(options.paths);
     if (options.inspect)
         return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet);
 
     start_console_session(options.verbosity == Verbosity::verbose);
     RunContext context = prepare_run(options);
     set_texture_catalog(context.catalog);
-    if (jobs.worker) return run_worker(options);
+    if (jobs.worker) return run_worker(options, context);
     for (const std::string& m : context.messages) say(m);
     std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
     if (!context.game_models.empty()) {
@@ -64,6 +89,8 @@ int main(int argc, char** argv) {
         context.game_models = {};
     }
     std::vector<PlannedModel> planned = plan_models(models, options);
+    if (!context.animations.empty())
+        for (PlannedModel& p : planned) p.job.animations = &context.animations;
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {
         WorkerCommand command{own_executable(argv[0]), {args.begin() + 1, args.end() - 1}};
@@ -76,5 +103,5 @@ int main(int argc, char** argv) {
     // Exit status 1: a script must not take a run that converted nothing for success.
     if (tally.models == 0 && tally.empty_folders == 0 && tally.skipped > 0)
         say("nothing was converted: every file named was skipped");
-    return tally.all_clean() ? exit_clean : exit_not_clean;
+    return tally.all_clean() && !context.animations_missing ? exit_clean : exit_not_clean;
 }

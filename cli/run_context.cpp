@@ -120,5 +120,16 @@ RunContext prepare_run(const Options& options) {
     }
     // Dictionaries named with -t are found by name too, where an item definition names them.
     for (const std::string& file : options.textures) context.catalog.add_dictionary_file(file);
+    // Read before any model's Open changes the current folder.
+    for (const std::string& file : options.animations) {
+        NamedAnimations loaded;
+        if (std::string why = load_animation_file(absolute_path(file), loaded); !why.empty()) {
+            context.messages.push_back(file + ": not read as animations (" + why + "): left out");
+            context.animations_missing = true;
+            continue;
+        }
+        loaded.name = file;
+        context.animations.push_back(std::move(loaded));
+    }
     return context;
 }

@@ -8,12 +8,15 @@
 
 #include "cli/model_list.h"
 #include "cli/options.h"
+#include "control/animation_source.h"
 #include "control/texture_order.h"
 
 struct RunContext {
     TextureCatalog catalog;
     std::vector<ModelEntry> game_models;  // --game: its archives' models and its model files, in the game's order
     std::vector<std::string> messages;    // for the run to tell first, one line each
+    std::vector<NamedAnimations> animations;  // --animations, those that could be read
+    bool animations_missing = false;          // one named could not be read: the run is not clean
 };
 
 RunContext prepare_run(const Options& options);

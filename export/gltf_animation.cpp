@@ -237,6 +237,8 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
                 identity->finish();
             }
             for (int n : skeleton.above_root) {
+                const json& node = document.node(n);
+                if (!node.contains("translation") && !node.contains("rotation") && !node.contains("scale")) continue;
                 add_channel(a, identity_time, identity_rotation, n, "rotation");
                 add_channel(a, identity_time, identity_translation, n, "translation");
                 if (document.node(n).contains("scale")) add_channel(a, identity_time, identity_scale, n, "scale");
