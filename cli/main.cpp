@@ -1,6 +1,5 @@
 // vorlund-obj: converts models from the command line with the window's commands.
 #include <cstdio>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,11 +11,11 @@
 #include "cli/inspect_models.h"
 #include "cli/jobs.h"
 #include "cli/jobs_option.h"
-#include "cli/model_list.h"
 #include "cli/model_textures.h"
 #include "cli/options.h"
-#include "cli/run_context.h"
 #include "cli/worker_process.h"
+#include "control/animation_source.h"
+#include "control/game_catalog.h"
 #include "control/version.h"
 #include "game/text_lines.h"
 
@@ -45,6 +44,21 @@ int inspect_animations(const std::vector<std::string>& paths) {
     return status;
 }
 
+// What the catalog is asked to gather, from the options.
+CatalogRequest catalog_request(const Options& options, CatalogRequest::Command command) {
+    CatalogRequest request;
+    request.command = command;
+    request.paths = options.paths;
+    request.first_literal_path = options.first_literal_path;
+    request.recursive = options.recursive;
+    request.item_definitions = options.item_definitions;
+    request.dictionaries = options.textures;
+    request.maps = options.maps;
+    request.game_dir = options.game_dir;
+    request.output_dir = options.output_dir;
+    return request;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,28 +83,28 @@ int main(int argc, char** argv) {
     // Each model's Open makes its folder the current one: -t names must not depend on it.
     for (std::string& dictionary : options.textures) dictionary = absolute_path(dictionary);
     const bool quiet = options.verbosity == Verbosity::quiet;
-    if (options.extract) return extract_dictionaries(options);
-    if (!options.maps.empty()) return convert_map(options);
+    using Command = CatalogRequest::Command;
+    if (options.extract) return extract_dictionaries(options, build_catalog(catalog_request(options, Command::extract)));
+    if (!options.maps.empty()) return convert_map(options, build_catalog(catalog_request(options, Command::map)));
     bool only_animations = !options.paths.empty();
     for (const std::string& p : options.paths) only_animations = only_animations && animation_file_name(p);
     if (options.inspect && only_animations) return inspect_animations(options.paths);
-    if (options.inspect)
-        return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet);
+    if (options.inspect) return inspect_models(build_catalog(catalog_request(options, Command::inspect)).models, quiet);
 
     start_console_session(options.verbosity == Verbosity::verbose);
-    RunContext context = prepare_run(options);
-    set_texture_catalog(context.catalog);
-    if (jobs.worker) return run_worker(options, context);
-    for (const std::string& m : context.messages) say(m);
-    std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
-    if (!context.game_models.empty()) {
-        models.insert(models.begin(), std::make_move_iterator(context.game_models.begin()),
-                      std::make_move_iterator(context.game_models.end()));
-        context.game_models = {};
-    }
+    const GameCatalog catalog = build_catalog(catalog_request(options, jobs.worker ? Command::worker : Command::convert));
+    set_texture_catalog(catalog.textures);
+    // Read once, before any model's Open changes the current folder.
+    std::vector<NamedAnimations> animations;
+    std::vector<std::string> animation_messages;
+    const bool animations_read = load_animations(options.animations, catalog, animations, animation_messages);
+    if (jobs.worker) return run_worker(options, animations);
+    for (const std::string& m : catalog.messages) say(m);
+    for (const std::string& m : animation_messages) say(m);
+    const std::vector<ModelEntry>& models = catalog.models;
     std::vector<PlannedModel> planned = plan_models(models, options);
-    if (!context.animations.empty())
-        for (PlannedModel& p : planned) p.job.animations = &context.animations;
+    if (!animations.empty())
+        for (PlannedModel& p : planned) p.job.animations = &animations;
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {
         WorkerCommand command{own_executable(argv[0]), {args.begin() + 1, args.end() - 1}};
@@ -103,5 +117,5 @@ int main(int argc, char** argv) {
     // Exit status 1: a script must not take a run that converted nothing for success.
     if (tally.models == 0 && tally.empty_folders == 0 && tally.skipped > 0)
         say("nothing was converted: every file named was skipped");
-    return tally.all_clean() && !context.animations_missing ? exit_clean : exit_not_clean;
+    return tally.all_clean() && animations_read ? exit_clean : exit_not_clean;
 }

@@ -61,7 +61,10 @@ const char help_text[] =
     "                           data/gta.dat and data/default.dat name them; needs -o\n"
     "      --animations FILE  glb, gltf: the animations of this animation file (.ifp,\n"
     "                           or an archive's entry as ARCHIVE.img/FILE.ifp) on each\n"
-    "                           skinned character whose bones they drive (repeatable)\n"
+    "                           skinned character whose bones they drive (repeatable);\n"
+    "                           an archive entry named alone is found in the archives\n"
+    "                           named; with --game, 'all' takes every animation file\n"
+    "                           of the game (its anim folder and archives)\n"
     "      --animation-names NAME[,NAME...]\n"
     "                         --animations: keep only the animations of these names\n"
     "      --inspect          write no OBJ file: print each model's chunk tree and the\n"
@@ -385,6 +388,8 @@ std::string mode_conflict(const Options& o) {
     // Animations play only in glTF.
     if (!o.animations.empty() && !o.inspect && !o.extract && !o.formats.any_gltf())
         return "option '--animations' needs '-f glb' or '-f gltf': only glTF files play animations";
+    for (const std::string& a : o.animations)
+        if (a == "all" && o.game_dir.empty()) return "option '--animations all' needs '--game'";
     if (!o.animation_names.empty() && o.animations.empty())
         return "option '--animation-names' needs '--animations'";
     const char* mode = o.inspect ? "--inspect" : o.extract ? "--extract" : nullptr;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "game/archive.h"
+#include "game/file_source.h"
 #include "game/text_lines.h"
 
 namespace fs = std::filesystem;
@@ -56,6 +57,52 @@ std::string load_animation_file(const std::string& named, NamedAnimations& out) 
     out.file = read_animation_file(bytes);
     if (out.file.layout == AnimationLayout::unknown) return out.file.stopped;
     return "";
+}
+
+namespace {
+
+std::string load_source(const FileSource& source, NamedAnimations& out) {
+    out.name = source.shown;
+    std::vector<std::uint8_t> bytes;
+    if (const SourceFailure failure = read_source(source, largest_file, bytes); failure)
+        return failure.detail.empty() ? "cannot be read" : failure.detail;
+    out.file = read_animation_file(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (out.file.layout == AnimationLayout::unknown) return out.file.stopped;
+    return "";
+}
+
+}  // namespace
+
+bool load_animations(const std::vector<std::string>& named, const GameCatalog& catalog,
+                     std::vector<NamedAnimations>& out, std::vector<std::string>& messages) {
+    bool all_read = true;
+    auto failed = [&](const std::string& name, const std::string& why) {
+        messages.push_back(name + ": not read as animations (" + why + "): left out");
+        all_read = false;
+    };
+    for (const std::string& name : named) {
+        NamedAnimations loaded;
+        std::error_code ec;
+        if (name == "all") {
+            if (catalog.sources(SourceKind::animation).empty()) failed(name, "no animation file found in the game");
+            for (const FileSource& s : catalog.sources(SourceKind::animation)) {
+                if (std::string why = load_source(s, loaded); !why.empty()) failed(s.shown, why);
+                else out.push_back(std::move(loaded));
+            }
+            continue;
+        }
+        const FileSource* held = catalog.find(SourceKind::animation, fs::path(name).stem().string());
+        std::string why;
+        if (fs::exists(name, ec) || !held) {
+            why = load_animation_file(absolute_path(name), loaded);
+            loaded.name = name;
+        } else {
+            why = load_source(*held, loaded);
+        }
+        if (!why.empty()) failed(name, why);
+        else out.push_back(std::move(loaded));
+    }
+    return all_read;
 }
 
 std::string add_animations(GltfModel& plan, const std::vector<NamedAnimations>& files,

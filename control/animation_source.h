@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "control/game_catalog.h"
 #include "export/gltf_writer.h"
 #include "game/animation_file.h"
 
@@ -18,6 +19,13 @@ struct NamedAnimations {
 // success, else the reason (not found, not an animation file). A file read
 // in part (damaged animations) is a success: what was read is kept.
 std::string load_animation_file(const std::string& named, NamedAnimations& out);
+
+// The files --animations names, in order: a file, an archive entry the
+// catalog holds by name (or named ARCHIVE.img/ENTRY.ifp), or "all": every
+// animation file of the catalog (the game's, with --game). One line each for
+// those that cannot be read, in messages; false when there were any.
+bool load_animations(const std::vector<std::string>& named, const GameCatalog& catalog,
+                     std::vector<NamedAnimations>& out, std::vector<std::string>& messages);
 
 // Adds the animations of files to the plan's document, only those named in
 // only unless it is empty. The model's part of its line: "241 animations from
