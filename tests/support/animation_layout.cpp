@@ -1,5 +1,6 @@
 #include "support/animation_layout.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -106,6 +107,65 @@ AnimationFileRow file_row(std::string block_name, std::vector<AnimationRow> anim
     f.block_name = std::move(block_name);
     f.animations = std::move(animations);
     return f;
+}
+
+namespace {
+
+KeyRow game_key(double x, double y, double z, double w, bool anpk, float time, std::array<float, 3> t = {0, 0, 0}) {
+    const double sign = anpk ? -1 : 1;
+    KeyRow k;
+    k.rotation[0] = static_cast<float>(sign * x), k.rotation[1] = static_cast<float>(sign * y);
+    k.rotation[2] = static_cast<float>(sign * z), k.rotation[3] = static_cast<float>(w);
+    for (int i = 0; i < 3; ++i) k.translation[i] = t[static_cast<std::size_t>(i)];
+    k.time = time;
+    return k;
+}
+
+}  // namespace
+
+AnimationFileRow walk_rows(const WalkBones& bones, bool anpk, bool compressed) {
+    const KeyType r = compressed ? KeyType::compressed_r : KeyType::r;
+    const KeyType rt = compressed ? KeyType::compressed_rt : anpk ? KeyType::rt : KeyType::rt;
+    const double s = std::sqrt(0.5);
+    ObjectRow root = object_row("Root", 0, rt, {});
+    ObjectRow pelvis = object_row("Pelvis", 1, r, {});
+    for (int k = 0; k <= 2; ++k) {
+        const float t = 0.5f * static_cast<float>(k);
+        root.keys.push_back(game_key(0, 0, s, s, anpk, t, {0, 0.5f * t, 0}));
+        pelvis.keys.push_back(game_key(-0.5, -0.5, -0.5, 0.5, anpk, t));
+    }
+    AnimationRow walk = animation_row("walk", {root, pelvis});
+    for (std::size_t leg = 0; leg < bones.legs.size(); ++leg) {
+        ObjectRow o = object_row("", bones.legs[leg], r, {});
+        for (int k = 0; k <= 2; ++k) {
+            const double angle = (k == 1 ? -0.35 : 0.35) * (leg % 2 ? -1 : 1);
+            o.keys.push_back(game_key(0, 0, std::sin(angle / 2), std::cos(angle / 2), anpk, 0.5f * static_cast<float>(k)));
+        }
+        walk.objects.push_back(o);
+    }
+    ObjectRow turn = object_row("", bones.turn_id, r, {});
+    turn.keys = {game_key(0, 0, 0, 1, anpk, -0.25f), game_key(0.3, 0, 0, 0.95, anpk, 0.25f),
+                 game_key(s, 0, 0, s, anpk, 0.25f), game_key(-1, 0, 0, 0, anpk, 0.75f)};
+    ObjectRow stray = object_row("Tail", 99, r, {game_key(0, 0, 0, 1, anpk, 0)});
+    return file_row("walk", {walk, animation_row("turn", {turn}), animation_row("stray", {stray})});
+}
+
+AnimationFileRow many_rows(const std::vector<std::int32_t>& ids, std::size_t count, std::size_t keys, bool anpk) {
+    AnimationFileRow file = file_row("many", {});
+    for (std::size_t a = 0; a < count; ++a) {
+        AnimationRow row = animation_row("anim_" + std::to_string(a), {});
+        for (std::int32_t id : ids) {
+            ObjectRow o = object_row("", id, id == 0 ? KeyType::rt : KeyType::r, {});
+            for (std::size_t k = 0; k < keys; ++k) {
+                const double angle = 0.3 * std::sin(0.7 * static_cast<double>(k + a + static_cast<std::size_t>(id)));
+                o.keys.push_back(game_key(0, 0, std::sin(angle / 2), std::cos(angle / 2), anpk,
+                                          static_cast<float>(k) / 30.0f, {0, 0.02f * static_cast<float>(k), 0}));
+            }
+            row.objects.push_back(std::move(o));
+        }
+        file.animations.push_back(std::move(row));
+    }
+    return file;
 }
 
 std::string anpk_file(const AnimationFileRow& file) {

@@ -49,5 +49,25 @@ ObjectRow object_row(std::string name, std::int32_t bone_id, KeyType type, std::
 AnimationRow animation_row(std::string name, std::vector<ObjectRow> objects);
 AnimationFileRow file_row(std::string block_name, std::vector<AnimationRow> animations);
 
+// A small file for a character of the usual bone ids, its rotations given as
+// the game applies them (stored negated for ANPK):
+//   "walk": the root (id 0) turned to stand (a quarter turn about +z) moving
+//     forward along +y, 0.5 a second for 1 s; the pelvis (id 1) at its standing
+//     turn; each leg bone named swinging about its z, the two out of step.
+//   "turn": bone turn_id turning about its x by 0, 90 and 180 degrees at 0,
+//     0.5 and 1 s, its times starting at -0.25 with the middle key twice and
+//     the last one stored with the other sign.
+//   "stray": a bone no character has (id 99, "Tail").
+// compressed: ANP3's types 3 and 4 instead of 1 and 2.
+struct WalkBones {
+    std::vector<std::int32_t> legs;  // swung, alternately forward and back
+    std::int32_t turn_id = 42;
+};
+AnimationFileRow walk_rows(const WalkBones& bones, bool anpk, bool compressed = false);
+
+// Many animations for one character, count of them, each a walk of
+// keys keys on every bone of ids: as a real file of several hundred.
+AnimationFileRow many_rows(const std::vector<std::int32_t>& ids, std::size_t count, std::size_t keys, bool anpk);
+
 std::string anpk_file(const AnimationFileRow& file);
 std::string anp3_file(const AnimationFileRow& file);
