@@ -131,7 +131,7 @@ AnimationFileRow walk_rows(const WalkBones& bones, bool anpk, bool compressed) {
     ObjectRow pelvis = object_row("Pelvis", 1, r, {});
     for (int k = 0; k <= 2; ++k) {
         const float t = 0.5f * static_cast<float>(k);
-        root.keys.push_back(game_key(0, 0, s, s, anpk, t, {0, 0.5f * t, 0}));
+        root.keys.push_back(game_key(0, 0, s, s, anpk, t, {0, 0.5f * t, bones.root_height}));
         pelvis.keys.push_back(game_key(-0.5, -0.5, -0.5, 0.5, anpk, t));
     }
     AnimationRow walk = animation_row("walk", {root, pelvis});

@@ -62,6 +62,7 @@ AnimationFileRow file_row(std::string block_name, std::vector<AnimationRow> anim
 struct WalkBones {
     std::vector<std::int32_t> legs;  // swung, alternately forward and back
     std::int32_t turn_id = 42;
+    float root_height = 0;  // the root's height above its origin (the game's z)
 };
 AnimationFileRow walk_rows(const WalkBones& bones, bool anpk, bool compressed = false);
 
