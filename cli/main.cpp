@@ -1,4 +1,5 @@
 // vorlund-obj: converts models from the command line with the window's commands.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -86,10 +87,22 @@ int main(int argc, char** argv) {
     using Command = CatalogRequest::Command;
     if (options.extract) return extract_dictionaries(options, build_catalog(catalog_request(options, Command::extract)));
     if (!options.maps.empty()) return convert_map(options, build_catalog(catalog_request(options, Command::map)));
-    bool only_animations = !options.paths.empty();
-    for (const std::string& p : options.paths) only_animations = only_animations && animation_file_name(p);
-    if (options.inspect && only_animations) return inspect_animations(options.paths);
-    if (options.inspect) return inspect_models(build_catalog(catalog_request(options, Command::inspect)).models, quiet);
+    if (options.inspect) {
+        // Named .ifp files are animation files; the rest are inspected as models.
+        std::vector<std::string> animation_paths, model_paths;
+        std::size_t literal = options.first_literal_path;
+        for (std::size_t i = 0; i < options.paths.size(); ++i) {
+            const bool animation = i < options.first_literal_path && animation_file_name(options.paths[i]);
+            (animation ? animation_paths : model_paths).push_back(options.paths[i]);
+            if (animation && i < options.first_literal_path && literal != static_cast<std::size_t>(-1)) --literal;
+        }
+        const int animations_status = inspect_animations(animation_paths);
+        if (model_paths.empty() && options.game_dir.empty()) return animations_status;
+        options.paths = model_paths;
+        options.first_literal_path = literal;
+        const int models_status = inspect_models(build_catalog(catalog_request(options, Command::inspect)).models, quiet);
+        return std::max(animations_status, models_status);
+    }
 
     start_console_session(options.verbosity == Verbosity::verbose);
     const GameCatalog catalog = build_catalog(catalog_request(options, jobs.worker ? Command::worker : Command::convert));
