@@ -18,53 +18,6 @@ std::string trimmed_lower(const std::string& name) {
     return out;
 }
 
-// A rotation matrix (rows of r are its rows) as a unit quaternion x, y, z, w.
-void quaternion_of(const double r[3][3], double q[4]) {
-    const double trace = r[0][0] + r[1][1] + r[2][2];
-    if (trace > 0) {
-        const double s = 2 * std::sqrt(trace + 1);
-        q[3] = s / 4, q[0] = (r[2][1] - r[1][2]) / s, q[1] = (r[0][2] - r[2][0]) / s, q[2] = (r[1][0] - r[0][1]) / s;
-    } else if (r[0][0] > r[1][1] && r[0][0] > r[2][2]) {
-        const double s = 2 * std::sqrt(1 + r[0][0] - r[1][1] - r[2][2]);
-        q[3] = (r[2][1] - r[1][2]) / s, q[0] = s / 4, q[1] = (r[0][1] + r[1][0]) / s, q[2] = (r[0][2] + r[2][0]) / s;
-    } else if (r[1][1] > r[2][2]) {
-        const double s = 2 * std::sqrt(1 + r[1][1] - r[0][0] - r[2][2]);
-        q[3] = (r[0][2] - r[2][0]) / s, q[0] = (r[0][1] + r[1][0]) / s, q[1] = s / 4, q[2] = (r[1][2] + r[2][1]) / s;
-    } else {
-        const double s = 2 * std::sqrt(1 + r[2][2] - r[0][0] - r[1][1]);
-        q[3] = (r[1][0] - r[0][1]) / s, q[0] = (r[0][2] + r[2][0]) / s, q[1] = (r[1][2] + r[2][1]) / s, q[2] = s / 4;
-    }
-    const double length = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
-    for (int k = 0; k < 4; ++k) q[k] /= length;
-}
-
-// A node written with a matrix rewritten as translation, rotation and scale,
-// the only transforms glTF animates.
-void make_trs(json& node) {
-    if (!node.contains("matrix")) return;
-    const std::vector<double> m = node["matrix"].get<std::vector<double>>();
-    node.erase("matrix");
-    if (m.size() != 16) return;
-    double scale[3], r[3][3];
-    for (int c = 0; c < 3; ++c) {
-        scale[c] = std::sqrt(m[4 * c] * m[4 * c] + m[4 * c + 1] * m[4 * c + 1] + m[4 * c + 2] * m[4 * c + 2]);
-        for (int row = 0; row < 3; ++row) r[row][c] = scale[c] > 0 ? m[4 * c + row] / scale[c] : (row == c ? 1 : 0);
-    }
-    const double det = r[0][0] * (r[1][1] * r[2][2] - r[1][2] * r[2][1]) -
-                       r[0][1] * (r[1][0] * r[2][2] - r[1][2] * r[2][0]) +
-                       r[0][2] * (r[1][0] * r[2][1] - r[1][1] * r[2][0]);
-    if (det < 0) {  // a mirror: carried by the scale, so that the rest is a turn
-        scale[0] = -scale[0];
-        for (int row = 0; row < 3; ++row) r[row][0] = -r[row][0];
-    }
-    double q[4];
-    quaternion_of(r, q);
-    if (m[12] != 0 || m[13] != 0 || m[14] != 0) node["translation"] = {m[12], m[13], m[14]};
-    if (std::fabs(q[3]) < 1 - 1e-12) node["rotation"] = {q[0], q[1], q[2], q[3]};
-    if (std::fabs(scale[0] - 1) > 1e-6 || std::fabs(scale[1] - 1) > 1e-6 || std::fabs(scale[2] - 1) > 1e-6)
-        node["scale"] = {scale[0], scale[1], scale[2]};
-}
-
 // One bone's keys as glTF plays them: times from 0, strictly increasing;
 // unit quaternions that turn the short way between keys.
 struct Track {
@@ -187,7 +140,6 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
         counts.without_bones = file.animations.size();
         return counts;
     }
-    bool nodes_ready = false;
     // Constant identity for the nodes above the root, made once for the file.
     int identity_time = -1, identity_rotation = -1, identity_translation = -1, identity_scale = -1;
     std::unique_ptr<Floats> identity;
@@ -211,11 +163,6 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
         if (tracks.empty()) {
             ++counts.without_bones;
             continue;
-        }
-        if (!nodes_ready) {
-            for (const GltfSkeletonNodes::Bone& b : skeleton.bones) make_trs(document.node(b.node));
-            for (int n : skeleton.above_root) make_trs(document.node(n));
-            nodes_ready = true;
         }
         json a = {{"name", animation.name}, {"samplers", json::array()}, {"channels", json::array()}};
         Floats floats(document);

@@ -36,9 +36,8 @@ struct AnimationCounts {
 };
 
 // Adds the file's animations that drive skeleton's bones to document; only
-// those named in only (letter case aside) unless it is empty. The first one
-// added turns the skeleton's nodes from matrices into translation, rotation
-// and scale, as glTF animates only those.
+// those named in only (letter case aside) unless it is empty. The nodes are
+// written with translation, rotation and scale, the only transforms glTF animates.
 AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNodes& skeleton,
                                     const AnimationFile& file, const std::vector<std::string>& only);
 

@@ -129,7 +129,7 @@ void read_animations(const std::uint8_t* data, std::size_t size) {
     GltfDocument document;
     GltfSkeletonNodes skeleton;
     for (int b = 0; b < 3; ++b) {
-        document.add("nodes", {{"name", "bone"}, {"matrix", {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1}}});
+        document.add("nodes", {{"name", "bone"}, {"rotation", {0, 0, 0.6, 0.8}}, {"scale", {1, 1, 2}}});
         skeleton.bones.push_back({b, b == 1 ? " Pelvis" : "Root", b});
     }
     skeleton.above_root = {2};
