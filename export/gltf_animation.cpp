@@ -174,22 +174,25 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
         }
         floats.finish();
         // The root's keys do the standing: what hangs above it plays as identity.
-        if (root_driven && !skeleton.above_root.empty()) {
-            if (!identity) {
-                identity = std::make_unique<Floats>(document);
-                identity_time = identity->accessor(1, "SCALAR", 1, {0}, true);
-                identity_rotation = identity->accessor(1, "VEC4", 4, {0, 0, 0, 1});
-                identity_translation = identity->accessor(1, "VEC3", 3, {0, 0, 0});
-                identity_scale = identity->accessor(1, "VEC3", 3, {1, 1, 1});
-                identity->finish();
-            }
+        // The root's keys do the standing: what hangs above it (and is no identity) plays as identity.
+        std::vector<int> above;
+        if (root_driven)
             for (int n : skeleton.above_root) {
                 const json& node = document.node(n);
-                if (!node.contains("translation") && !node.contains("rotation") && !node.contains("scale")) continue;
-                add_channel(a, identity_time, identity_rotation, n, "rotation");
-                add_channel(a, identity_time, identity_translation, n, "translation");
-                if (document.node(n).contains("scale")) add_channel(a, identity_time, identity_scale, n, "scale");
+                if (node.contains("translation") || node.contains("rotation") || node.contains("scale")) above.push_back(n);
             }
+        if (!above.empty() && !identity) {
+            identity = std::make_unique<Floats>(document);
+            identity_time = identity->accessor(1, "SCALAR", 1, {0}, true);
+            identity_rotation = identity->accessor(1, "VEC4", 4, {0, 0, 0, 1});
+            identity_translation = identity->accessor(1, "VEC3", 3, {0, 0, 0});
+            identity_scale = identity->accessor(1, "VEC3", 3, {1, 1, 1});
+            identity->finish();
+        }
+        for (int n : above) {
+            add_channel(a, identity_time, identity_rotation, n, "rotation");
+            add_channel(a, identity_time, identity_translation, n, "translation");
+            if (document.node(n).contains("scale")) add_channel(a, identity_time, identity_scale, n, "scale");
         }
         document.add("animations", std::move(a));
         ++counts.added;
