@@ -166,8 +166,16 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
         }
         json a = {{"name", animation.name}, {"samplers", json::array()}, {"channels", json::array()}};
         Floats floats(document);
+        // Bones keyed at the same times share one input.
+        std::vector<std::pair<const std::vector<float>*, int>> inputs;
         for (const Track& t : tracks) {
-            const int input = floats.accessor(t.times.size(), "SCALAR", 1, t.times, true);
+            int input = -1;
+            for (const auto& [times, accessor] : inputs)
+                if (*times == t.times) input = accessor;
+            if (input < 0) {
+                input = floats.accessor(t.times.size(), "SCALAR", 1, t.times, true);
+                inputs.push_back({&t.times, input});
+            }
             add_channel(a, input, floats.accessor(t.times.size(), "VEC4", 4, t.rotations), t.node, "rotation");
             if (t.translated)
                 add_channel(a, input, floats.accessor(t.times.size(), "VEC3", 3, t.translations), t.node, "translation");
