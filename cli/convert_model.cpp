@@ -261,6 +261,10 @@ Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
         bool wanted;
         GltfContainer container;
     } containers[] = {{job.formats.glb, GltfContainer::glb}, {job.formats.gltf, GltfContainer::gltf}};
+    // The animations join the plan once, before it is copied for a second container.
+    std::string counted;
+    if (job.animations && run.structure.gltf)
+        counted = add_animations(*run.structure.gltf, *job.animations, job.animation_names);
     for (const auto& c : containers) {
         if (!c.wanted || !run.structure.gltf) continue;
         std::string written, why;
@@ -274,6 +278,7 @@ Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
         }
         kept.files += (kept.files.empty() ? "" : ", ") + written;
     }
+    if (!counted.empty()) kept.files += " (" + counted + ")";
     return kept;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/formats.h"
+#include "control/animation_source.h"
 
 enum class ModelOutcome { clean, doubtful, failed };
 
@@ -34,6 +35,9 @@ struct ModelJob {
     // Where the PNGs go, one folder per dictionary (textures/DICTIONARY/); empty
     // for beside the OBJ file.
     std::string texture_root;
+    // glTF: the animations for a skinned character (--animations), owned by the run; null for none.
+    const std::vector<NamedAnimations>* animations = nullptr;
+    std::vector<std::string> animation_names;  // keep only these; all when empty
 };
 
 // Converts the model with the job's button, or for auto with structure, then

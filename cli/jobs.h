@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/convert_in_order.h"
+#include "control/animation_source.h"
 #include "control/model_list.h"
 
 // How a worker is started: the executable and its arguments besides the
@@ -31,4 +32,4 @@ Tally convert_with_workers(const std::vector<ModelEntry>& entries, const std::ve
 
 // The worker's side: converts the share sent on standard input as the
 // options say, one record a model on standard output. Returns the exit status.
-int run_worker(const Options& options);
+int run_worker(const Options& options, const std::vector<NamedAnimations>& animations);

@@ -1,4 +1,5 @@
 // vorlund-obj: converts models from the command line with the window's commands.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,12 +15,35 @@
 #include "cli/model_textures.h"
 #include "cli/options.h"
 #include "cli/worker_process.h"
+#include "control/animation_source.h"
 #include "control/game_catalog.h"
 #include "control/version.h"
+#include "game/text_lines.h"
 
 namespace {
 
 constexpr int exit_clean = 0, exit_not_clean = 1, exit_usage = 2;
+
+bool animation_file_name(const std::string& path) {
+    return path.size() > 4 && lower_name(path.substr(path.size() - 4)) == ".ifp";
+}
+
+// --inspect of animation files only: each one's animations on stdout.
+int inspect_animations(const std::vector<std::string>& paths) {
+    int status = exit_clean;
+    for (const std::string& path : paths) {
+        NamedAnimations loaded;
+        std::string text;
+        if (std::string why = load_animation_file(path, loaded); !why.empty()) {
+            say(path + ": not read as animations (" + why + ")");
+            status = exit_not_clean;
+            continue;
+        }
+        if (!inspect_animation_file(loaded, text)) status = exit_not_clean;
+        std::fputs(text.c_str(), stdout);
+    }
+    return status;
+}
 
 // What the catalog is asked to gather, from the options.
 CatalogRequest catalog_request(const Options& options, CatalogRequest::Command command) {
@@ -67,15 +91,37 @@ int main(int argc, char** argv) {
         return extract_dictionaries(options, catalog, jobs.jobs, {own_executable(argv[0]), {args.begin() + 1, args.end() - 1}});
     }
     if (!options.maps.empty()) return convert_map(options, build_catalog(catalog_request(options, Command::map)));
-    if (options.inspect) return inspect_models(build_catalog(catalog_request(options, Command::inspect)).models, quiet);
+    if (options.inspect) {
+        // Named .ifp files are animation files; the rest are inspected as models.
+        std::vector<std::string> animation_paths, model_paths;
+        std::size_t literal = options.first_literal_path;
+        for (std::size_t i = 0; i < options.paths.size(); ++i) {
+            const bool animation = i < options.first_literal_path && animation_file_name(options.paths[i]);
+            (animation ? animation_paths : model_paths).push_back(options.paths[i]);
+            if (animation && i < options.first_literal_path && literal != static_cast<std::size_t>(-1)) --literal;
+        }
+        const int animations_status = inspect_animations(animation_paths);
+        if (model_paths.empty() && options.game_dir.empty()) return animations_status;
+        options.paths = model_paths;
+        options.first_literal_path = literal;
+        const int models_status = inspect_models(build_catalog(catalog_request(options, Command::inspect)).models, quiet);
+        return std::max(animations_status, models_status);
+    }
 
     start_console_session(options.verbosity == Verbosity::verbose);
     const GameCatalog catalog = build_catalog(catalog_request(options, jobs.worker ? Command::worker : Command::convert));
     set_texture_catalog(catalog.textures);
-    if (jobs.worker) return run_worker(options);
+    // Read once, before any model's Open changes the current folder.
+    std::vector<NamedAnimations> animations;
+    std::vector<std::string> animation_messages;
+    const bool animations_read = load_animations(options.animations, catalog, animations, animation_messages);
+    if (jobs.worker) return run_worker(options, animations);
     for (const std::string& m : catalog.messages) say(m);
+    for (const std::string& m : animation_messages) say(m);
     const std::vector<ModelEntry>& models = catalog.models;
     std::vector<PlannedModel> planned = plan_models(models, options);
+    if (!animations.empty())
+        for (PlannedModel& p : planned) p.job.animations = &animations;
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {
         WorkerCommand command{own_executable(argv[0]), {args.begin() + 1, args.end() - 1}};
@@ -88,5 +134,5 @@ int main(int argc, char** argv) {
     // Exit status 1: a script must not take a run that converted nothing for success.
     if (tally.models == 0 && tally.empty_folders == 0 && tally.skipped > 0)
         say("nothing was converted: every file named was skipped");
-    return tally.all_clean() ? exit_clean : exit_not_clean;
+    return tally.all_clean() && animations_read ? exit_clean : exit_not_clean;
 }

@@ -11,7 +11,8 @@ const char help_text[] =
     "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
     "                   [-f obj|glb|gltf[,...]] [--night] [-o DIR] [-j N] [-q|-v]\n"
     "                   [--exact-text] [-t DICTIONARY.txd]... [--no-textures]\n"
-    "                   [--ide FILE.ide]... MODEL_FOLDER_OR_ARCHIVE...\n"
+    "                   [--ide FILE.ide]... [--animations FILE.ifp]...\n"
+    "                   [--animation-names NAME[,NAME...]] MODEL_FOLDER_OR_ARCHIVE...\n"
     "       vorlund-obj --game GAME_FOLDER -o DIR [options]\n"
     "       vorlund-obj --inspect [--recursive] MODEL_FOLDER_OR_ARCHIVE...\n"
     "       vorlund-obj --extract [--recursive] [--game DIR] [-o DIR]\n"
@@ -59,8 +60,18 @@ const char help_text[] =
     "                           with --map also which model each placed id stands for\n"
     "      --game DIR         convert every model of the game in DIR, as its\n"
     "                           data/gta.dat and data/default.dat name them; needs -o\n"
+    "      --animations FILE  glb, gltf: the animations of this animation file (.ifp,\n"
+    "                           or an archive's entry as ARCHIVE.img/FILE.ifp) on each\n"
+    "                           skinned character whose bones they drive (repeatable);\n"
+    "                           an archive entry named alone is found in the archives\n"
+    "                           named; with --game, 'all' takes every animation file\n"
+    "                           of the game (its anim folder and archives)\n"
+    "      --animation-names NAME[,NAME...]\n"
+    "                         --animations: keep only the animations of these names\n"
     "      --inspect          write no OBJ file: print each model's chunk tree and the\n"
-    "                           first damage (or \"well-formed\") on stdout\n"
+    "                           first damage (or \"well-formed\") on stdout; a named\n"
+    "                           .ifp file: its animations (objects, keys, duration,\n"
+    "                           bone ids) and the first damage\n"
     "      --extract          the files named are texture dictionaries: write every\n"
     "                           texture in them as a PNG file beside them (or under -o);\n"
     "                           folders give their *.txd files, --game every dictionary\n"
@@ -217,6 +228,21 @@ bool set_hour(Options& o, const char* value, std::string& error) {
     return true;
 }
 
+bool add_animation_names(Options& o, const char* value, std::string& error) {
+    const std::string list = value;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = list.find(',', start);
+        const std::string name = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (name.empty()) {
+            error = "option '--animation-names' needs names separated by commas, not '" + list + "'";
+            return false;
+        }
+        o.animation_names.push_back(name);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
 const OptionRow option_table[] = {
     {'b', "button", "a button (structure, go1, go2, go3, go4 or auto)", set_button},
     {'f', "format", "a list of formats (obj, glb, gltf)", set_formats},
@@ -244,6 +270,9 @@ const OptionRow option_table[] = {
     {0, "ide", "an item definition file",
      [](Options& o, const char* v, std::string& e) { return add_named_file(o.item_definitions, "ide", v, e); }},
     {0, "game", "the game's folder", set_game},
+    {0, "animations", "an animation file",
+     [](Options& o, const char* v, std::string& e) { return add_named_file(o.animations, "animations", v, e); }},
+    {0, "animation-names", "a list of animation names", add_animation_names},
 };
 
 const OptionRow* row_for_long(const std::string& name) {
@@ -361,6 +390,13 @@ std::string mode_conflict(const Options& o) {
     if (o.formats.any_gltf() && o.button_id != 0 && o.button_id != id_structure && o.button_given)
         return std::string("option '--format ") + (o.formats.glb ? "glb" : "gltf") +
                "' cannot be used with a search strategy ('--button go1' ... 'go4'): only structure writes glTF";
+    // Animations play only in glTF.
+    if (!o.animations.empty() && !o.inspect && !o.extract && !o.formats.any_gltf())
+        return "option '--animations' needs '-f glb' or '-f gltf': only glTF files play animations";
+    for (const std::string& a : o.animations)
+        if (a == "all" && o.game_dir.empty()) return "option '--animations all' needs '--game'";
+    if (!o.animation_names.empty() && o.animations.empty())
+        return "option '--animation-names' needs '--animations'";
     const char* mode = o.inspect ? "--inspect" : o.extract ? "--extract" : nullptr;
     if (!mode) return "";
     const struct {
@@ -375,6 +411,7 @@ std::string mode_conflict(const Options& o) {
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {!o.item_definitions.empty() && o.maps.empty(), "--ide", false},
         {!o.game_dir.empty() && o.maps.empty(), "--game", true},
+        {!o.animations.empty(), "--animations", false},
     };
     for (const auto& c : conversion_options)
         if (c.given && !(o.extract && c.allowed_with_extract))
@@ -392,7 +429,7 @@ std::string map_conflict(const Options& o) {
     } map_options[] = {{o.keep_lod, "--lod"},
                        {o.keep_interiors, "--interiors"},      {o.apply_scale, "--scale"},
                        {o.hour >= 0, "--hour"}},
-      model_options[] = {{o.extract, "--extract"},   {o.local, "--local"},
+      model_options[] = {{o.extract, "--extract"},   {o.local, "--local"}, {!o.animations.empty(), "--animations"},
                          {o.exact_text, "--exact-text"}, {o.night, "--night"},
                          {o.button_given && o.button_id != 0 && o.button_id != id_structure, "--button"}};
     if (!map) {

@@ -29,6 +29,8 @@ struct Options {
     Formats formats;
     bool format_given = false;  // -f named
     std::vector<std::string> item_definitions;  // --ide: item definition files, in the order named
+    std::vector<std::string> animations;       // --animations: animation files (or archive entries), in order
+    std::vector<std::string> animation_names;  // --animation-names: keep only these animations
     std::string game_dir;            // --game: the game's folder, whose data files name everything to convert
     std::vector<std::string> paths;  // models, folders and archives, as named
     // paths[i] with i >= this index came after "--": taken as models whatever their name.

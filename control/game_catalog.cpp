@@ -21,6 +21,7 @@ const struct {
 } archive_kinds[] = {
     {"model", SourceKind::model},
     {"texture dictionary", SourceKind::dictionary},
+    {"animation", SourceKind::animation},
 };
 
 bool has_extension(const fs::path& p, const char* extension) { return same_name(p.extension().string(), extension); }
@@ -84,6 +85,19 @@ private:
         }
     }
 
+    // The game keeps its loose animation files in its anim folder (any letter case).
+    void add_game_animations() {
+        std::error_code error;
+        for (const fs::directory_entry& folder : fs::directory_iterator(catalog_.game.root, error)) {
+            if (!same_name(folder.path().filename().string(), "anim") || !folder.is_directory(error)) continue;
+            std::vector<fs::path> files;
+            for (const fs::directory_entry& f : fs::directory_iterator(folder.path(), error))
+                if (has_extension(f.path(), ".ifp") && f.is_regular_file(error)) files.push_back(f.path());
+            std::sort(files.begin(), files.end());
+            for (const fs::path& f : files) catalog_.add(SourceKind::animation, f.stem().string(), file_source(f));
+        }
+    }
+
     // The game's item definitions and shared dictionaries, and its messages.
     bool add_game_files(bool placements) {
         catalog_.game = find_game_files(request_.game_dir, placements);
@@ -94,6 +108,7 @@ private:
             catalog_.textures.add_shared(f.file);
             add_dictionary_file(f.file);
         }
+        add_game_animations();
         return true;
     }
 

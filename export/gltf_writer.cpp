@@ -249,6 +249,22 @@ private:
         return tops;
     }
 
+    // The bones' nodes for animations, and the frames' nodes above the root
+    // bone up to the clump's top. The skin's bones were checked by joints_of.
+    void note_skeleton(const Clump& clump, const Skin& skin, const std::vector<int>& frame_nodes, int top) {
+        GltfSkeletonNodes& s = plan_.skeleton;
+        for (std::uint32_t b = 0; b < skin.bone_count; ++b) {
+            const SkeletonNode& n = clump.skeleton.nodes[b];
+            const std::size_t f = static_cast<std::size_t>(n.frame);
+            s.bones.push_back({n.id, clump.frames[f].name, frame_nodes[f]});
+        }
+        std::int32_t f = clump.frames[static_cast<std::size_t>(clump.skeleton.nodes[0].frame)].parent;
+        for (std::size_t steps = 0; f >= 0 && static_cast<std::size_t>(f) < clump.frames.size() &&
+                                    steps < clump.frames.size();
+             ++steps, f = clump.frames[static_cast<std::size_t>(f)].parent)
+            if (frame_nodes[static_cast<std::size_t>(f)] != top) s.above_root.push_back(frame_nodes[static_cast<std::size_t>(f)]);
+    }
+
     // The geometry's mesh, made the first time; -1 when it has no vertices.
     // A mesh on a node with a rest is its own, moved by that rest; frame names
     // the node's frame then (one mesh a geometry and frame).
@@ -347,6 +363,7 @@ private:
                 if (!joints.empty()) {
                     const int mesh = mesh_for(geometry, geometry_base_ + g, true);
                     if (mesh < 0) continue;
+                    if (plan_.skeleton.bones.empty()) note_skeleton(clump, geometry.skin, frames, top);
                     const int skin = skin_for(clump, geometry, geometry_base_ + g, joints, rests);
                     skinned_nodes_.push_back(d_.add("nodes", {{"name", names_.take(name)}, {"mesh", mesh}, {"skin", skin}}));
                     continue;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "export/gltf_animation.h"
 #include "export/gltf_document.h"
 #include "export/gltf_materials.h"
 #include "export/obj_placement.h"
@@ -35,6 +36,7 @@ struct GltfModel {
     std::vector<std::string> doubts;           // every doubt, in the order found
     std::uint32_t geometries_written = 0;      // geometries with a mesh or a node in the document
     std::vector<std::string> texture_names, mask_names;  // as the materials name them, each once
+    GltfSkeletonNodes skeleton;  // of the first skinned geometry drawn by its joints; no bones when none
     // Per clump, each frame's node (empty with local), and what that node could
     // not take of the frame (its rest, see gltf_nodes.h): a node added under a
     // frame's node goes in with add_placed_node(document, node, json, local, rest).

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzes the texture dictionary reader and the four strategies with libFuzzer under ASan and UBSan.
+# Fuzzes the texture dictionary reader, the animation file reader and the four strategies with libFuzzer under ASan and UBSan.
 # Usage: scripts/run-fuzz.sh [seconds]   (default 60). Any finding fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +14,7 @@ cmake --build --preset fuzz -j "$(nproc)" --target fuzz_strategies
 corpus=build/fuzz/corpus
 seeds=build/fuzz/seeds
 mkdir -p "$corpus" "$seeds"
-cp samples/*.dff "$seeds"/ 2>/dev/null || true
+cp samples/*.dff samples/*.ifp "$seeds"/ 2>/dev/null || true
 [ -x build/release/tools/make_fuzz_seeds ] && build/release/tools/make_fuzz_seeds "$seeds" >/dev/null
 [ -x build/release/tools/make_dictionary_seeds ] && build/release/tools/make_dictionary_seeds "$seeds" >/dev/null
 # The glTF test models: BinMesh draw lists that give triangle records their

@@ -6,8 +6,15 @@
 #include <string>
 #include <vector>
 
+#include <array>
+#include <cmath>
+
+#include <nlohmann/json.hpp>
+
+#include "support/animation_layout.h"
 #include "support/character_layout.h"
 #include "support/cli_fixture.h"
+#include "support/gltf_reader.h"
 
 #ifdef VORLUND_OBJ_PROGRAM
 
@@ -31,6 +38,45 @@ std::string body_of(const std::string& obj) {
     for (const std::string& line : lines_of_text(obj))
         if (line.rfind("# ", 0) != 0 && line.rfind("mtllib ", 0) != 0) body += line + "\n";
     return body;
+}
+
+using nlohmann::json;
+
+std::vector<std::uint8_t> bytes_of(const std::string& s) { return {s.begin(), s.end()}; }
+
+using Turn = std::array<double, 9>;  // a rotation as rows
+
+Turn turn_of(const std::vector<double>& q, std::size_t at = 0) {
+    const double x = q[at], y = q[at + 1], z = q[at + 2], w = q[at + 3];
+    return {1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y),
+            2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x),
+            2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)};
+}
+
+std::array<double, 3> turned(const Turn& r, std::array<double, 3> v) {
+    return {r[0] * v[0] + r[1] * v[1] + r[2] * v[2], r[3] * v[0] + r[4] * v[1] + r[5] * v[2],
+            r[6] * v[0] + r[7] * v[1] + r[8] * v[2]};
+}
+
+// A node's matrix, written as one or as translation, rotation and scale (column-major).
+Matrix matrix_of(const json& node) {
+    if (node.contains("matrix")) return node["matrix"].get<Matrix>();
+    const std::vector<double> q = node.value("rotation", std::vector<double>{0, 0, 0, 1}),
+                              t = node.value("translation", std::vector<double>{0, 0, 0}),
+                              s = node.value("scale", std::vector<double>{1, 1, 1});
+    const Turn r = turn_of(q);
+    Matrix m{};
+    for (int c = 0; c < 3; ++c)
+        for (int row = 0; row < 3; ++row) m[4 * c + row] = r[3 * row + c] * s[c];
+    for (int k = 0; k < 3; ++k) m[12 + k] = t[k];
+    m[15] = 1;
+    return m;
+}
+
+int node_named(const json& doc, const std::string& name) {
+    for (std::size_t n = 0; n < doc["nodes"].size(); ++n)
+        if (doc["nodes"][n].value("name", "") == name) return static_cast<int>(n);
+    return -1;
 }
 
 ModelLayout with_dictionary(ModelLayout m) {
@@ -96,6 +142,96 @@ TEST_F(CliCharacters, NightColoursOnTheCommandLine) {
     EXPECT_TRUE(has(read_file(folder.path / "lamp.dff.obj"), "\nv 0 0 0 1 1 1\n"));
     ProgramRun inspect = cli({"--inspect", "lamp.dff"});
     EXPECT_TRUE(has(inspect.out, "    night colours\n")) << inspect.out;
+}
+
+// A character with animations of both layouts read back from the glb: the
+// animations named as in the file, their channels on the bones' nodes, times
+// from 0 strictly increasing, quaternions as the game applies them, the short
+// way round; standing at time 0; the static pose as without animations.
+TEST_F(CliCharacters, AnimationsPlayOnTheSkeleton) {
+    folder.write("man.dff", build_model(character_model({SkinSpace::root_bone, false, true}).model));
+    ASSERT_EQ(cli({"-b", "structure", "-f", "glb", "man.dff"}).exit_status, 0);
+    const Gltf still = read_glb(folder.path / "man.dff.glb");
+    const double s = std::sqrt(0.5);
+    const struct {
+        const char* what;
+        bool anpk, compressed;
+        double tolerance;
+    } rows[] = {{"ANPK", true, false, 1e-6}, {"ANP3", false, false, 1e-6}, {"ANP3 compressed", false, true, 1.0 / 1024}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const AnimationFileRow layout = walk_rows({{42}, 42}, row.anpk, row.compressed);
+        folder.write("walk.ifp", bytes_of(row.anpk ? anpk_file(layout) : anp3_file(layout)));
+        ProgramRun run = cli({"-b", "structure", "-f", "glb", "--animations", "walk.ifp", "man.dff"});
+        ASSERT_EQ(run.exit_status, 0) << run.err;
+        EXPECT_TRUE(has(run.err, "(2 animations from walk.ifp, 1 without any of its bones)")) << run.err;
+        const Gltf g = read_glb(folder.path / "man.dff.glb");
+        const json& anims = g.doc["animations"];
+        ASSERT_EQ(anims.size(), 2u);
+        EXPECT_EQ(anims[0]["name"], "walk");
+        EXPECT_EQ(anims[1]["name"], "turn");
+        auto channel = [&](const json& a, const std::string& node, const std::string& path, std::vector<double>& times) {
+            for (const json& c : a["channels"])
+                if (c["target"]["node"] == node_named(g.doc, node) && c["target"]["path"] == path) {
+                    const json& sampler = a["samplers"][c["sampler"].get<std::size_t>()];
+                    EXPECT_EQ(sampler["interpolation"], "LINEAR");
+                    const json& input = g.doc["accessors"][sampler["input"].get<std::size_t>()];
+                    EXPECT_EQ(input["componentType"], 5126);
+                    times = numbers(g, sampler["input"]);
+                    EXPECT_EQ(input["min"][0].get<double>(), times.front());
+                    EXPECT_EQ(input["max"][0].get<double>(), times.back());
+                    return numbers(g, sampler["output"]);
+                }
+            ADD_FAILURE() << "no " << path << " channel on " << node;
+            return std::vector<double>{};
+        };
+        // One bone's turn: keys from -0.25 s counted from 0, the key given twice kept once (the last), the
+        // last one's sign made the short way.
+        std::vector<double> times;
+        const std::vector<double> turn = channel(anims[1], "L_Foot", "rotation", times);
+        EXPECT_EQ(anims[1]["channels"].size(), 1u);
+        ASSERT_EQ(times.size(), 3u);
+        ASSERT_EQ(turn.size(), 12u);
+        const double want_times[] = {0, 0.5, 1.0}, want_turn[] = {0, 0, 0, 1, s, 0, 0, s, 1, 0, 0, 0};
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(times[k], want_times[k], 1e-6);
+        for (int k = 0; k < 12; ++k) EXPECT_NEAR(turn[k], want_turn[k], row.tolerance) << k;
+        // The root moves forward along the game's +y, 0.5 a second.
+        const std::vector<double> root_t = channel(anims[0], "Root", "translation", times);
+        ASSERT_EQ(root_t.size(), 9u);
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(root_t[3 * k + 1], 0.25 * k, row.tolerance) << k;
+        // At time 0 the root and pelvis keys stand the character: the pelvis's spine along glTF +y, toes along -z.
+        const std::vector<double> root_q = channel(anims[0], "Root", "rotation", times),
+                                  pelvis_q = channel(anims[0], "_Pelvis", "rotation", times);
+        ASSERT_FALSE(root_q.empty());
+        ASSERT_FALSE(pelvis_q.empty());
+        const Matrix z_up = matrix_of(g.doc["nodes"][0]);
+        auto world = [&](std::array<double, 3> v) {
+            v = turned(turn_of(root_q), turned(turn_of(pelvis_q), v));
+            return std::array<double, 3>{z_up[0] * v[0] + z_up[4] * v[1] + z_up[8] * v[2],
+                                         z_up[1] * v[0] + z_up[5] * v[1] + z_up[9] * v[2],
+                                         z_up[2] * v[0] + z_up[6] * v[1] + z_up[10] * v[2]};
+        };
+        const std::array<double, 3> spine = world({1, 0, 0}), toes = world({0, 1, 0});
+        EXPECT_NEAR(spine[1], 1, 1e-3);
+        EXPECT_NEAR(toes[2], -1, 1e-3);
+        // Nodes not driven, and the static pose, as without animations.
+        for (std::size_t n = 0; n < still.doc["nodes"].size(); ++n) {
+            const Matrix a = matrix_of(still.doc["nodes"][n]), b = matrix_of(g.doc["nodes"][n]);
+            for (int k = 0; k < 16; ++k) EXPECT_NEAR(a[k], b[k], 1e-5) << still.doc["nodes"][n].value("name", "") << k;
+        }
+    }
+    EXPECT_FALSE(still.doc.contains("animations"));
+    // Only the named one; the layout and the first damage on --inspect.
+    ProgramRun named = cli({"-b", "structure", "-f", "glb", "--animations", "walk.ifp", "--animation-names", "TURN", "man.dff"});
+    EXPECT_TRUE(has(named.err, "(1 animation from walk.ifp)")) << named.err;
+    EXPECT_EQ(read_glb(folder.path / "man.dff.glb").doc["animations"].size(), 1u);
+    ProgramRun inspect = cli({"--inspect", "walk.ifp"});
+    EXPECT_EQ(inspect.exit_status, 0) << inspect.err;
+    EXPECT_TRUE(has(inspect.out, "walk.ifp: ANP3 block \"walk\", 3 animations declared, 3 read\n")) << inspect.out;
+    EXPECT_TRUE(has(inspect.out, "  turn: 1 objects, 4 keys, 0.750 s, bones 42\n")) << inspect.out;
+    ProgramRun obj = cli({"-b", "structure", "--animations", "walk.ifp", "man.dff"});
+    EXPECT_EQ(obj.exit_status, 2);
+    EXPECT_TRUE(has(obj.err, "option '--animations' needs '-f glb' or '-f gltf'")) << obj.err;
 }
 
 #endif

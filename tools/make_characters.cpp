@@ -4,7 +4,8 @@
 // Usage: make_characters FOLDER
 //   FOLDER/character-<layout>.dff: the bind pose stored in the pelvis bone's
 //   space, the root bone's or the clump's, and the older skin layout; one with
-//   a UV animation dictionary before its clump. Prints each file's name and
+//   a UV animation dictionary before its clump; walk-anpk.ifp and walk-anp3.ifp,
+//   animations for them in both layouts. Prints each character's name and
 //   the height its head and feet must come out at: NAME LOW HIGH.
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "support/animation_layout.h"
 #include "support/character_layout.h"
 
 int main(int argc, char** argv) {
@@ -52,6 +54,14 @@ int main(int argc, char** argv) {
             high = std::max(high, p[2]);
         }
         std::printf("%s %.4f %.4f\n", name.c_str(), low, high);
+    }
+    // A walk for them in both layouts (ANP3 with compressed keys), not listed: they are no characters.
+    for (const bool anpk : {true, false}) {
+        const AnimationFileRow walk = walk_rows({{42}, 42}, anpk, !anpk);
+        const std::string bytes = anpk ? anpk_file(walk) : anp3_file(walk);
+        std::ofstream out(folder / (anpk ? "walk-anpk.ifp" : "walk-anp3.ifp"), std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out) return 1;
     }
     return 0;
 }

@@ -10,6 +10,8 @@
 //   lamp_ps2.txd the lamp's textures as a PS2 dictionary holds them
 //   character.dff a figure bound to a skeleton of ten bones, stood up by its
 //                skin (samples/character_*)
+//   character_walk.ifp its animations (ANP3): a walk, its root moving forward
+//                and its thighs swinging, and a turn of its left arm
 //
 // Usage: make_samples FOLDER
 #include <algorithm>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "samples/character_model.h"
+#include "support/animation_layout.h"
 #include "samples/lamp_model.h"
 #include "samples/lamp_textures.h"
 #include "support/model_builder.h"
@@ -246,6 +249,16 @@ ModelBuilder model(const std::vector<SubMesh>& parts, const Layout& layout, bool
     return m;
 }
 
+// The character's walk at its pelvis height, the thighs (41, 51) out of step.
+std::vector<std::uint8_t> character_walk() {
+    WalkBones bones;
+    bones.legs = {41, 51};
+    bones.turn_id = 22;
+    bones.root_height = 1.0f;
+    const std::string file = anp3_file(walk_rows(bones, false));
+    return {file.begin(), file.end()};
+}
+
 bool write(const std::string& folder, const std::string& name, const std::vector<std::uint8_t>& bytes) {
     std::string path = folder + "/" + name;
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -277,6 +290,7 @@ int main(int argc, char** argv) {
     bool ok = write(folder, "crate.dff", crate.bytes) && write(folder, "house.dff", house.bytes) &&
               write(folder, "lantern.dff", lantern.bytes) && write(folder, "lamp.dff", lamp_model()) &&
               write(folder, "lamp.txd", lamp_dictionary()) && write(folder, "lamp_ps2.txd", lamp_console_dictionary()) &&
-              write(folder, "character.dff", character_model());
+              write(folder, "character.dff", character_model()) &&
+              write(folder, "character_walk.ifp", character_walk());
     return ok ? 0 : 1;
 }

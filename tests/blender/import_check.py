@@ -13,6 +13,10 @@
 #                 vertices as drawn, so a skinned mesh as its armature poses it
 #   bones=N       bones over all armatures
 #   groups=N      vertex groups that carry a weight on some vertex
+#   actions=N     actions (a glTF file's animations)
+#   playing=NAME:FRACTION  the action whose name starts with NAME played on the
+#                 armature, at FRACTION of its frame range: the character as
+#                 tall as unposed (within 10 %), its feet further apart along y
 # Prints "RESULT ok|FAIL PATH found ..." a file and ends with
 # "RESULT files=N failed=M"; raises (exit status 1) when any check failed.
 import sys
@@ -20,7 +24,7 @@ import sys
 import bpy
 
 COUNTS = ("faces", "vertices", "meshes", "materials")
-SKIN_COUNTS = ("bones", "groups")
+SKIN_COUNTS = ("bones", "groups", "actions")
 
 
 def parse_line(line):
@@ -35,6 +39,9 @@ def parse_line(line):
         elif key == "zrange":
             low, _, high = value.partition(":")
             expected["zrange"] = (float(low), float(high))
+        elif key == "playing":
+            name, _, fraction = value.rpartition(":")
+            expected["playing"] = (name, float(fraction))
         elif key in COUNTS or key in SKIN_COUNTS:
             expected[key] = int(value)
         else:
@@ -54,7 +61,43 @@ def extents(meshes):
     return [(min(p[k] for p in points), max(p[k] for p in points)) for k in range(3)]
 
 
-def import_one(path, keep_axes):
+def points_of(meshes):
+    depsgraph = bpy.context.evaluated_depsgraph_get()
+    points = []
+    for o in meshes:
+        drawn = o.evaluated_get(depsgraph)
+        points += [(drawn.matrix_world @ v.co).copy() for v in drawn.to_mesh().vertices]
+        drawn.to_mesh_clear()
+    return points
+
+
+def height_and_stride(points):
+    """The height along z, and the spread along y of the lowest quarter: the feet."""
+    low = min(p.z for p in points)
+    high = max(p.z for p in points)
+    feet = [p.y for p in points if p.z < low + (high - low) / 4]
+    return high - low, max(feet) - min(feet)
+
+
+def play(name, fraction):
+    """(height, stride) unposed, then at fraction of the named action."""
+    armature = [o for o in bpy.data.objects if o.type == "ARMATURE"][0]
+    meshes = [o for o in bpy.data.objects if o.type == "MESH"]
+    armature.animation_data_create()
+    armature.animation_data.action = None
+    for bone in armature.pose.bones:
+        bone.matrix_basis.identity()
+    bpy.context.view_layer.update()
+    still = height_and_stride(points_of(meshes))
+    action = next(a for a in bpy.data.actions if a.name.startswith(name))
+    armature.animation_data.action = action
+    start, end = action.frame_range
+    bpy.context.scene.frame_set(int(round(start + fraction * (end - start))))
+    bpy.context.view_layer.update()
+    return still, height_and_stride(points_of(meshes))
+
+
+def import_one(path, keep_axes, playing=None):
     bpy.ops.wm.read_factory_settings(use_empty=True)
     if path.endswith((".glb", ".gltf")):
         # Debian 12's importer still uses numpy.bool, which its numpy no longer has.
@@ -67,7 +110,10 @@ def import_one(path, keep_axes):
     else:
         bpy.ops.wm.obj_import(filepath=path)
     meshes = [o for o in bpy.data.objects if o.type == "MESH"]
+    played = play(*playing) if playing else None
     return {
+        "played": played,
+        "actions": len(bpy.data.actions),
         "extents": extents(meshes),
         "faces": sum(len(o.data.polygons) for o in meshes),
         "vertices": sum(len(o.data.vertices) for o in meshes),
@@ -91,6 +137,12 @@ def problems(found, expected):
             out.append("z from %.4f to %.4f, expected %.4f to %.4f" % (z0, z1, low, high))
         if z1 - z0 <= max(x1 - x0, y1 - y0):
             out.append("not upright: extents x %.4f, y %.4f, z %.4f" % (x1 - x0, y1 - y0, z1 - z0))
+    if "playing" in expected:
+        (height, stride), (moving_height, moving_stride) = found["played"]
+        if abs(moving_height - height) > 0.1 * height:
+            out.append("height %.4f while playing, %.4f unposed" % (moving_height, height))
+        if moving_stride < stride + 0.1:
+            out.append("feet %.4f apart while playing, %.4f unposed" % (moving_stride, stride))
     for image in expected["images"]:
         if image not in found["images"]:
             out.append("no image %s %dx%d" % image)
@@ -103,12 +155,12 @@ def main():
         entries = [parse_line(line) for line in f if line.strip()]
     failed = 0
     for path, expected in entries:
-        found = import_one(path, "zrange" in expected)
+        found = import_one(path, "zrange" in expected, expected.get("playing"))
         wrong = problems(found, expected)
         failed += bool(wrong)
         print("RESULT", "FAIL" if wrong else "ok", path,
               "found faces=%(faces)d vertices=%(vertices)d meshes=%(meshes)d materials=%(materials)d "
-              "bones=%(bones)d groups=%(groups)d" % found,
+              "bones=%(bones)d groups=%(groups)d actions=%(actions)d played=%(played)s" % found,
               "images=%s" % found["images"], "; ".join(wrong), flush=True)
     print("RESULT files=%d failed=%d" % (len(entries), failed), flush=True)
     if failed:

@@ -1,4 +1,5 @@
-// libFuzzer target: arbitrary bytes read as an archive of either version
+// libFuzzer target: arbitrary bytes read as an animation file (its
+// animations written as glTF channels on a small skeleton), as an archive of either version
 // (each whole entry read back by offset), as item definitions and as a data
 // file, as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
@@ -25,7 +26,9 @@
 #include "game/item_definitions.h"
 #include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
+#include "export/gltf_animation.h"
 #include "export/gltf_writer.h"
+#include "game/animation_file.h"
 #include "export/obj_scene.h"
 #include "export/obj_writer.h"
 #include "game/map_selection.h"
@@ -119,6 +122,22 @@ void place_model(const std::uint8_t* data, std::size_t size, const Model& model)
     write_obj_scene({{"fuzz", &model, "fuzz", true}}, instances, options);
 }
 
+// The bytes as an animation file, its animations on a small skeleton of
+// bone ids 0 to 2 in a document of three nodes, written as a glb into the scratch folder.
+void read_animations(const std::uint8_t* data, std::size_t size) {
+    const AnimationFile file = read_animation_file(std::string_view(reinterpret_cast<const char*>(data), size));
+    GltfDocument document;
+    GltfSkeletonNodes skeleton;
+    for (int b = 0; b < 3; ++b) {
+        document.add("nodes", {{"name", "bone"}, {"rotation", {0, 0, 0.6, 0.8}}, {"scale", {1, 1, 2}}});
+        skeleton.bones.push_back({b, b == 1 ? " Pelvis" : "Root", b});
+    }
+    skeleton.above_root = {2};
+    (void)add_gltf_animations(document, skeleton, file, {});
+    std::string why;
+    document.write_glb(model_folder + "/animations.glb", why);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -143,6 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string why;
     finish_gltf(plan_gltf(model, GltfWriteOptions{}), [](const std::string&, GltfImage&) { return false; })
         .write_glb(model_folder + "/fuzz.glb", why);
+    read_animations(data, size);
     read_game_files(data, size);
     write_model(data, size);
     std::string path = model_folder + "/" + model_name;

@@ -5,10 +5,11 @@
 # city's map scene (--map) as both, with 0 errors and 0 warnings. The
 # validator (npm package gltf-validator) is installed under NODE_PREFIX when
 # missing; without node and npm the test is skipped.
-# Usage: validate_test.sh CLI MAKE_MODELS MAKE_CITY SCRATCH NODE_PREFIX MODEL...
+# A generated character with animations of both layouts is checked too.
+# Usage: validate_test.sh CLI MAKE_MODELS MAKE_CITY MAKE_CHARACTERS SCRATCH NODE_PREFIX MODEL...
 set -euo pipefail
-cli=$1 make_models=$2 make_city=$3 scratch=$4 prefix=$5
-shift 5
+cli=$1 make_models=$2 make_city=$3 make_characters=$4 scratch=$5 prefix=$6
+shift 6
 here=$(cd "$(dirname "$0")" && pwd)
 module=$prefix/node_modules/gltf-validator
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
@@ -50,6 +51,15 @@ if ! "$cli" -q --map "$scratch"/city/maps/*.ipl --ide "$scratch/city/city.ide" -
   "$scratch/city/models" 2>"$scratch/city/stderr"; then
   echo "FAIL: the city's map scene"
   cat "$scratch/city/stderr"
+  exit 1
+fi
+# A character with the animations of both layouts.
+"$make_characters" "$scratch/animated" >/dev/null
+if ! "$cli" -j 1 -q --button structure -f glb,gltf --animations "$scratch/animated/walk-anpk.ifp" \
+  --animations "$scratch/animated/walk-anp3.ifp" "$scratch/animated/character-pelvis-space.dff" \
+  2>"$scratch/animated/stderr"; then
+  echo "FAIL: the character with animations"
+  cat "$scratch/animated/stderr"
   exit 1
 fi
 files=("$scratch"/*/*.glb "$scratch"/*/*.gltf "$scratch"/city/out/map.glb "$scratch"/city/out/map.gltf)

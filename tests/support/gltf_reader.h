@@ -19,7 +19,8 @@ struct Gltf {
 Gltf read_glb(const std::filesystem::path& file);
 Gltf read_gltf(const std::filesystem::path& file);
 
-// Accessor a's numbers as doubles (normalized ones as fractions), each checked to lie in its view.
+// Accessor a's numbers as doubles (normalized ones as fractions), each checked
+// to lie in its view (and to fill it, unless placed in it by byteOffset).
 std::vector<double> numbers(const Gltf& g, int a);
 
 using Matrix = std::array<double, 16>;  // column-major
