@@ -1,0 +1,82 @@
+#include "export/collision_gltf.h"
+
+#include <algorithm>
+
+#include "export/collision_obj.h"
+#include "export/gltf_mesh.h"
+
+using nlohmann::json;
+
+json collision_matrix(const Placement& p) {
+    json m = json::array();
+    for (int row = 0; row < 4; ++row) {
+        const double* axis = row < 3 ? p.axes[row] : p.position;
+        for (int k = 0; k < 3; ++k) m.push_back(axis[k]);
+        m.push_back(row == 3 ? 1 : 0);
+    }
+    return m;
+}
+
+int CollisionGltfBuilder::mesh_of(const CollisionGeometry& g, SurfaceTable table, const std::string& name) {
+    GltfMeshInput input;
+    input.geometry = &g.geometry;
+    input.name = name;
+    for (std::size_t i = 0; i < g.surfaces.size(); ++i) {
+        const std::string material = surface_material_name(table, g.surfaces[i]);
+        auto [it, fresh] = material_index_.try_emplace(material, static_cast<int>(materials_.size()));
+        if (fresh) {
+            GltfMaterialEntry entry;
+            entry.name = material;
+            entry.material = g.geometry.materials[i];
+            // Stored faces keep their winding, which tools disagree on: seen from both sides.
+            entry.double_sided = true;
+            materials_.push_back(std::move(entry));
+        }
+        input.materials.push_back(it->second);
+    }
+    const int mesh = add_gltf_mesh(d_, input).mesh;
+    if (mesh >= 0) ++meshes_;
+    return mesh;
+}
+
+int CollisionGltfBuilder::add(const CollisionModel& model, bool third_game, int parent, const std::string& name,
+                              const Placement* placement) {
+    const SurfaceTable table = surface_table_for(model.version, third_game);
+    CollisionParts& parts = parts_.emplace_back(collision_parts(model, table));
+    const std::string node_name = names_.take(name.empty() ? collision_object_name(model) : name);
+    json surfaces = json::array();
+    for (const CollisionGeometry* g : {&parts.solid, &parts.shadow})
+        for (std::uint8_t s : g->surfaces) {
+            const std::string material = surface_material_name(table, s);
+            if (std::find(surfaces.begin(), surfaces.end(), material) == surfaces.end()) surfaces.push_back(material);
+        }
+    json node = {{"name", node_name}, {"extras", {{"collision", true}, {"surfaces", surfaces}}}};
+    if (placement) node["matrix"] = collision_matrix(*placement);
+    if (!parts.solid.empty()) {
+        const int mesh = mesh_of(parts.solid, table, node_name);
+        if (mesh >= 0) node["mesh"] = mesh;
+    }
+    const int index = d_.add("nodes", std::move(node));
+    if (parent >= 0) d_.attach(parent, index);
+    if (!parts.shadow.empty()) {
+        const std::string shadow_name = names_.take(node_name + ".shadow");
+        json shadow = {{"name", shadow_name}, {"extras", {{"collision", true}, {"shadow", true}}}};
+        const int mesh = mesh_of(parts.shadow, table, shadow_name);
+        if (mesh >= 0) shadow["mesh"] = mesh;
+        d_.attach(index, d_.add("nodes", std::move(shadow)));
+    }
+    return index;
+}
+
+std::unique_ptr<CollisionGltfFile> collision_gltf(const std::vector<CollisionModel>& models, bool third_game,
+                                                  const std::string& root_name, const std::string& generator) {
+    auto file = std::make_unique<CollisionGltfFile>();
+    GltfDocument& d = file->document;
+    d.json()["asset"]["generator"] = generator;
+    const int root = d.add_z_up_root(root_name);
+    for (const CollisionModel& m : models) file->builder.add(m, third_game, root);
+    d.json()["scenes"] = json::array({{{"nodes", {root}}}});
+    d.json()["scene"] = 0;
+    add_gltf_materials(d, file->materials, [](const std::string&, GltfImage&) { return false; });
+    return file;
+}
