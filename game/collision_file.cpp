@@ -86,7 +86,7 @@ bool read_body_v1(Record& r, std::size_t at, CollisionModel& m) {
         f.material = r.bytes[at + 12];
         f.light = r.bytes[at + 15];
         if (f.a >= vertices || f.b >= vertices || f.c >= vertices)
-            return r.fail("face " + std::to_string(i) + " names a vertex past the " + std::to_string(vertices));
+            return r.fail("face " + std::to_string(i) + " names a vertex past the record's " + std::to_string(vertices));
     }
     return true;
 }
@@ -259,7 +259,7 @@ CollisionFile read_collision_file(std::string_view bytes) {
             break;
         }
         const std::uint32_t size = u32(p + at + 4);
-        const std::string name = left >= 30 ? record_name(p + at + 8) : std::string();
+        const std::string name = left >= 30 && size >= 22 ? record_name(p + at + 8) : std::string();
         if (size > left - 8) {
             file.skipped.push_back({at, name,
                                     "its size of " + std::to_string(size) + " bytes runs past the end of the file (" +

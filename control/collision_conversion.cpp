@@ -1,0 +1,76 @@
+#include "control/collision_conversion.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "control/gltf_output.h"
+#include "export/collision_gltf.h"
+#include "export/collision_obj.h"
+#include "game/collision_file.h"
+
+namespace {
+
+// Written beside its name, then renamed over it: a failed write leaves no half file.
+bool write_whole(const std::string& path, const std::string& text) {
+    const std::string temporary = path + ".part";
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = std::fclose(f) == 0 && ok;
+    std::error_code ec;
+    if (ok) std::filesystem::rename(temporary, path, ec);
+    if (!ok || ec) std::filesystem::remove(temporary, ec);
+    return ok && !ec;
+}
+
+std::string mtl_path_for(const std::string& obj_path) { return gltf_file_name_for(obj_path, ".mtl"); }
+
+}  // namespace
+
+CollisionResult convert_collision(std::string_view bytes, const std::string& obj_path, const CollisionRequest& request) {
+    CollisionResult result;
+    const CollisionFile file = read_collision_file(bytes);
+    if (!file.refused.empty()) {
+        result.refused = "not a collision file: " + file.refused;
+        return result;
+    }
+    result.models = file.models.size();
+    result.skipped = file.skipped.size();
+    for (const CollisionFault& f : file.skipped)
+        result.notes.push_back("model " + (f.name.empty() ? std::string("at byte ") + std::to_string(f.offset)
+                                                          : "'" + f.name + "' at byte " + std::to_string(f.offset)) +
+                               " skipped: " + f.reason);
+    for (const std::string& w : file.warnings) result.notes.push_back(w);
+    auto add = [&](const std::string& path) { result.files += (result.files.empty() ? "" : ", ") + path; };
+    if (request.obj) {
+        const std::string mtl = mtl_path_for(obj_path);
+        std::vector<std::string> header = {request.program_name_version + ", collision",
+                                           "collision file " + request.source_name,
+                                           std::to_string(file.models.size()) + " models, " +
+                                               std::to_string(file.skipped.size()) + " skipped"};
+        for (const std::string& note : result.notes) header.push_back(note);
+        CollisionObjText text = write_collision_obj(file.models, request.third_game, header,
+                                                    std::filesystem::path(mtl).filename().string());
+        if (!write_whole(obj_path, text.obj)) {
+            result.why = "could not write " + obj_path;
+            return result;
+        }
+        if (!write_whole(mtl, text.mtl)) {
+            result.why = "could not write " + mtl;
+            return result;
+        }
+        add(obj_path);
+    }
+    const std::string root = std::filesystem::path(request.source_name).filename().string();
+    for (const auto& [wanted, container] : {std::pair{request.glb, GltfContainer::glb}, std::pair{request.gltf, GltfContainer::gltf}}) {
+        if (!wanted) continue;
+        auto document = collision_gltf(file.models, request.third_game, root, request.program_name_version);
+        std::string written, why;
+        if (!write_gltf_document(document->document, container, obj_path, written, why)) {
+            result.why = "could not write " + written + " (" + why + ")";
+            return result;
+        }
+        add(written);
+    }
+    return result;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// A collision file converted: its models as OBJ + MTL (city.col.obj and
+// city.col.mtl) and/or glTF beside the OBJ file's place.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct CollisionRequest {
+    bool obj = true, glb = false, gltf = false;
+    bool third_game = false;           // version-1 records read with the third game's surfaces
+    std::string source_name;           // for the header and the glTF root
+    std::string program_name_version;  // e.g. "vorlund-obj 1.0.0"
+};
+
+struct CollisionResult {
+    std::string refused;              // not a collision file, and why: nothing written
+    std::size_t models = 0, skipped = 0;
+    std::vector<std::string> notes;   // a line a skipped record and a warning
+    std::string files;                // written, joined by ", "
+    std::string why;                  // a file could not be written
+};
+
+CollisionResult convert_collision(std::string_view bytes, const std::string& obj_path, const CollisionRequest& request);
