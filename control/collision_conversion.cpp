@@ -2,11 +2,16 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "control/gltf_output.h"
 #include "export/collision_gltf.h"
 #include "export/collision_obj.h"
+#include "game/archive.h"
 #include "game/collision_file.h"
+#include "game/collision_inspection.h"
+#include "game/text_lines.h"
 
 namespace {
 
@@ -23,9 +28,42 @@ bool write_whole(const std::string& path, const std::string& text) {
     return ok && !ec;
 }
 
+// Collision files are small: far past this, the file is something else.
+constexpr std::uintmax_t largest_collision_file = std::uintmax_t(1) << 30;
+
 std::string mtl_path_for(const std::string& obj_path) { return gltf_file_name_for(obj_path, ".mtl"); }
 
 }  // namespace
+
+bool is_collision_path(const std::string& path) {
+    return path.size() >= 4 && lower_name(path.substr(path.size() - 4)) == ".col";
+}
+
+std::string read_collision_bytes(const std::string& path, const std::string& archive_data, std::uint64_t start,
+                                 std::uint64_t length, std::string& bytes) {
+    if (!archive_data.empty()) {
+        std::vector<std::uint8_t> b;
+        if (std::string why = read_archive_entry(archive_data, start, length, b); !why.empty()) return why;
+        bytes.assign(b.begin(), b.end());
+        return "";
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return "is a folder";
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) return ec == std::errc::no_such_file_or_directory ? "no such file or folder" : ec.message();
+    if (size == 0) return "empty file";
+    if (size > largest_collision_file) return "too large for a collision file";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot be read";
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return "";
+}
+
+std::string collision_listing(std::string_view bytes, bool& well_formed) {
+    const CollisionFile file = read_collision_file(bytes);
+    well_formed = file.refused.empty() && file.skipped.empty();
+    return collision_inspection_text(file);
+}
 
 CollisionResult convert_collision(std::string_view bytes, const std::string& obj_path, const CollisionRequest& request) {
     CollisionResult result;

@@ -2,6 +2,7 @@
 // A collision file converted: its models as OBJ + MTL (city.col.obj and
 // city.col.mtl) and/or glTF beside the OBJ file's place.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,5 +21,16 @@ struct CollisionResult {
     std::string files;                // written, joined by ", "
     std::string why;                  // a file could not be written
 };
+
+// Whether the path (or an archive entry's name) ends in .col, any case.
+bool is_collision_path(const std::string& path);
+
+// The bytes of a collision file, or of an archive's entry (archive_data not
+// empty) from start on; the reason when they cannot be had.
+std::string read_collision_bytes(const std::string& path, const std::string& archive_data, std::uint64_t start,
+                                 std::uint64_t length, std::string& bytes);
+
+// The --inspect listing of the bytes; well_formed when every record was read.
+std::string collision_listing(std::string_view bytes, bool& well_formed);
 
 CollisionResult convert_collision(std::string_view bytes, const std::string& obj_path, const CollisionRequest& request);

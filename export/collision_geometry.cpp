@@ -5,6 +5,10 @@
 
 namespace {
 
+// A unit circle's coordinate with the rounding left over at its zeros taken
+// off: 1.5e-17 is 0.
+double exact(double v) { return std::fabs(v) < 1e-12 ? 0.0 : v; }
+
 struct Builder {
     CollisionGeometry& out;
     SurfaceTable table;
@@ -68,9 +72,9 @@ struct Builder {
             const double polar = pi * stack / sphere_stacks;
             for (int slice = 0; slice < sphere_slices; ++slice) {
                 const double around = 2 * pi * slice / sphere_slices;
-                const std::uint32_t v = vertex(centre[0] + r * std::sin(polar) * std::cos(around),
-                                               centre[1] + r * std::sin(polar) * std::sin(around),
-                                               centre[2] + r * std::cos(polar));
+                const std::uint32_t v = vertex(centre[0] + r * exact(std::sin(polar) * std::cos(around)),
+                                               centre[1] + r * exact(std::sin(polar) * std::sin(around)),
+                                               centre[2] + r * exact(std::cos(polar)));
                 if (stack == 1 && slice == 0) first_ring = v;
             }
         }

@@ -42,7 +42,7 @@ int CollisionGltfBuilder::mesh_of(const CollisionGeometry& g, SurfaceTable table
 int CollisionGltfBuilder::add(const CollisionModel& model, bool third_game, int parent, const std::string& name,
                               const Placement* placement) {
     const SurfaceTable table = surface_table_for(model.version, third_game);
-    CollisionParts& parts = parts_.emplace_back(collision_parts(model, table));
+    CollisionParts& parts = parts_->emplace_back(collision_parts(model, table));
     const std::string node_name = names_.take(name.empty() ? collision_object_name(model) : name);
     json surfaces = json::array();
     for (const CollisionGeometry* g : {&parts.solid, &parts.shadow})
@@ -66,6 +66,16 @@ int CollisionGltfBuilder::add(const CollisionModel& model, bool third_game, int 
         d_.attach(index, d_.add("nodes", std::move(shadow)));
     }
     return index;
+}
+
+int add_collision_group(GltfDocument& document, std::vector<GltfMaterialEntry>& materials, int parent,
+                        const std::vector<CollisionModel>& models, bool third_game, std::shared_ptr<const void>& keep) {
+    const int group = document.add("nodes", {{"name", "collision"}, {"extras", {{"collision", true}}}});
+    if (parent >= 0) document.attach(parent, group);
+    CollisionGltfBuilder builder(document, materials);
+    for (const CollisionModel& m : models) builder.add(m, third_game, group);
+    keep = builder.vertex_bytes();
+    return group;
 }
 
 std::unique_ptr<CollisionGltfFile> collision_gltf(const std::vector<CollisionModel>& models, bool third_game,

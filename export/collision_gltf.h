@@ -30,6 +30,9 @@ public:
             const Placement* placement = nullptr);
 
     std::size_t meshes() const { return meshes_; }
+    // What the document's buffer is made from: hold it until the document is
+    // written, when the builder itself goes first.
+    std::shared_ptr<const void> vertex_bytes() const { return parts_; }
 
 private:
     int mesh_of(const CollisionGeometry& g, SurfaceTable table, const std::string& name);
@@ -37,10 +40,16 @@ private:
     GltfDocument& d_;
     std::vector<GltfMaterialEntry>& materials_;
     std::map<std::string, int> material_index_;
-    std::deque<CollisionParts> parts_;
+    std::shared_ptr<std::deque<CollisionParts>> parts_ = std::make_shared<std::deque<CollisionParts>>();
     UniqueNames names_;
     std::size_t meshes_ = 0;
 };
+
+// A node "collision" under parent, extras {"collision": true}, that holds a
+// node per model: hidden or removed in one step. Its index; the bytes to hold
+// until the document is written in keep.
+int add_collision_group(GltfDocument& document, std::vector<GltfMaterialEntry>& materials, int parent,
+                        const std::vector<CollisionModel>& models, bool third_game, std::shared_ptr<const void>& keep);
 
 // A placement as glTF's column-major matrix.
 nlohmann::json collision_matrix(const Placement& p);

@@ -113,7 +113,10 @@ SurfaceKind look_up(const Range (&table)[N], std::uint8_t material) {
     for (const Range& r : table)
         if (material >= r.first && material <= r.last) {
             std::string name = r.name;
-            if (r.last > r.first) name += "_" + std::to_string(material - r.first + 1);
+            if (r.last > r.first) {
+                name += '_';
+                name += std::to_string(material - r.first + 1);
+            }
             return {name, r.group};
         }
     return {"", SurfaceGroup::unknown};
@@ -134,9 +137,13 @@ const char* surface_group_name(SurfaceGroup group) {
 }
 
 std::string surface_material_name(SurfaceTable table, std::uint8_t material) {
-    std::string name = "col_" + std::to_string(material);
+    std::string name = "col_";
+    name += std::to_string(material);
     const SurfaceKind kind = surface_kind(table, material);
-    if (!kind.name.empty()) name += "_" + kind.name;
+    if (!kind.name.empty()) {
+        name += '_';
+        name += kind.name;
+    }
     return name;
 }
 

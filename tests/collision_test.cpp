@@ -157,14 +157,15 @@ TEST(CollisionFile, EveryVersionReadsBackFromObjAndGlb) {
                 ++objects_with_triangles;
                 ASSERT_TRUE(obj.count(name));
                 EXPECT_EQ(obj.at(name).triangles, triangles);
-                if (!materials.empty()) EXPECT_EQ(obj.at(name).materials, materials);
+                if (!materials.empty()) { EXPECT_EQ(obj.at(name).materials, materials); }
             }
             ASSERT_TRUE(glb.count(name));
             EXPECT_EQ(glb.at(name).triangles, triangles);
             EXPECT_EQ(glb.at(name).extras["collision"], true);
-            if (!shadow && !materials.empty()) EXPECT_EQ(glb.at(name).extras["surfaces"].size(),
-                                                         materials.size() + (glb.at(name).child.empty() ? 0 : 1));
-            if (!shadow && obj.count(name + ".shadow")) EXPECT_EQ(glb.at(name).child, name + ".shadow");
+            if (!shadow && !materials.empty()) {
+                EXPECT_EQ(glb.at(name).extras["surfaces"].size(), materials.size() + (glb.at(name).child.empty() ? 0 : 1));
+            }
+            if (!shadow && obj.count(name + ".shadow")) { EXPECT_EQ(glb.at(name).child, name + ".shadow"); }
         }
         EXPECT_EQ(obj.size(), objects_with_triangles);
     }
@@ -242,10 +243,13 @@ TEST(CollisionFile, DamagedRecordsAreSkippedWithTheirReason) {
         EXPECT_EQ(file.models.size(), d.models);
         const std::string reason = !file.refused.empty() ? file.refused
                                    : file.skipped.empty() ? std::string() : file.skipped[0].reason;
-        if (d.reason.empty()) EXPECT_EQ(reason, "");
-        else EXPECT_NE(reason.find(d.reason), std::string::npos) << reason;
-        if (!file.skipped.empty()) EXPECT_EQ(file.skipped[0].offset, good.size());
-        if (d.models == 3) EXPECT_EQ(file.warnings.size(), 1u);
+        if (d.reason.empty()) {
+            EXPECT_EQ(reason, "");
+        } else {
+            EXPECT_NE(reason.find(d.reason), std::string::npos) << reason;
+        }
+        if (!file.skipped.empty()) { EXPECT_EQ(file.skipped[0].offset, good.size()); }
+        if (d.models == 3) { EXPECT_EQ(file.warnings.size(), 1u); }
     }
     // Face naming a vertex past a version-1 record's, and junk after the last record.
     colw::Record bad = colw::sample(1, "bad");
