@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "control/gltf_output.h"
+#include "control/version.h"
 #include "export/collision_gltf.h"
 #include "export/collision_obj.h"
 #include "game/archive.h"
@@ -63,6 +64,23 @@ std::string collision_listing(std::string_view bytes, bool& well_formed) {
     const CollisionFile file = read_collision_file(bytes);
     well_formed = file.refused.empty() && file.skipped.empty();
     return collision_inspection_text(file);
+}
+
+bool write_model_collision(const std::vector<CollisionModel>& models, bool third_game, const std::string& model_obj_path,
+                           const std::string& model_name, std::string& written, std::string& why) {
+    const std::string obj = gltf_file_name_for(model_obj_path, ".col.obj");
+    const std::string mtl = gltf_file_name_for(model_obj_path, ".col.mtl");
+    const std::vector<std::string> header = {std::string(PROGRAM_NAME " " PROGRAM_VERSION) + ", collision",
+                                             "collision of " + model_name};
+    const CollisionObjText text =
+        write_collision_obj(models, third_game, header, std::filesystem::path(mtl).filename().string());
+    for (const auto& [path, body] : {std::pair{obj, &text.obj}, std::pair{mtl, &text.mtl}})
+        if (!write_whole(path, *body)) {
+            why = "could not write " + path;
+            return false;
+        }
+    written = obj;
+    return true;
 }
 
 CollisionResult convert_collision(std::string_view bytes, const std::string& obj_path, const CollisionRequest& request) {

@@ -33,4 +33,10 @@ std::string read_collision_bytes(const std::string& path, const std::string& arc
 // The --inspect listing of the bytes; well_formed when every record was read.
 std::string collision_listing(std::string_view bytes, bool& well_formed);
 
+// A model's collision beside its OBJ file: house.dff.obj gives
+// house.dff.col.obj and house.dff.col.mtl. written names them; false with why.
+struct CollisionModel;
+bool write_model_collision(const std::vector<CollisionModel>& models, bool third_game, const std::string& model_obj_path,
+                           const std::string& model_name, std::string& written, std::string& why);
+
 CollisionResult convert_collision(std::string_view bytes, const std::string& obj_path, const CollisionRequest& request);
