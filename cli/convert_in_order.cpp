@@ -72,6 +72,7 @@ ModelJob job_for(const Options& options, const std::string& model, const std::st
     job.formats = options.formats;
     job.local = options.local;
     job.night = options.night;
+    job.collision = options.collision;
     return job;
 }
 

@@ -16,6 +16,7 @@
 
 #include "cli/console_session.h"
 #include "cli/model_check.h"
+#include "control/collision_conversion.h"
 #include "control/texture_export.h"
 #include "engine/conversion_state.h"
 #include "game/archive.h"
@@ -104,6 +105,19 @@ void print_inspection(const std::string& path, const std::string& text) {
 void inspect_one(const ModelEntry& m, InspectTally& tally) {
     const std::string& path = m.path;
     std::vector<std::uint8_t> bytes;
+    if (is_collision_path(m.in_archive() ? m.entry_name : path)) {
+        ++tally.models;
+        std::string col;
+        if (std::string why = read_collision_bytes(path, m.archive_data, m.entry_start, m.entry_length, col); !why.empty()) {
+            say(path + ": not inspected: " + why);
+            ++tally.unread;
+            return;
+        }
+        bool whole = false;
+        print_inspection(path, collision_listing(col, whole));
+        ++(whole ? tally.well_formed : tally.damaged);
+        return;
+    }
     if (!m.in_archive() && is_dictionary(path)) {
         ++tally.dictionaries;
         if (std::string why = read_dictionary(path, bytes); !why.empty()) {

@@ -303,3 +303,69 @@ TEST(CollisionFile, CorpusFixturesMatchTheirCounts) {
         EXPECT_EQ(f_lines, faces);
     }
 }
+
+#ifdef VORLUND_OBJ_PROGRAM
+
+#include "support/archive_writer.h"
+#include "support/cli_fixture.h"
+
+class CliCollision : public CliFolder {};
+
+// A collision file named, found in a folder or in an archive converts as a
+// model does; --inspect lists its models; --collision writes a model's own.
+TEST_F(CliCollision, CollisionFilesConvertLikeModelsAndModelsBringTheirCollision) {
+    const std::vector<std::uint8_t> mixed = colw::file({colw::sample(1, "a"), colw::sample(3, "b")});
+    std::vector<std::uint8_t> damaged = colw::file({colw::sample(2, "c"), colw::sample(2, "d")});
+    colw::put_u32(damaged, damaged.size() / 2 + colw::face_offset_at, 9999);
+    std::filesystem::create_directories(folder.path / "in/sub");
+    folder.write("in/city.col", mixed);
+    folder.write("in/sub/damaged.COL", damaged);
+    folder.write("car.dff", colw::model_with_collision(colw::record(colw::sample(3, "car_col"))));
+    ArchiveLayout layout;
+    layout.entries = {{"ROAD.COL", mixed}};
+    folder.write("game.img", build_version2(layout));
+    folder.write("not.col", std::vector<std::uint8_t>{'R', 'I', 'F', 'F', 1, 2, 3, 4});
+    struct Run {
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::string> files;  // written, relative to the folder
+        std::string line;                // a line of stderr or stdout
+    };
+    const std::vector<Run> runs = {
+        {{"city.col"}, 0, {"city.col.obj", "city.col.mtl"}, "1 model: 1 clean, 0 doubtful, 0 failed"},
+        {{"-f", "glb", "-o", "out", "--recursive", "in"}, 1, {"out/city.col.glb", "out/sub/damaged.COL.glb"},
+         "model 'd' at byte " + std::to_string(damaged.size() / 2) + " skipped: 3 faces at byte 10003 run past"},
+        {{"-j", "2", "-q", "-f", "gltf", "-o", "arch", "game.img"}, 0, {"arch/ROAD.COL.gltf", "arch/ROAD.COL.bin"}, ""},
+        {{"--collision", "-f", "obj,glb", "car.dff"}, 0, {"car.dff.col.obj", "car.dff.col.mtl", "car.dff.glb"},
+         "car.dff.col.obj"},
+        {{"not.col"}, 1, {}, "not a collision file: it starts with no collision record"},
+        {{"--inspect", "city.col"}, 0, {},
+         "  b: id 0, version 3, 1 spheres, 1 boxes, 3 faces, 5 vertices, 1 shadow faces, 1 face groups, flags 0x1A"},
+    };
+    for (const Run& r : runs) {
+        SCOPED_TRACE(r.args.back());
+        std::filesystem::copy_file(folder.path / "in/city.col", folder.path / "city.col",
+                                   std::filesystem::copy_options::overwrite_existing);
+        const ProgramRun run = cli(r.args);
+        EXPECT_EQ(run.exit_status, r.status) << run.err;
+        for (const std::string& f : r.files) EXPECT_TRUE(std::filesystem::exists(folder.path / f)) << f << "\n" << run.err;
+        if (!r.line.empty()) { EXPECT_NE((run.err + run.out).find(r.line), std::string::npos) << run.err << run.out; }
+    }
+    // The object names and the collision node, as written.
+    const std::string obj = read_file(folder.path / "city.col.obj");
+    EXPECT_NE(obj.find("\no a\n"), std::string::npos);
+    EXPECT_NE(obj.find("\no b.shadow\n"), std::string::npos);
+    const Gltf glb = read_glb(folder.path / "car.dff.glb");
+    const json& root = glb.doc["nodes"][glb.doc["scenes"][0]["nodes"][0].get<int>()];
+    bool found = false;
+    for (const json& child : root["children"]) {
+        const json& n = glb.doc["nodes"][child.get<int>()];
+        if (n["name"] != "collision") continue;
+        found = true;
+        EXPECT_EQ(n["extras"]["collision"], true);
+        EXPECT_EQ(glb.doc["nodes"][n["children"][0].get<int>()]["name"], "car_col");
+    }
+    EXPECT_TRUE(found);
+}
+
+#endif
