@@ -14,6 +14,7 @@
 #include "cli/model_textures.h"
 #include "cli/options.h"
 #include "cli/worker_process.h"
+#include "control/collision_catalog.h"
 #include "control/game_catalog.h"
 #include "control/version.h"
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     start_console_session(options.verbosity == Verbosity::verbose);
     const GameCatalog catalog = build_catalog(catalog_request(options, jobs.worker ? Command::worker : Command::convert));
     set_texture_catalog(catalog.textures);
+    if (options.collision) set_collision_sources(catalog.sources(SourceKind::collision));
     if (jobs.worker) return run_worker(options);
     for (const std::string& m : catalog.messages) say(m);
     const std::vector<ModelEntry>& models = catalog.models;

@@ -10,6 +10,11 @@
 
 #include "control/structure_conversion.h"
 #include "control/scene_gltf_output.h"
+#include "control/collision_catalog.h"
+#include "control/gltf_output.h"
+#include "export/collision_gltf.h"
+#include "export/collision_obj.h"
+#include "export/obj_scene.h"
 #include "control/texture_export.h"
 #include "control/texture_order.h"
 #include "export/obj_scene.h"
@@ -294,6 +299,37 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
 
     const std::string obj_path = request.obj_path.string(), part = obj_path + ".part";
     const std::string mtl_path = mtl_file_name_for(obj_path);
+    // --collision: the instances whose model has a collision model of its name.
+    std::vector<std::pair<const CollisionModel*, const SceneInstance*>> collided;
+    std::size_t without_collision = 0;
+    if (request.collision)
+        for (const SceneInstance& i : instances) {
+            if (const CollisionModel* c = collision_by_name(models[i.model].name)) collided.push_back({c, &i});
+            else ++without_collision;
+        }
+    std::string collision_files;
+    if (request.collision && request.obj) {
+        CollisionObjWriter writer({request.program_name_version + ", the map scene's collision"},
+                                  fs::path(gltf_file_name_for(obj_path, ".col.mtl")).filename().string());
+        for (const auto& [c, i] : collided) {
+            Placement points, normals;
+            instance_placements(i->transform, points, normals);
+            writer.add(*c, false, &points, models[i->model].name);
+        }
+        const CollisionObjText collision = writer.finish();
+        for (const auto& [path, body] : {std::pair{gltf_file_name_for(obj_path, ".col.obj"), &collision.obj},
+                                         std::pair{gltf_file_name_for(obj_path, ".col.mtl"), &collision.mtl}}) {
+            std::ofstream out(path, std::ios::binary);
+            out << *body;
+            out.close();
+            if (!out) {
+                outcome.lines.push_back(path + " cannot be written");
+                return outcome;
+            }
+        }
+        collision_files = gltf_file_name_for(obj_path, ".col.obj");
+    }
+    std::shared_ptr<const void> collision_bytes;
     ObjSceneText text;
     if (request.obj) {
         std::FILE* out = std::fopen(part.c_str(), "wb");
@@ -332,6 +368,19 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
         options.max_instances = gltf_instances_at_most;
         options.texture_folder = [&](const std::string& dictionary) { return texture_folder_text(request, dictionary); };
         scene = plan_gltf_scene(models, instances, options);
+        if (request.collision) {
+            // Beside the placement files' nodes, under the z-up root: hidden or removed in one step.
+            const int root = scene.document.json()["scenes"][0]["nodes"][0].get<int>();
+            const int group = scene.document.add("nodes", {{"name", "collision"}, {"extras", {{"collision", true}}}});
+            scene.document.attach(root, group);
+            CollisionGltfBuilder builder(scene.document, scene.materials);
+            for (const auto& [c, i] : collided) {
+                Placement points, normals;
+                instance_placements(i->transform, points, normals);
+                builder.add(*c, false, group, models[i->model].name, &points);
+            }
+            collision_bytes = builder.vertex_bytes();
+        }
         // The same PNG files serve both; the OBJ text may have stopped sooner.
         std::set<std::pair<std::string, std::string>> listed;
         for (const SceneTexture& t : text.textures) listed.insert({lower_name(t.dictionary), t.texture});
@@ -384,7 +433,11 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
     }
     outcome.lines.insert(outcome.lines.end(), texture_lines.begin(), texture_lines.end());
     outcome.placed = placed;
+    if (!collision_files.empty()) files += ", " + collision_files;
     outcome.lines.push_back(summary_line(map, files, placed, models_placed));
+    if (request.collision)
+        outcome.lines.back() += "; collision: " + std::to_string(collided.size()) + " instances placed, " +
+                                std::to_string(without_collision) + " without collision";
     outcome.written = true;
     outcome.clean = map.clean && !text.doubtful && !scene_doubtful;
     return outcome;

@@ -8,6 +8,7 @@
 #include "engine/conversion_state.h"
 #include "engine/obj_output.h"
 #include "engine/source_loading.h"
+#include "control/collision_catalog.h"
 #include "export/collision_gltf.h"
 #include "export/obj_writer.h"
 #include "game/text_lines.h"
@@ -44,7 +45,8 @@ bool write_text_file(const std::string& name, const std::string& text) {
 }
 
 // The record the loaded model embeds, else the one found by its name.
-void find_collision(const StructureRequest& request, std::uint32_t size, StructureResult& result) {
+void find_collision(const char* source_path, const StructureRequest& request, std::uint32_t size,
+                    StructureResult& result) {
     const std::string_view bytes(reinterpret_cast<const char*>(conversion_state.source_buffer), size);
     std::string_view payload;
     if (find_embedded_collision(bytes, payload)) {
@@ -60,6 +62,13 @@ void find_collision(const StructureRequest& request, std::uint32_t size, Structu
     }
     result.collision = request.collision_by_name;
     result.collision_third_game = request.third_game;
+    if (result.collision.empty()) {
+        // The game's collision model of the model's name: its file's name without the extension.
+        std::string name = source_path;
+        name = name.substr(name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
+        if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
+        if (const CollisionModel* m = collision_by_name(name)) result.collision.push_back(*m);
+    }
 }
 
 void run_structure(const char* source_path, const StructureRequest& request, StructureResult& result) {
@@ -77,7 +86,7 @@ void run_structure(const char* source_path, const StructureRequest& request, Str
         return;
     }
     bool doubtful = false;
-    if (request.collision) find_collision(request, size, result);
+    if (request.collision) find_collision(source_path, request, size, result);
 
     if (request.obj) {
         ObjWriteOptions options;

@@ -41,28 +41,32 @@ int CollisionGltfBuilder::mesh_of(const CollisionGeometry& g, SurfaceTable table
 
 int CollisionGltfBuilder::add(const CollisionModel& model, bool third_game, int parent, const std::string& name,
                               const Placement* placement) {
-    const SurfaceTable table = surface_table_for(model.version, third_game);
-    CollisionParts& parts = parts_->emplace_back(collision_parts(model, table));
     const std::string node_name = names_.take(name.empty() ? collision_object_name(model) : name);
-    json surfaces = json::array();
-    for (const CollisionGeometry* g : {&parts.solid, &parts.shadow})
-        for (std::uint8_t s : g->surfaces) {
-            const std::string material = surface_material_name(table, s);
-            if (std::find(surfaces.begin(), surfaces.end(), material) == surfaces.end()) surfaces.push_back(material);
-        }
-    json node = {{"name", node_name}, {"extras", {{"collision", true}, {"surfaces", surfaces}}}};
-    if (placement) node["matrix"] = collision_matrix(*placement);
-    if (!parts.solid.empty()) {
-        const int mesh = mesh_of(parts.solid, table, node_name);
-        if (mesh >= 0) node["mesh"] = mesh;
+    auto [it, fresh] = placed_.try_emplace(&model);
+    Meshes& meshes = it->second;
+    if (fresh) {
+        const SurfaceTable table = surface_table_for(model.version, third_game);
+        CollisionParts& parts = parts_->emplace_back(collision_parts(model, table));
+        meshes.surfaces = json::array();
+        for (const CollisionGeometry* g : {&parts.solid, &parts.shadow})
+            for (std::uint8_t s : g->surfaces) {
+                const std::string material = surface_material_name(table, s);
+                if (std::find(meshes.surfaces.begin(), meshes.surfaces.end(), material) == meshes.surfaces.end())
+                    meshes.surfaces.push_back(material);
+            }
+        if (!parts.solid.empty()) meshes.solid = mesh_of(parts.solid, table, node_name);
+        meshes.has_shadow = !parts.shadow.empty();
+        if (meshes.has_shadow) meshes.shadow = mesh_of(parts.shadow, table, node_name + ".shadow");
     }
+    json node = {{"name", node_name}, {"extras", {{"collision", true}, {"surfaces", meshes.surfaces}}}};
+    if (placement) node["matrix"] = collision_matrix(*placement);
+    if (meshes.solid >= 0) node["mesh"] = meshes.solid;
     const int index = d_.add("nodes", std::move(node));
     if (parent >= 0) d_.attach(parent, index);
-    if (!parts.shadow.empty()) {
+    if (meshes.has_shadow) {
         const std::string shadow_name = names_.take(node_name + ".shadow");
         json shadow = {{"name", shadow_name}, {"extras", {{"collision", true}, {"shadow", true}}}};
-        const int mesh = mesh_of(parts.shadow, table, shadow_name);
-        if (mesh >= 0) shadow["mesh"] = mesh;
+        if (meshes.shadow >= 0) shadow["mesh"] = meshes.shadow;
         d_.attach(index, d_.add("nodes", std::move(shadow)));
     }
     return index;

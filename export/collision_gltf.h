@@ -37,6 +37,13 @@ public:
 private:
     int mesh_of(const CollisionGeometry& g, SurfaceTable table, const std::string& name);
 
+    struct Meshes {
+        int solid = -1, shadow = -1;
+        bool has_shadow = false;
+        nlohmann::json surfaces;
+    };
+    std::map<const CollisionModel*, Meshes> placed_;  // a model placed many times has its meshes once
+
     GltfDocument& d_;
     std::vector<GltfMaterialEntry>& materials_;
     std::map<std::string, int> material_index_;
