@@ -245,6 +245,10 @@ private:
                 continue;
             }
             const fs::path path(entry.path);
+            if (is_collision_path(entry.path)) {
+                catalog_.add(SourceKind::collision, path.stem().string(), file_source(path));
+                continue;
+            }
             catalog_.add(SourceKind::model, path.stem().string(), file_source(path));
             const fs::path folder = path.parent_path();
             if (!folders_seen.insert(folder.string()).second) continue;

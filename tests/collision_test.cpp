@@ -6,6 +6,7 @@
 #include <tiny_obj_loader.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -307,7 +308,9 @@ TEST(CollisionFile, CorpusFixturesMatchTheirCounts) {
 #ifdef VORLUND_OBJ_PROGRAM
 
 #include "support/archive_writer.h"
+#include "support/city_layout.h"
 #include "support/cli_fixture.h"
+#include "support/model_layout.h"
 
 class CliCollision : public CliFolder {};
 
@@ -366,6 +369,55 @@ TEST_F(CliCollision, CollisionFilesConvertLikeModelsAndModelsBringTheirCollision
         EXPECT_EQ(glb.doc["nodes"][n["children"][0].get<int>()]["name"], "car_col");
     }
     EXPECT_TRUE(found);
+}
+
+// A map's instances take the collision model of their model's name, placed
+// as they are; a game's COLFILE lines name where models find theirs.
+TEST_F(CliCollision, MapsAndGamesFindCollisionByName) {
+    const City city = make_city_layout(6, 40, 3);
+    std::filesystem::create_directories(folder.path / "city/models");
+    std::filesystem::create_directories(folder.path / "city/col");
+    std::vector<std::string> args = {"--collision", "-f", "obj,glb", "-o", "out", "--ide", "city/city.ide"};
+    for (const CityFile& f : city.placements) args.insert(args.end(), {"--map", folder.write("city/" + f.name, f.bytes).string()});
+    for (const CityFile& f : city.models) folder.write("city/models/" + f.name, f.bytes);
+    for (const CityFile& f : city.dictionaries) folder.write("city/models/" + f.name, f.bytes);
+    folder.write("city/city.ide", std::vector<std::uint8_t>(city.items.begin(), city.items.end()));
+    // Every model but the first has a collision model of its name, in upper case.
+    std::vector<colw::Record> records;
+    for (std::size_t i = 1; i < city.models.size(); ++i) {
+        std::string name = city.models[i].name.substr(0, city.models[i].name.rfind('.'));
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        records.push_back(colw::sample(3, name));
+    }
+    folder.write("city/col/city.col", colw::file(records));
+    args.insert(args.end(), {"city/models", "city/col"});
+    const ProgramRun run = cli(args);
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_NE(run.err.find(" without collision"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("; collision: 0 instances"), std::string::npos) << run.err;
+    const std::string obj = read_file(folder.path / "out/map.col.obj");
+    // Named after the instance's model, as the visible scene's objects are.
+    const std::string second = city.models[1].name.substr(0, city.models[1].name.rfind('.'));
+    EXPECT_NE(obj.find("\no " + second), std::string::npos) << obj.substr(0, 200);
+    EXPECT_EQ(obj.find("\no " + city.models[0].name.substr(0, city.models[0].name.rfind('.')) + "\n"), std::string::npos);
+    const Gltf glb = read_glb(folder.path / "out/map.glb");
+    std::size_t collision_nodes = 0;
+    for (const json& n : glb.doc["nodes"]) collision_nodes += n.value("extras", json::object()).value("collision", false);
+    EXPECT_GT(collision_nodes, 1u);
+
+    // A game: its COLFILE line names the file that holds the loose model's collision.
+    std::filesystem::create_directories(folder.path / "Game/data");
+    std::filesystem::create_directories(folder.path / "Game/models");
+    const std::string gta = "COLFILE 0 DATA\\BOXES.COL\r\nMODELFILE MODELS\\box.dff\r\n";
+    folder.write("Game/data/gta.dat", std::vector<std::uint8_t>(gta.begin(), gta.end()));
+    folder.write("Game/data/boxes.col", colw::file({colw::sample(1, "other"), colw::sample(2, "BOX")}));
+    folder.write("Game/models/box.dff", build_model(single_geometry_model(quad_geometry())));
+    const ProgramRun game = cli({"--collision", "--game", "Game", "-o", "game-out", "-j", "1"});
+    EXPECT_NE(game.err.find("box.dff.col.obj"), std::string::npos) << game.err;
+    bool written = false;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder.path / "game-out"))
+        written = written || e.path().filename() == "box.dff.col.obj";
+    EXPECT_TRUE(written);
 }
 
 #endif
