@@ -374,11 +374,8 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
             const int group = scene.document.add("nodes", {{"name", "collision"}, {"extras", {{"collision", true}}}});
             scene.document.attach(root, group);
             CollisionGltfBuilder builder(scene.document, scene.materials);
-            for (const auto& [c, i] : collided) {
-                Placement points, normals;
-                instance_placements(i->transform, points, normals);
-                builder.add(*c, false, group, models[i->model].name, &points);
-            }
+            for (const auto& [c, i] : collided)
+                builder.add_placed(*c, false, group, models[i->model].name, instance_matrix(i->transform));
             collision_bytes = builder.vertex_bytes();
         }
         // The same PNG files serve both; the OBJ text may have stopped sooner.

@@ -58,7 +58,9 @@ int CollisionGltfBuilder::add(const CollisionModel& model, bool third_game, int 
         meshes.has_shadow = !parts.shadow.empty();
         if (meshes.has_shadow) meshes.shadow = mesh_of(parts.shadow, table, node_name + ".shadow");
     }
-    json node = {{"name", node_name}, {"extras", {{"collision", true}, {"surfaces", meshes.surfaces}}}};
+    // A placed copy names its surfaces through its mesh's materials; a model of its own lists them.
+    json node = {{"name", node_name}, {"extras", {{"collision", true}}}};
+    if (!placement) node["extras"]["surfaces"] = meshes.surfaces;
     if (placement) node["matrix"] = collision_matrix(*placement);
     if (meshes.solid >= 0) node["mesh"] = meshes.solid;
     const int index = d_.add("nodes", std::move(node));
@@ -80,6 +82,14 @@ int add_collision_group(GltfDocument& document, std::vector<GltfMaterialEntry>& 
     for (const CollisionModel& m : models) builder.add(m, third_game, group);
     keep = builder.vertex_bytes();
     return group;
+}
+
+int CollisionGltfBuilder::add_placed(const CollisionModel& model, bool third_game, int parent, const std::string& name,
+                                     const std::vector<double>& matrix) {
+    const Placement identity;
+    const int index = add(model, third_game, parent, name, &identity);
+    d_.node(index)["matrix"] = matrix;
+    return index;
 }
 
 std::unique_ptr<CollisionGltfFile> collision_gltf(const std::vector<CollisionModel>& models, bool third_game,

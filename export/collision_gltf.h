@@ -28,6 +28,9 @@ public:
     // when given. Its index.
     int add(const CollisionModel& model, bool third_game, int parent, const std::string& name = "",
             const Placement* placement = nullptr);
+    // A placed copy whose matrix is given as glTF numbers (a scene's instance matrix).
+    int add_placed(const CollisionModel& model, bool third_game, int parent, const std::string& name,
+                   const std::vector<double>& matrix);
 
     std::size_t meshes() const { return meshes_; }
     // What the document's buffer is made from: hold it until the document is

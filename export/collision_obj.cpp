@@ -1,5 +1,7 @@
 #include "export/collision_obj.h"
 
+#include <map>
+
 #include "export/collision_geometry.h"
 #include "export/mtl_writer.h"
 #include "export/obj_names.h"
@@ -14,6 +16,13 @@ struct CollisionObjWriter::State {
     MtlWriter mtl;
     UniqueNames names;
     ObjIndexBase base;
+    // A model placed many times is made into triangles and named in the MTL once.
+    struct Prepared {
+        SurfaceTable table;
+        CollisionParts parts;
+        std::vector<std::string> solid_materials, shadow_materials;
+    };
+    std::map<const CollisionModel*, Prepared> prepared;
 };
 
 CollisionObjWriter::CollisionObjWriter(const std::vector<std::string>& header, const std::string& mtl_file_name,
@@ -32,13 +41,19 @@ std::string collision_object_name(const CollisionModel& model) {
 void CollisionObjWriter::add(const CollisionModel& model, bool third_game, const Placement* placement,
                              const std::string& name) {
     State& s = *state_;
-    const SurfaceTable table = surface_table_for(model.version, third_game);
-    const CollisionParts parts = collision_parts(model, table);
+    auto [it, fresh] = s.prepared.try_emplace(&model);
+    State::Prepared& p = it->second;
+    if (fresh) {
+        p.table = surface_table_for(model.version, third_game);
+        p.parts = collision_parts(model, p.table);
+        for (const auto& [g, names] : {std::pair{&p.parts.solid, &p.solid_materials}, std::pair{&p.parts.shadow, &p.shadow_materials}})
+            for (std::size_t i = 0; i < g->surfaces.size(); ++i)
+                names->push_back(s.mtl.add_named(surface_material_name(p.table, g->surfaces[i]), g->geometry.materials[i]));
+    }
+    const CollisionParts& parts = p.parts;
     const std::string object = s.names.take(name.empty() ? collision_object_name(model) : name);
     auto write = [&](const CollisionGeometry& g, const std::string& object_name) {
-        std::vector<std::string> materials;
-        for (std::size_t i = 0; i < g.surfaces.size(); ++i)
-            materials.push_back(s.mtl.add_named(surface_material_name(table, g.surfaces[i]), g.geometry.materials[i]));
+        const std::vector<std::string>& materials = &g == &parts.solid ? p.solid_materials : p.shadow_materials;
         ObjObject o;
         o.name = object_name;
         o.geometry = &g.geometry;

@@ -54,11 +54,14 @@ int main(int argc, char** argv) {
     for (const CityFile& f : city.models) write_bytes(folder / "models" / f.name, f.bytes);
     std::ofstream(folder / "city.ide", std::ios::binary) << city.items;
     for (const CityFile& f : city.placements) write_bytes(folder / "maps" / f.name, f.bytes);
-    // Each model's collision model, of its name, in a folder of its own.
+    // Each model's collision model, of its name, in a folder of its own: a
+    // building's box, as the game gives its buildings.
     std::vector<colw::Record> collision;
     for (const CityFile& f : city.models) {
-        colw::Record r = colw::sample(3, f.name.substr(0, f.name.rfind('.')));
-        r.spheres.clear();
+        colw::Record r;
+        r.version = 3;
+        r.name = f.name.substr(0, f.name.rfind('.'));
+        r.boxes.push_back({{-5, -5, 0}, {5, 5, 20}, 7});
         collision.push_back(r);
     }
     fs::create_directories(folder / "collision");
