@@ -195,7 +195,7 @@ bool all_zero(const std::uint8_t* p, std::size_t n) {
     return true;
 }
 
-// Fixes a mesh's empty result when reading failed midway: a skipped model keeps nothing.
+// The body as the record's version lays it out; empty when read, else the first fault.
 std::string read_whole(Record& r, CollisionModel& m, std::vector<std::string>* warnings) {
     const bool ok = m.version == 1 ? read_body_v1(r, 32, m) : read_body_v2(r, m, warnings);
     if (!ok) return r.why.empty() ? std::string("damaged") : r.why;
