@@ -7,9 +7,22 @@
 #include <string>
 #include <string_view>
 
+#include <unistd.h>
+
 #include "export/collision_gltf.h"
 #include "export/collision_obj.h"
 #include "game/collision_file.h"
+
+namespace {
+
+std::string scratch_glb() {
+    char pattern[] = "/tmp/vorlund-fuzz-collision-XXXXXX";
+    const char* folder = mkdtemp(pattern);
+    if (!folder) std::abort();
+    return std::string(folder) + "/fuzz.glb";
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -25,7 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const CollisionObjText text = write_collision_obj(file.models, third, {"fuzz"}, "fuzz.mtl");
         if (text.objects < file.models.size()) std::abort();
     }
+    static const std::string glb_path = scratch_glb();
     auto glb = collision_gltf(file.models, false, "fuzz", "fuzz");
-    (void)glb->document.json().dump();
+    std::string why;
+    if (!glb->document.write_glb(glb_path, why)) std::abort();
     return 0;
 }
