@@ -1,5 +1,6 @@
-// glTF scenes of placed models: a node per instance whose matrix is the
-// placement, a mesh per model shared by its instances, materials once per
+// glTF scenes of placed models: a node per instance whose translation,
+// rotation and scale are the placement (and placements split into those and
+// a rest), a mesh per model shared by its instances, materials once per
 // dictionary, texture and sidedness, image keys by dictionary folder, and a
 // bound on the instance nodes that stops a hostile scene.
 
@@ -26,7 +27,7 @@ Instance placed(double x, double y, double z, std::array<float, 4> q, std::array
     return instance;
 }
 
-TEST(GltfScene, TheInstanceMatrixPlacesTheModelPointAsThePlacementDoes) {
+TEST(GltfScene, TheInstanceNodePlacesTheModelPointAsThePlacementDoes) {
     const struct {
         const char* what;
         Instance instance;
@@ -46,19 +47,61 @@ TEST(GltfScene, TheInstanceMatrixPlacesTheModelPointAsThePlacementDoes) {
         SCOPED_TRACE(c.what);
         InstanceTransform t;
         ASSERT_TRUE(instance_transform(c.instance, c.apply_scale, t));
-        const std::vector<double> m = instance_matrix(t);
-        ASSERT_EQ(m.size(), 16u);
-        EXPECT_EQ(m[3], 0);
-        EXPECT_EQ(m[7], 0);
-        EXPECT_EQ(m[11], 0);
-        EXPECT_EQ(m[15], 1);
+        // The node as a viewer reads it: its translation, rotation and scale, nothing left over.
+        const Placement node = placement_of_node(instance_node(t));
         const double p[3] = {1, 2, 3};
-        double placed_by_record[3];
+        double placed_by_record[3], w[3];
         place_instance_point(t, p, placed_by_record);
+        place_point(node, p, w, true);
         for (int r = 0; r < 3; ++r) {
-            const double w = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
-            EXPECT_NEAR(w, c.point[r], 1e-4) << r;
-            EXPECT_NEAR(w, placed_by_record[r], 1e-4) << r;
+            EXPECT_NEAR(w[r], c.point[r], 1e-4) << r;
+            EXPECT_NEAR(w[r], placed_by_record[r], 1e-4) << r;
+        }
+    }
+}
+
+// A frame's placement as a node's translation, rotation and scale and the
+// rest that goes below it: together they are the placement; a turn, a scale
+// and a mirror leave no rest, a shear does, and a flattened frame still splits.
+TEST(GltfNodes, ThePlacementSplitsIntoANodeAndItsRest) {
+    const struct {
+        const char* what;
+        std::array<double, 12> axes;  // right, up, at, position
+        bool exact;
+        std::array<double, 3> scale;  // of the node, when exact
+    } cases[] = {
+        {"identity", {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}, true, {1, 1, 1}},
+        {"turned, scaled, moved", {0, 2, 0, -2, 0, 0, 0, 0, 3, 5, 6, 7}, true, {2, 2, 3}},
+        {"mirrored", {-1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0}, true, {-1, 1, 1}},
+        {"mirrored and turned", {0, 0, 1, 0, 1, 0, 1, 0, 0, 0, 0, 0}, true, {-1, 1, 1}},
+        {"sheared", {2, 0, 0, 0.5, 1, 0, 0, 0.25, 1.5, 1, 0, 0}, false, {}},
+        {"sheared and mirrored", {-1, 0, 0, 0.3, 1, 0, 0, 0, 1, 0, 0, 0}, false, {}},
+        {"flattened", {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Placement p;
+        for (int a = 0; a < 3; ++a)
+            for (int k = 0; k < 3; ++k) p.axes[a][k] = c.axes[3 * a + k];
+        for (int k = 0; k < 3; ++k) p.position[k] = c.axes[9 + k];
+        const SplitPlacement split = split_placement(p);
+        EXPECT_EQ(split.exact, c.exact);
+        EXPECT_EQ(linear_identity(split.rest), c.exact);
+        if (c.exact) {
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(split.node.scale[k], c.scale[k], 1e-6) << k;
+        }
+        const double* q = split.node.rotation;
+        EXPECT_NEAR(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3], 1, 1e-6);
+        // The rest first, then the node: the placement, to 1e-6.
+        const Placement whole = then(split.rest, placement_of_node(split.node));
+        for (int a = 0; a < 3; ++a)
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(whole.axes[a][k], p.axes[a][k], 1e-6) << a << k;
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(whole.position[k], p.position[k], 1e-6);
+        json node = {{"matrix", {1}}};
+        set_node_transform(node, split.node);
+        EXPECT_FALSE(node.contains("matrix"));
+        if (c.exact) {
+            EXPECT_EQ(node.contains("scale"), c.scale != (std::array<double, 3>{1, 1, 1}));
         }
     }
 }
@@ -67,9 +110,9 @@ TEST(GltfScene, WhatNoFloatHoldsIsWrittenAsZeroNotAsNull) {
     InstanceTransform t;
     t.position[0] = 1e300;
     t.position[1] = 0.1;
-    const std::vector<double> m = instance_matrix(t);
-    EXPECT_EQ(m[12], 0);
-    EXPECT_EQ(json(m[13]).dump(), "0.1");  // a float's shortest text, not its exact value
+    const NodeTransform node = instance_node(t);
+    EXPECT_EQ(node.translation[0], 0);
+    EXPECT_EQ(json(node.translation[1]).dump(), "0.1");  // a float's shortest text, not its exact value
 }
 
 class GltfSceneOf : public ::testing::Test {
@@ -131,8 +174,11 @@ TEST_F(GltfSceneOf, MeshesOnceMaterialsByDictionaryAndSidesNodesByPlacementFile)
     EXPECT_EQ(mesh_of["tower_1"], mesh_of["tower_3"]);
     EXPECT_NE(mesh_of["tower_1"], mesh_of["shed_1"]);
     for (const json& mesh : d["meshes"]) EXPECT_EQ(mesh["primitives"].size(), 1u);
-    EXPECT_FALSE(d["nodes"][d["nodes"][root["children"][0].get<int>()]["children"][0].get<int>()].contains("matrix"));
-    EXPECT_EQ(d["nodes"][d["nodes"][root["children"][0].get<int>()]["children"][1].get<int>()]["matrix"][12], 5);
+    const json& first = d["nodes"][d["nodes"][root["children"][0].get<int>()]["children"][0].get<int>()];
+    for (const char* part : {"matrix", "translation", "rotation", "scale"}) EXPECT_FALSE(first.contains(part)) << part;
+    const json& moved = d["nodes"][d["nodes"][root["children"][0].get<int>()]["children"][1].get<int>()];
+    EXPECT_EQ(moved["translation"], json({5, 0, 0}));
+    for (const char* part : {"matrix", "rotation", "scale"}) EXPECT_FALSE(moved.contains(part)) << part;
 
     struct Expect {
         std::string name, image_key;
