@@ -375,7 +375,7 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
             scene.document.attach(root, group);
             CollisionGltfBuilder builder(scene.document, scene.materials);
             for (const auto& [c, i] : collided)
-                builder.add_placed(*c, false, group, models[i->model].name, instance_matrix(i->transform));
+                builder.add_placed(*c, false, group, models[i->model].name, instance_node(i->transform));
             collision_bytes = builder.vertex_bytes();
         }
         // The same PNG files serve both; the OBJ text may have stopped sooner.

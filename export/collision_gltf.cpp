@@ -7,16 +7,6 @@
 
 using nlohmann::json;
 
-json collision_matrix(const Placement& p) {
-    json m = json::array();
-    for (int row = 0; row < 4; ++row) {
-        const double* axis = row < 3 ? p.axes[row] : p.position;
-        for (int k = 0; k < 3; ++k) m.push_back(axis[k]);
-        m.push_back(row == 3 ? 1 : 0);
-    }
-    return m;
-}
-
 int CollisionGltfBuilder::mesh_of(const CollisionGeometry& g, SurfaceTable table, const std::string& name) {
     GltfMeshInput input;
     input.geometry = &g.geometry;
@@ -61,7 +51,7 @@ int CollisionGltfBuilder::add(const CollisionModel& model, bool third_game, int 
     // A placed copy names its surfaces through its mesh's materials; a model of its own lists them.
     json node = {{"name", node_name}, {"extras", {{"collision", true}}}};
     if (!placement) node["extras"]["surfaces"] = meshes.surfaces;
-    if (placement) node["matrix"] = collision_matrix(*placement);
+    if (placement) set_node_transform(node, split_placement(*placement).node);
     if (meshes.solid >= 0) node["mesh"] = meshes.solid;
     const int index = d_.add("nodes", std::move(node));
     if (parent >= 0) d_.attach(parent, index);
@@ -85,10 +75,10 @@ int add_collision_group(GltfDocument& document, std::vector<GltfMaterialEntry>& 
 }
 
 int CollisionGltfBuilder::add_placed(const CollisionModel& model, bool third_game, int parent, const std::string& name,
-                                     const std::vector<double>& matrix) {
+                                     const NodeTransform& transform) {
     const Placement identity;
     const int index = add(model, third_game, parent, name, &identity);
-    d_.node(index)["matrix"] = matrix;
+    set_node_transform(d_.node(index), transform);
     return index;
 }
 

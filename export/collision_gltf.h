@@ -13,6 +13,7 @@
 #include "export/collision_geometry.h"
 #include "export/gltf_document.h"
 #include "export/gltf_materials.h"
+#include "export/gltf_nodes.h"
 #include "export/obj_names.h"
 #include "export/obj_placement.h"
 
@@ -28,9 +29,9 @@ public:
     // when given. Its index.
     int add(const CollisionModel& model, bool third_game, int parent, const std::string& name = "",
             const Placement* placement = nullptr);
-    // A placed copy whose matrix is given as glTF numbers (a scene's instance matrix).
+    // A placed copy whose node takes the transform given (a scene's instance node).
     int add_placed(const CollisionModel& model, bool third_game, int parent, const std::string& name,
-                   const std::vector<double>& matrix);
+                   const NodeTransform& transform);
 
     std::size_t meshes() const { return meshes_; }
     // What the document's buffer is made from: hold it until the document is
@@ -60,9 +61,6 @@ private:
 // until the document is written in keep.
 int add_collision_group(GltfDocument& document, std::vector<GltfMaterialEntry>& materials, int parent,
                         const std::vector<CollisionModel>& models, bool third_game, std::shared_ptr<const void>& keep);
-
-// A placement as glTF's column-major matrix.
-nlohmann::json collision_matrix(const Placement& p);
 
 // A whole collision file as a glTF document: the z-up root named root_name,
 // a node per model under it, materials added. Written from while it lives.
