@@ -67,7 +67,14 @@ if [ "$code" -gt 1 ]; then
   exit 1
 fi
 files=("$scratch"/*/*.glb "$scratch"/*/*.gltf "$scratch"/city/out/map.glb "$scratch"/city/out/map.gltf)
-files+=("$collision"/out/*.glb "$collision"/out/*.gltf)
+# The city's map scene with each instance's collision beside it.
+if ! "$cli" -q --collision --map "$scratch"/city/maps/*.ipl --ide "$scratch/city/city.ide" -f glb -o "$collision/map" \
+  "$scratch/city/models" "$scratch/city/collision" 2>"$collision/map-stderr"; then
+  echo "FAIL: the city's map scene with its collision"
+  cat "$collision/map-stderr"
+  exit 1
+fi
+files+=("$collision"/out/*.glb "$collision"/out/*.gltf "$collision"/map/map.glb)
 echo "validating ${#files[@]} files"
 status=0
 report=$(node "$here/validate.js" "$module" "${files[@]}") || status=$?
