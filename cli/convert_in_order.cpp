@@ -73,6 +73,7 @@ ModelJob job_for(const Options& options, const std::string& model, const std::st
     job.local = options.local;
     job.night = options.night;
     job.animation_names = options.animation_names;
+    job.collision = options.collision;
     return job;
 }
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "cli/console_session.h"
+#include "control/collision_catalog.h"
 #include "control/game_catalog.h"
 #include "control/map_run.h"
 #include "control/texture_export.h"
@@ -30,6 +31,8 @@ MapRequest base_request(const Options& options, const GameCatalog& catalog) {
     request.obj = options.formats.obj;
     request.glb = options.formats.glb;
     request.gltf = options.formats.gltf;
+    request.collision = options.collision;
+    if (options.collision) set_collision_sources(catalog.sources(SourceKind::collision));
     return request;
 }
 

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "cli/console_session.h"
+#include "cli/convert_collision.h"
 #include "cli/doubt_reasons.h"
 #include "control/model_check.h"
 #include "cli/model_textures.h"
 #include "cli/output_place.h"
 #include "cli/vertices_first_output.h"
+#include "control/collision_conversion.h"
 #include "control/commands.h"
 #include "control/gltf_output.h"
 #include "control/structure_conversion.h"
@@ -142,6 +144,7 @@ StructureRequest structure_request(const ModelJob& job) {
     StructureRequest request;
     request.local = job.local;
     request.night = job.night;
+    request.collision = job.collision;
     request.obj = job.formats.obj;
     request.gltf = job.formats.any_gltf();
     return request;
@@ -242,10 +245,30 @@ struct Kept {
     std::string files, why;
 };
 
+// --collision: the collision OBJ beside the model's, or why there is none.
+void keep_collision(const ModelJob& job, const ButtonRun& run, int used, Kept& kept) {
+    if (!job.collision || used != id_structure) return;
+    if (!run.structure.collision_note.empty()) kept.files += " (" + run.structure.collision_note + ")";
+    if (run.structure.collision.empty()) {
+        kept.files += " (no collision found)";
+        return;
+    }
+    if (!job.formats.obj) return;
+    std::string written, why;
+    if (!write_model_collision(run.structure.collision, run.structure.collision_third_game, output_file_path(),
+                               job.model_path, written, why)) {
+        kept.why = why;
+        return;
+    }
+    kept.files += ", " + written;
+}
+
 Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
     const std::string obj = output_file_path();
     Kept kept;
     if (used != id_structure || job.formats.obj) kept.files = obj;
+    keep_collision(job, run, used, kept);
+    if (!kept.why.empty()) return kept;
     if (!job.formats.any_gltf()) return kept;
     if (used != id_structure) {
         kept.files += "; no glTF was made (only structure writes glTF)";
@@ -288,7 +311,9 @@ Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
 ModelOutcome keep(const ModelJob& job, ButtonRun& run, int used, const std::string& line, bool tell,
                   ModelOutcome outcome) {
     if (used != id_structure || !job.formats.any_gltf()) {
-        if (tell) say(line + keep_gltf(job, run, used).files);
+        const Kept kept = keep_gltf(job, run, used);
+        if (!kept.why.empty()) return model_failed(job.model_path, kept.why);
+        if (tell) say(line + kept.files);
         keep_textures(job, run, used, false);
         return outcome;
     }
@@ -352,6 +377,8 @@ ModelOutcome model_failed(const std::string& model_path, const std::string& why)
 }
 
 ModelOutcome convert_model(const ModelJob& job) {
+    if (is_collision_path(job.entry.archive_data.empty() ? job.model_path : job.entry.entry_name))
+        return convert_collision_job(job);
     std::vector<std::uint8_t> entry_bytes;
     if (std::string problem = problem_before_open(job, entry_bytes); !problem.empty())
         return model_failed(job.model_path, problem);

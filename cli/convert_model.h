@@ -31,6 +31,7 @@ struct ModelJob {
     Formats formats;            // what structure writes; go1..go4 write OBJ text whatever it says
     bool local = false;         // structure: every part in its own frame's space
     bool night = false;         // structure: night vertex colours instead of the day ones
+    bool collision = false;     // structure: the model's collision beside it (--collision)
     EntrySource entry;
     // Where the PNGs go, one folder per dictionary (textures/DICTIONARY/); empty
     // for beside the OBJ file.

@@ -13,6 +13,7 @@
 #endif
 
 #include "cli/console_session.h"
+#include "control/collision_conversion.h"
 #include "control/model_check.h"
 #include "control/texture_export.h"
 #include "engine/conversion_state.h"
@@ -90,6 +91,19 @@ void print_inspection(const std::string& path, const std::string& text) {
 void inspect_one(const ModelEntry& m, InspectTally& tally) {
     const std::string& path = m.path;
     std::vector<std::uint8_t> bytes;
+    if (is_collision_path(m.in_archive() ? m.entry_name : path)) {
+        ++tally.models;
+        std::string col;
+        if (std::string why = read_collision_bytes(path, m.in_archive() ? m.entry.file.string() : std::string(), m.entry.start, m.entry.length, col); !why.empty()) {
+            say(path + ": not inspected: " + why);
+            ++tally.unread;
+            return;
+        }
+        bool whole = false;
+        print_inspection(path, collision_listing(col, whole));
+        ++(whole ? tally.well_formed : tally.damaged);
+        return;
+    }
     if (!m.in_archive() && is_dictionary(path)) {
         ++tally.dictionaries;
         if (std::string why = read_bounded(path, largest_dictionary, bytes); !why.empty()) {

@@ -16,17 +16,13 @@
 #include "cli/options.h"
 #include "cli/worker_process.h"
 #include "control/animation_source.h"
+#include "control/collision_catalog.h"
 #include "control/game_catalog.h"
 #include "control/version.h"
-#include "game/text_lines.h"
 
 namespace {
 
 constexpr int exit_clean = 0, exit_not_clean = 1, exit_usage = 2;
-
-bool animation_file_name(const std::string& path) {
-    return path.size() > 4 && lower_name(path.substr(path.size() - 4)) == ".ifp";
-}
 
 // --inspect of animation files only: each one's animations on stdout.
 int inspect_animations(const std::vector<std::string>& paths) {
@@ -96,7 +92,7 @@ int main(int argc, char** argv) {
         std::vector<std::string> animation_paths, model_paths;
         std::size_t literal = options.first_literal_path;
         for (std::size_t i = 0; i < options.paths.size(); ++i) {
-            const bool animation = i < options.first_literal_path && animation_file_name(options.paths[i]);
+            const bool animation = i < options.first_literal_path && is_animation_path(options.paths[i]);
             (animation ? animation_paths : model_paths).push_back(options.paths[i]);
             if (animation && i < options.first_literal_path && literal != static_cast<std::size_t>(-1)) --literal;
         }
@@ -115,6 +111,7 @@ int main(int argc, char** argv) {
     std::vector<NamedAnimations> animations;
     std::vector<std::string> animation_messages;
     const bool animations_read = load_animations(options.animations, catalog, animations, animation_messages);
+    if (options.collision) set_collision_sources(catalog.sources(SourceKind::collision));
     if (jobs.worker) return run_worker(options, animations);
     for (const std::string& m : catalog.messages) say(m);
     for (const std::string& m : animation_messages) say(m);

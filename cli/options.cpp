@@ -9,7 +9,8 @@
 
 const char help_text[] =
     "usage: vorlund-obj [-b structure|go1|go2|go3|go4|auto] [--local] [--recursive]\n"
-    "                   [-f obj|glb|gltf[,...]] [--night] [-o DIR] [-j N] [-q|-v]\n"
+    "                   [-f obj|glb|gltf[,...]] [--night] [--collision] [-o DIR]\n"
+    "                   [-j N] [-q|-v]\n"
     "                   [--exact-text] [-t DICTIONARY.txd]... [--no-textures]\n"
     "                   [--ide FILE.ide]... [--animations FILE.ifp]...\n"
     "                   [--animation-names NAME[,NAME...]] MODEL_FOLDER_OR_ARCHIVE...\n"
@@ -50,6 +51,12 @@ const char help_text[] =
     "                           (a skinned character as stored, not stood upright)\n"
     "      --night            structure: write the night vertex colours instead of the\n"
     "                           day ones (a geometry without them keeps its day colours)\n"
+    "      --collision        structure: also write the model's collision (the record\n"
+    "                           it embeds, else the one of its name in the collision\n"
+    "                           files named or the game's) as house.dff.col.obj, and in\n"
+    "                           its glTF as a node \"collision\" under the root; with\n"
+    "                           --map, each instance's as map.col.obj and a node\n"
+    "                           \"collision\" of the glTF scene\n"
     "  -t, --textures FILE    structure: also look up the materials' textures in this\n"
     "                           dictionary (repeatable, in order), after the model's\n"
     "                           own (house.txd beside house.dff); each texture is\n"
@@ -267,6 +274,7 @@ const OptionRow option_table[] = {
     {0, "scale", nullptr, [](Options& o, const char*, std::string&) { return o.apply_scale = true; }},
     {0, "hour", "an hour (0 to 23)", set_hour},
     {0, "night", nullptr, [](Options& o, const char*, std::string&) { return o.night = true; }},
+    {0, "collision", nullptr, [](Options& o, const char*, std::string&) { return o.collision = true; }},
     {0, "ide", "an item definition file",
      [](Options& o, const char* v, std::string& e) { return add_named_file(o.item_definitions, "ide", v, e); }},
     {0, "game", "the game's folder", set_game},
@@ -407,7 +415,7 @@ std::string mode_conflict(const Options& o) {
         {o.button_given, "--button", false},        {!o.textures.empty(), "--textures", false},
         {o.format_given, "--format", false},
         {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
-        {o.night, "--night", false},
+        {o.night, "--night", false},               {o.collision, "--collision", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {!o.item_definitions.empty() && o.maps.empty(), "--ide", false},
         {!o.game_dir.empty() && o.maps.empty(), "--game", true},

@@ -26,6 +26,7 @@ struct Options {
     bool keep_lod = false, keep_interiors = false, apply_scale = false;
     int hour = -1;                   // --hour; -1 when not given (noon)
     bool night = false;  // structure: night vertex colours instead of the day ones
+    bool collision = false;  // --collision: each model's collision beside it
     Formats formats;
     bool format_given = false;  // -f named
     std::vector<std::string> item_definitions;  // --ide: item definition files, in the order named

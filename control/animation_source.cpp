@@ -12,6 +12,10 @@
 
 namespace fs = std::filesystem;
 
+bool is_animation_path(const std::string& path) {
+    return path.size() > 4 && lower_name(path.substr(path.size() - 4)) == ".ifp";
+}
+
 namespace {
 
 // Real animation files are a few megabytes; this bounds a mistaken name.

@@ -20,6 +20,9 @@ struct NamedAnimations {
 // in part (damaged animations) is a success: what was read is kept.
 std::string load_animation_file(const std::string& named, NamedAnimations& out);
 
+// Whether a path names an animation file (.ifp, any case).
+bool is_animation_path(const std::string& path);
+
 // The files --animations names, in order: a file, an archive entry the
 // catalog holds by name (or named ARCHIVE.img/ENTRY.ifp), or "all": every
 // animation file of the catalog (the game's, with --game). One line each for

@@ -1,5 +1,7 @@
 #include "control/game_catalog.h"
 
+#include "control/collision_conversion.h"
+
 #include <algorithm>
 #include <iterator>
 #include <set>
@@ -22,6 +24,7 @@ const struct {
     {"model", SourceKind::model},
     {"texture dictionary", SourceKind::dictionary},
     {"animation", SourceKind::animation},
+    {"collision", SourceKind::collision},
 };
 
 bool has_extension(const fs::path& p, const char* extension) { return same_name(p.extension().string(), extension); }
@@ -104,6 +107,8 @@ private:
         if (!catalog_.game.read) return false;
         catalog_.messages.insert(catalog_.messages.end(), catalog_.game.messages.begin(), catalog_.game.messages.end());
         for (const GameFile& f : catalog_.game.item_definitions) add_item_definitions(f.file.string(), true);
+        for (const GameFile& f : catalog_.game.collision_files)
+            catalog_.add(SourceKind::collision, f.file.stem().string(), file_source(f.file));
         for (const GameFile& f : catalog_.game.shared_dictionaries) {
             catalog_.textures.add_shared(f.file);
             add_dictionary_file(f.file);
@@ -126,9 +131,13 @@ private:
         }
         // Dictionaries named with -t are found by name too, where an item definition names them.
         for (const std::string& file : request_.dictionaries) add_dictionary_file(file);
+        std::vector<ModelEntry> named = list_models(request_.paths, request_.recursive, request_.first_literal_path);
+        // Collision files named or found are where --collision looks models up by name, a worker's too.
+        for (const ModelEntry& m : named)
+            if (m.kind == ModelEntry::Kind::model && m.error.empty() && !m.in_archive() && is_collision_path(m.path))
+                catalog_.add(SourceKind::collision, fs::path(m.path).stem().string(), file_source(m.path));
         if (request_.command == Command::worker) return;
         catalog_.models = std::move(game_models);
-        std::vector<ModelEntry> named = list_models(request_.paths, request_.recursive, request_.first_literal_path);
         catalog_.models.insert(catalog_.models.end(), std::make_move_iterator(named.begin()),
                                std::make_move_iterator(named.end()));
     }
@@ -252,6 +261,10 @@ private:
                 continue;
             }
             const fs::path path(entry.path);
+            if (is_collision_path(entry.path)) {
+                catalog_.add(SourceKind::collision, path.stem().string(), file_source(path));
+                continue;
+            }
             catalog_.add(SourceKind::model, path.stem().string(), file_source(path));
             const fs::path folder = path.parent_path();
             if (!folders_seen.insert(folder.string()).second) continue;

@@ -28,7 +28,7 @@
 #include "game/game_files.h"
 #include "game/map_items.h"
 
-enum class SourceKind { model, dictionary, item_definitions, placement, animation, count };
+enum class SourceKind { model, dictionary, item_definitions, placement, animation, collision, count };
 
 // What the user named, as the command line gives it.
 struct CatalogRequest {

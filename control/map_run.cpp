@@ -285,10 +285,18 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
     outcome.lines = std::move(map.lines);
     const MapScenePlan plan = plan_scene(map, request);
 
+    MapCollision collision;
+    if (request.collision) {
+        collision = collect_map_collision(plan);
+        if (request.obj && !write_map_collision_obj(plan, request, collision, outcome.lines)) return outcome;
+    }
     ObjSceneText text;
     if (request.obj && !write_map_obj(plan, request, text, outcome.lines)) return outcome;
     GltfScene scene;
-    if (request.glb || request.gltf) scene = plan_map_gltf(plan, request, text);
+    if (request.glb || request.gltf) {
+        scene = plan_map_gltf(plan, request, text);
+        if (request.collision) add_map_collision_gltf(plan, collision, scene);
+    }
     // The PNG files first: the MTL file and the glTF images name each where it went.
     std::vector<std::string> texture_lines;
     std::map<std::string, std::string> placed_textures;
@@ -305,7 +313,11 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
     if (!write_map_gltf(std::move(scene), request, placed_textures, outcome.lines, files)) return outcome;
     outcome.lines.insert(outcome.lines.end(), texture_lines.begin(), texture_lines.end());
     outcome.placed = placed;
+    if (!collision.obj_file.empty()) files += ", " + collision.obj_file;
     outcome.lines.push_back(summary_line(map, files, placed, plan.models_placed));
+    if (request.collision)
+        outcome.lines.back() += "; collision: " + std::to_string(collision.placed.size()) + " instances placed, " +
+                                std::to_string(collision.without) + " without collision";
     outcome.written = true;
     outcome.clean = map.clean && !text.doubtful && !scene_doubtful;
     return outcome;

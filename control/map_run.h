@@ -40,6 +40,10 @@ struct MapRequest {
     TextureRun* texture_run = nullptr;
     std::string program_name_version;
     bool textures = true;
+    // --collision: each instance's collision model (found by its model's name,
+    // see collision_catalog.h) placed as the instance, as map.col.obj beside
+    // map.obj and as a node "collision" in the glTF scene.
+    bool collision = false;
 };
 
 struct MapOutcome {

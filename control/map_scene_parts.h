@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "export/gltf_scene.h"
 #include "export/obj_scene.h"
 #include "export/scene_model.h"
+#include "game/collision_file.h"
 
 // Each model once, each instance that places one.
 struct MapScenePlan {
@@ -41,3 +43,17 @@ GltfScene plan_map_gltf(const MapScenePlan& plan, const MapRequest& request, Obj
 bool write_map_gltf(GltfScene scene, const MapRequest& request,
                     const std::map<std::string, std::string>& placed_textures, std::vector<std::string>& lines,
                     std::string& files);
+
+// --collision: each instance whose model has a collision model of its name.
+struct MapCollision {
+    std::vector<std::pair<const CollisionModel*, const SceneInstance*>> placed;
+    std::size_t without = 0;
+    std::string obj_file;                    // the collision OBJ file, once written
+    std::shared_ptr<const void> gltf_bytes;  // held until the glTF files are written
+};
+MapCollision collect_map_collision(const MapScenePlan& plan);
+// The scene's collision as its own OBJ and MTL files beside the scene's.
+bool write_map_collision_obj(const MapScenePlan& plan, const MapRequest& request, MapCollision& collision,
+                             std::vector<std::string>& lines);
+// A "collision" node beside the placement files' nodes, under the z-up root.
+void add_map_collision_gltf(const MapScenePlan& plan, MapCollision& collision, GltfScene& scene);

@@ -18,7 +18,8 @@ std::string lower_extension(const fs::path& p) {
     return ext;
 }
 
-bool has_model_extension(const fs::path& p) { return lower_extension(p) == ".dff"; }
+// Collision files convert as models do.
+bool has_model_extension(const fs::path& p) { return lower_extension(p) == ".dff" || lower_extension(p) == ".col"; }
 
 // What this program writes: such a file named among models is most likely a
 // shell pattern that caught more than meant.
@@ -107,7 +108,8 @@ void add_archive_models(const std::string& archive, const ArchiveDirectory& dire
     std::vector<std::string> taken;
     for (std::size_t i = 0; i < directory.entries.size(); ++i) {
         const ArchiveEntry& e = directory.entries[i];
-        if (std::string(archive_entry_kind(e.name)) != "model") continue;
+        const std::string kind = archive_entry_kind(e.name);
+        if (kind != "model" && kind != "collision") continue;
         ModelEntry m;
         m.path = entry_path(archive, e.name);
         m.entry = entry_source(archive, directory, e);

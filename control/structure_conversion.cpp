@@ -8,6 +8,8 @@
 #include "engine/conversion_state.h"
 #include "engine/obj_output.h"
 #include "engine/source_loading.h"
+#include "control/collision_catalog.h"
+#include "export/collision_gltf.h"
 #include "export/obj_writer.h"
 #include "game/text_lines.h"
 #include "model/chunk_tree.h"
@@ -42,6 +44,33 @@ bool write_text_file(const std::string& name, const std::string& text) {
     return ok;
 }
 
+// The record the loaded model embeds, else the one found by its name.
+void find_collision(const char* source_path, const StructureRequest& request, std::uint32_t size,
+                    StructureResult& result) {
+    const std::string_view bytes(reinterpret_cast<const char*>(conversion_state.source_buffer), size);
+    std::string_view payload;
+    if (find_embedded_collision(bytes, payload)) {
+        CollisionModel m;
+        if (std::string why = read_collision_record(payload, m); why.empty()) {
+            result.collision.push_back(std::move(m));
+            // Only the third game reads a model's own record.
+            result.collision_third_game = true;
+            return;
+        } else {
+            result.collision_note = "its embedded collision is not read: " + why;
+        }
+    }
+    result.collision = request.collision_by_name;
+    result.collision_third_game = request.third_game;
+    if (result.collision.empty()) {
+        // The game's collision model of the model's name: its file's name without the extension.
+        std::string name = source_path;
+        name = name.substr(name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
+        if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
+        if (const CollisionModel* m = collision_by_name(name)) result.collision.push_back(*m);
+    }
+}
+
 void run_structure(const char* source_path, const StructureRequest& request, StructureResult& result) {
     // Loaded as the strategies load it, but a model whose clump follows other
     // chunks (a UV animation dictionary) is read too: only a file the reader
@@ -57,6 +86,7 @@ void run_structure(const char* source_path, const StructureRequest& request, Str
         return;
     }
     bool doubtful = false;
+    if (request.collision) find_collision(source_path, request, size, result);
 
     if (request.obj) {
         ObjWriteOptions options;
@@ -84,6 +114,11 @@ void run_structure(const char* source_path, const StructureRequest& request, Str
         options.model_path = source_path;
         options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
         GltfModel plan = plan_gltf(model, options);
+        if (!result.collision.empty()) {
+            const int root = plan.document.json()["scenes"][0]["nodes"][0].get<int>();
+            add_collision_group(plan.document, plan.materials, root, result.collision, result.collision_third_game,
+                                result.collision_bytes);
+        }
         if (!request.obj) {
             result.geometries_written = plan.geometries_written;
             result.texture_names = plan.texture_names;

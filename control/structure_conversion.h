@@ -12,12 +12,19 @@
 #include <vector>
 
 #include "export/gltf_writer.h"
+#include "game/collision_file.h"
 
 struct StructureRequest {
     bool local = false;  // every part stays in its own frame's space (the command line's --local)
     bool night = false;  // night vertex colours instead of the day ones (the command line's --night)
     bool obj = true;     // OBJ text to the output stream, an MTL text for beside it
     bool gltf = false;   // a glTF plan in the result
+    // --collision: the model's collision in the result, and in the glTF plan
+    // a node "collision" under the root. The record the model embeds, or
+    // else by_name (the game's collision model of the model's name).
+    bool collision = false;
+    std::vector<CollisionModel> collision_by_name;
+    bool third_game = false;  // the surfaces of version-1 records found by name: the third game's
 };
 
 struct StructureResult {
@@ -30,6 +37,10 @@ struct StructureResult {
     // PNG file name in lower case (as a map line names it) to where it was
     // placed, relative to the OBJ file's folder; empty for beside it.
     std::map<std::string, std::string> texture_paths;
+    std::vector<CollisionModel> collision;  // with --collision: what was found, embedded first
+    bool collision_third_game = false;      // its version-1 surfaces are the third game's
+    std::string collision_note;             // an embedded record that could not be read, and why
+    std::shared_ptr<const void> collision_bytes;  // what the plan's collision meshes are made from
 };
 
 // Loads the model and converts it as request asks, inside the gathered output;

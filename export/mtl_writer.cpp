@@ -62,6 +62,15 @@ const std::string& MtlWriter::add_shared(const std::string& key, const Material&
     return it->second;
 }
 
+const std::string& MtlWriter::add_named(const std::string& name, const Material& m) {
+    auto [it, fresh] = shared_.try_emplace(std::string(1, '\0') + name);
+    if (fresh) {
+        it->second = names_.take(name);
+        put_material(text_, it->second, m);
+    }
+    return it->second;
+}
+
 const std::string& MtlWriter::default_material() {
     if (default_name_.empty()) {
         default_name_ = default_material_name;

@@ -25,6 +25,10 @@ public:
     // lines name the textures' files under folder ("" for beside the MTL file).
     const std::string& add_shared(const std::string& key, const Material& material, const std::string& folder);
 
+    // A material under a name of the caller's (collision surfaces), written
+    // the first time the name is asked for; the name as written.
+    const std::string& add_named(const std::string& name, const Material& material);
+
     // The material of triangles whose material index has none; written once, when first asked for.
     const std::string& default_material();
 

@@ -20,9 +20,10 @@ struct GameDataFile {
     std::vector<GamePath> shared_dictionaries;  // TEXDICTION
     std::vector<GamePath> model_files;          // MODELFILE
     std::vector<GamePath> placements;           // IPL
+    std::vector<GamePath> collision_files;      // COLFILE n PATH: the path after the level digit n
     std::vector<SkippedLine> skipped;           // a known directive without its path
 };
 
 // Reads a data file's text. Directives are compared without case; others
-// (COLFILE, SPLASH, HIERFILE, ...) are passed over.
+// (SPLASH, HIERFILE, ...) are passed over.
 GameDataFile read_game_data_file(std::string_view text);

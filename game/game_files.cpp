@@ -55,6 +55,8 @@ GameFiles find_game_files(const std::string& folder, bool placements) {
         for (const GamePath& p : d.archives) finder.add("IMG", file, p, game.archives);
     for (auto& [file, d] : data)
         for (const GamePath& p : d.model_files) finder.add("MODELFILE", file, p, game.model_files);
+    for (auto& [file, d] : data)
+        for (const GamePath& p : d.collision_files) finder.add("COLFILE", file, p, game.collision_files);
     if (placements)
         for (auto& [file, d] : data)
             for (const GamePath& p : d.placements) finder.add("IPL", file, p, game.placements);

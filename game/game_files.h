@@ -18,6 +18,7 @@ struct GameFiles {
     std::filesystem::path root;  // the game's folder, absolute
     bool read = false;           // one of its data files was read
     std::vector<GameFile> item_definitions, archives, shared_dictionaries, model_files, placements;
+    std::vector<GameFile> collision_files;  // COLFILE
     std::vector<std::string> messages;  // each path that is not there, with its data file and line
 };
 

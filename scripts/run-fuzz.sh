@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzes the texture dictionary reader, the animation file reader and the four strategies with libFuzzer under ASan and UBSan.
+# Fuzzes the texture dictionary reader, the animation file reader, the four strategies and the collision readers with libFuzzer under ASan and UBSan.
 # Usage: scripts/run-fuzz.sh [seconds]   (default 60). Any finding fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -7,7 +7,7 @@ seconds=${1:-60}
 bash scripts/install-deps.sh fuzz
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" --target fuzz_strategies
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_strategies fuzz_collision
 
 # Seeds: the bundled samples, the synthetic models and dictionaries of the test
 # builder and, where present, the public corpus. The working corpus grows in build/fuzz.
@@ -29,3 +29,16 @@ ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_
   build/fuzz/tests/fuzz/fuzz_strategies "$corpus" "$seeds" \
     -max_total_time="$seconds" -max_len=65536 -timeout=300 -rss_limit_mb=4096 \
     -artifact_prefix=build/fuzz/ -print_final_stats=1
+
+# The collision readers: the public fixtures and generated records of every
+# version (and a model embedding one) as seeds, for the same time.
+col_corpus=build/fuzz/collision-corpus
+col_seeds=build/fuzz/collision-seeds
+mkdir -p "$col_corpus" "$col_seeds"
+[ -x build/release/tools/make_collision ] && build/release/tools/make_collision "$col_seeds" >/dev/null
+for f in ../shared/corpus/collision/*.col; do [ -f "$f" ] && cp "$f" "$col_seeds"/; done
+echo "=== fuzzing the collision readers for ${seconds} s"
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  build/fuzz/tests/fuzz/fuzz_collision "$col_corpus" "$col_seeds" \
+    -max_total_time="$seconds" -max_len=65536 -timeout=60 -rss_limit_mb=4096 \
+    -artifact_prefix=build/fuzz/collision- -print_final_stats=1

@@ -106,7 +106,9 @@ TEST_F(CliArchives, EitherVersionConvertsItsModelsAsTheirFilesWouldAndJobsChange
         EXPECT_TRUE(mentions(one.err, archive + "/lamp.dff: structure converted it clean into " + at("pack/lamp.dff.obj")));
         EXPECT_TRUE(mentions(one.err, archive + "/gone.dff: not converted: it starts at byte 1843200, past the end"));
         EXPECT_TRUE(mentions(one.err, archive + "/house.dff: a second entry of this name (entry 6): its files are named house~2.dff.*"));
-        EXPECT_TRUE(mentions(one.err, "5 models: 4 clean, 0 doubtful, 1 failed")) << one.err;
+        // A .col entry converts as collision does: this one is none.
+        EXPECT_TRUE(mentions(one.err, archive + "/note.col: not converted: not a collision file: it starts with no collision record"));
+        EXPECT_TRUE(mentions(one.err, "6 models: 4 clean, 0 doubtful, 2 failed")) << one.err;
 
         ProgramRun two = cli({"-j", "2", "-o", at("jobs"), archive});
         EXPECT_EQ(two.exit_status, 1);
@@ -179,7 +181,8 @@ TEST_F(CliArchives, InspectPrintsTheDirectoryThenEachModelAndExtractWritesEveryD
     EXPECT_TRUE(mentions(lines[8], "gone.dff: start 1843200, length 4096, model, damage at byte 1843200: it starts"));
     EXPECT_EQ(lines[9], "== " + archive + "/lamp.dff");
     EXPECT_TRUE(mentions(inspect.err, archive + "/gone.dff: not inspected: it starts at byte 1843200"));
-    EXPECT_TRUE(mentions(inspect.err, "5 models: 1 well-formed, 3 damaged, 1 not read")) << inspect.err;
+    EXPECT_TRUE(mentions(inspect.out, "== " + archive + "/note.col\nnot a collision file: it starts with no collision record"));
+    EXPECT_TRUE(mentions(inspect.err, "6 models: 1 well-formed, 4 damaged, 1 not read")) << inspect.err;
 
     ProgramRun extract = cli({"--extract", archive});
     EXPECT_EQ(extract.exit_status, 0) << extract.err;

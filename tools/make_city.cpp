@@ -11,6 +11,7 @@
 // Placements stand on a jittered grid, turned about Z by any angle; one in
 // fifty is a stand-in far-view copy that a detailed one names by its lod field.
 // One definition in seven turns backface culling off (flag 0x200000).
+// FOLDER/collision/city.col holds a collision model of each model's name.
 
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "support/city_layout.h"
+#include "support/collision_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -52,6 +54,18 @@ int main(int argc, char** argv) {
     for (const CityFile& f : city.models) write_bytes(folder / "models" / f.name, f.bytes);
     std::ofstream(folder / "city.ide", std::ios::binary) << city.items;
     for (const CityFile& f : city.placements) write_bytes(folder / "maps" / f.name, f.bytes);
+    // Each model's collision model, of its name, in a folder of its own: a
+    // building's box, as the game gives its buildings.
+    std::vector<colw::Record> collision;
+    for (const CityFile& f : city.models) {
+        colw::Record r;
+        r.version = 3;
+        r.name = f.name.substr(0, f.name.rfind('.'));
+        r.boxes.push_back({{-5, -5, 0}, {5, 5, 20}, 7});
+        collision.push_back(r);
+    }
+    fs::create_directories(folder / "collision");
+    write_bytes(folder / "collision" / "city.col", colw::file(collision));
     std::printf("%d models (%llu bytes) in %d dictionaries, %d instances in %d placement files under %s\n", models,
                 static_cast<unsigned long long>(city.model_bytes), city_dictionaries, instances, city_districts,
                 folder.string().c_str());

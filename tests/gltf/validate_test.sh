@@ -62,7 +62,29 @@ if ! "$cli" -j 1 -q --button structure -f glb,gltf --animations "$scratch/animat
   cat "$scratch/animated/stderr"
   exit 1
 fi
+# Collision: the public fixtures and generated records of every version, and
+# a model with its embedded collision as a node of its glTF.
+make_collision=$(dirname "$make_city")/make_collision
+collision=$scratch/collision
+mkdir -p "$collision/in"
+[ -x "$make_collision" ] && "$make_collision" "$collision/in" >/dev/null
+for col in "$here"/../../../shared/corpus/collision/*.col; do [ -f "$col" ] && ln -s "$(readlink -f "$col")" "$collision/in/"; done
+code=0
+"$cli" -j 1 -q --collision -f glb,gltf -o "$collision/out" "$collision/in" 2>"$collision/stderr" || code=$?
+if [ "$code" -gt 1 ]; then
+  echo "FAIL: the collision files: exit status $code"
+  cat "$collision/stderr"
+  exit 1
+fi
 files=("$scratch"/*/*.glb "$scratch"/*/*.gltf "$scratch"/city/out/map.glb "$scratch"/city/out/map.gltf)
+# The city's map scene with each instance's collision beside it.
+if ! "$cli" -q --collision --map "$scratch"/city/maps/*.ipl --ide "$scratch/city/city.ide" -f glb -o "$collision/map" \
+  "$scratch/city/models" "$scratch/city/collision" 2>"$collision/map-stderr"; then
+  echo "FAIL: the city's map scene with its collision"
+  cat "$collision/map-stderr"
+  exit 1
+fi
+files+=("$collision"/out/*.glb "$collision"/out/*.gltf "$collision"/map/map.glb)
 echo "validating ${#files[@]} files"
 status=0
 report=$(node "$here/validate.js" "$module" "${files[@]}") || status=$?
