@@ -48,3 +48,7 @@ void read_geometry(Reading& r, const Chunk& chunk, Geometry& geometry);
 void read_material_list(Reading& r, const Chunk& list, std::vector<Material>& materials);
 // Appends the BinMesh's triangles; false (with a finding) when it is damaged.
 bool read_bin_mesh(Reading& r, const Chunk& chunk, std::vector<Triangle>& triangles);
+// The entries of a geometry's 2D effect plug-in that can be read.
+void read_effects(Reading& r, const Chunk& plugin, std::vector<Effect>& effects);
+// light, particle, ... for a plug-in entry's type; type_<k> for others.
+std::string effect_kind_name(std::uint32_t type);
