@@ -23,6 +23,8 @@ struct GltfWriteOptions {
     bool night = false;                // COLOR_0 from the night colours, the day ones beside
     std::string model_path;            // for the asset's extras
     std::string program_name_version;  // the asset's generator, e.g. "vorlund-obj 1.0.0"
+    bool effects = true;               // 2D effects as nodes (lights also as point lights)
+    std::vector<Effect> item_effects;  // the item definitions' effects of the model's id, in its space
 };
 
 struct GltfModel {
@@ -33,9 +35,12 @@ struct GltfModel {
     std::vector<std::string> doubts;           // every doubt, in the order found
     std::uint32_t geometries_written = 0;      // geometries with a mesh or a node in the document
     std::vector<std::string> texture_names, mask_names;  // as the materials name them, each once
+    std::vector<UvAnimation> uv_animations;    // the model's, for its materials that name them
+    std::vector<std::string> notes;            // what was left out that is no doubt (told under -v)
 };
 
 GltfModel plan_gltf(const Model& model, const GltfWriteOptions& options);
 
 // The plan's document with its materials, their images found by lookup.
-GltfDocument finish_gltf(GltfModel plan, const GltfImageLookup& lookup);
+// Lines for what is left out of the UV animations go to notes when given.
+GltfDocument finish_gltf(GltfModel plan, const GltfImageLookup& lookup, std::vector<std::string>* notes = nullptr);
