@@ -72,6 +72,8 @@ ModelJob job_for(const Options& options, const std::string& model, const std::st
     job.formats = options.formats;
     job.local = options.local;
     job.night = options.night;
+    job.effects = options.effects;
+    job.verbose = options.verbosity == Verbosity::verbose;
     return job;
 }
 

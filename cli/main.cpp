@@ -13,6 +13,7 @@
 #include "cli/jobs.h"
 #include "cli/jobs_option.h"
 #include "cli/model_list.h"
+#include "cli/model_effects.h"
 #include "cli/model_textures.h"
 #include "cli/options.h"
 #include "cli/run_context.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     start_console_session(options.verbosity == Verbosity::verbose);
     RunContext context = prepare_run(options);
     set_texture_catalog(context.catalog);
+    set_effect_catalog(context.effects);
     if (jobs.worker) return run_worker(options);
     for (const std::string& m : context.messages) say(m);
     std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);

@@ -48,6 +48,8 @@ const char help_text[] =
     "                           (a skinned character as stored, not stood upright)\n"
     "      --night            structure: write the night vertex colours instead of the\n"
     "                           day ones (a geometry without them keeps its day colours)\n"
+    "      --effects all|none glTF: the 2D effects (lights, particles, ...) as nodes and\n"
+    "                           lights (all, the default) or left out (none)\n"
     "  -t, --textures FILE    structure: also look up the materials' textures in this\n"
     "                           dictionary (repeatable, in order), after the model's\n"
     "                           own (house.txd beside house.dff); each texture is\n"
@@ -212,6 +214,17 @@ bool set_hour(Options& o, const char* value, std::string& error) {
     return true;
 }
 
+bool set_effects(Options& o, const char* value, std::string& error) {
+    const std::string v = value;
+    if (v != "all" && v != "none") {
+        error = "option '--effects' needs all or none, not '" + v + "'";
+        return false;
+    }
+    o.effects = v == "all";
+    o.effects_given = true;
+    return true;
+}
+
 const OptionRow option_table[] = {
     {'b', "button", "a button (structure, go1, go2, go3, go4 or auto)", set_button},
     {'f', "format", "a list of formats (obj, glb, gltf)", set_formats},
@@ -236,6 +249,7 @@ const OptionRow option_table[] = {
     {0, "scale", nullptr, [](Options& o, const char*, std::string&) { return o.apply_scale = true; }},
     {0, "hour", "an hour (0 to 23)", set_hour},
     {0, "night", nullptr, [](Options& o, const char*, std::string&) { return o.night = true; }},
+    {0, "effects", "all or none", set_effects},
     {0, "ide", "an item definition file",
      [](Options& o, const char* v, std::string& e) { return add_named_file(o.item_definitions, "ide", v, e); }},
     {0, "game", "the game's folder", set_game},
@@ -366,7 +380,7 @@ std::string mode_conflict(const Options& o) {
         {o.button_given, "--button", false},        {!o.textures.empty(), "--textures", false},
         {o.format_given, "--format", false},
         {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
-        {o.night, "--night", false},
+        {o.night, "--night", false},                {o.effects_given, "--effects", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {o.recursive && o.extract, "--recursive", false},
         {!o.item_definitions.empty() && o.maps.empty(), "--ide", false},

@@ -30,6 +30,10 @@ void add_item_definitions(const std::string& file, RunContext& context, DefinedM
     if (std::string skipped = skipped_lines_text(definitions); !skipped.empty())
         context.messages.push_back(file + ": " + skipped);
     context.catalog.add_item_definitions(definitions);
+    std::vector<SkippedLine> skipped;
+    context.effects.add_items(definitions);
+    context.effects.add_effects(read_item_effects(text, skipped));
+    if (!skipped.empty()) context.messages.push_back(file + ": 2dfx " + skipped_lines_text({{}, {}, skipped}));
     if (defined)
         for (const ItemDefinition& item : definitions.items) defined->push_back(item.model);
 }

@@ -9,9 +9,11 @@
 #include "cli/model_list.h"
 #include "cli/options.h"
 #include "control/texture_order.h"
+#include "game/item_effects.h"
 
 struct RunContext {
     TextureCatalog catalog;
+    ItemEffectCatalog effects;            // the item definitions' 2dfx lines, by model
     std::vector<ModelEntry> game_models;  // --game: its archives' models and its model files, in the game's order
     std::vector<std::string> messages;    // for the run to tell first, one line each
 };

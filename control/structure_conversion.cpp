@@ -83,6 +83,8 @@ void run_structure(const char* source_path, const StructureRequest& request, Str
         options.night = request.night;
         options.model_path = source_path;
         options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
+        options.effects = request.effects;
+        options.item_effects = request.item_effects;
         GltfModel plan = plan_gltf(model, options);
         if (!request.obj) {
             result.geometries_written = plan.geometries_written;

@@ -18,6 +18,8 @@ struct StructureRequest {
     bool night = false;  // night vertex colours instead of the day ones (the command line's --night)
     bool obj = true;     // OBJ text to the output stream, an MTL text for beside it
     bool gltf = false;   // a glTF plan in the result
+    bool effects = true; // glTF: the 2D effects as nodes and lights (the command line's --effects)
+    std::vector<Effect> item_effects;  // glTF: the item definitions' effects of the model's id
 };
 
 struct StructureResult {

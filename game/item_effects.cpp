@@ -136,3 +136,23 @@ std::vector<ItemEffect> read_item_effects(std::string_view text, std::vector<Ski
     }
     return out;
 }
+
+void ItemEffectCatalog::add_items(const ItemDefinitionFile& file) {
+    for (const ItemDefinition& item : file.items)
+        if (item.id >= 0) id_of_.emplace(lower_name(item.model), item.id);
+}
+
+void ItemEffectCatalog::add_effects(const std::vector<ItemEffect>& effects) {
+    for (const ItemEffect& e : effects) {
+        std::vector<Effect>& list = effects_[e.id];
+        list.push_back(e.effect);
+        list.back().index = static_cast<std::uint32_t>(list.size() - 1);
+    }
+}
+
+std::vector<Effect> ItemEffectCatalog::effects_for(const std::string& model) const {
+    const auto id = id_of_.find(lower_name(model));
+    if (id == id_of_.end()) return {};
+    const auto found = effects_.find(id->second);
+    return found == effects_.end() ? std::vector<Effect>{} : found->second;
+}
