@@ -28,6 +28,7 @@ constexpr int exit_clean = 0, exit_not_clean = 1;
 struct MapLibrary {
     ItemIndex items;
     TextureCatalog catalog;
+    ItemEffectCatalog effects;  // the 2dfx lines by model
     std::map<std::string, MapFileSource> models;  // lower-cased name -> where; the first whole one wins
     std::vector<std::pair<std::string, ArchiveDirectory>> archives;  // as named, for their stream files
     bool all_read = true;  // every item definition file and archive was read
@@ -44,6 +45,10 @@ void read_item_file(const std::string& file, MapLibrary& library) {
     if (std::string skipped = skipped_lines_text(read); !skipped.empty()) say(file + ": " + skipped);
     library.items.add(read);
     library.catalog.add_item_definitions(read);
+    std::vector<SkippedLine> skipped;
+    library.effects.add_items(read);
+    library.effects.add_effects(read_item_effects(text, skipped));
+    if (!skipped.empty()) say(file + ": 2dfx " + skipped_lines_text({{}, {}, skipped}));
 }
 
 // A model found by name; a damaged archive entry gives way to a whole one of the same name.
@@ -127,6 +132,8 @@ MapRequest base_request(const Options& options, const MapLibrary& library) {
     request.obj = options.formats.obj;
     request.glb = options.formats.glb;
     request.gltf = options.formats.gltf;
+    request.effects = options.effects;
+    request.item_effects = &library.effects;
     return request;
 }
 

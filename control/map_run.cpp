@@ -308,7 +308,9 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
     std::uint64_t bound = text_bytes_floor;
     for (const MapModel& m : map.models) {
         models.push_back({m.name, m.problem.empty() ? &m.model : nullptr, m.item->dictionary,
-                          (m.item->flags & item_flag_no_culling) != 0});
+                          (m.item->flags & item_flag_no_culling) != 0,
+                          request.effects && request.item_effects ? request.item_effects->effects_for(m.name)
+                                                                  : std::vector<Effect>{}});
         if (m.problem.empty())
             bound += text_bytes_per_model_byte * m.bytes.size() * std::min<std::uint64_t>(m.instances, instances_counted);
     }
@@ -358,6 +360,7 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
     if (request.glb || request.gltf) {
         GltfSceneOptions options;
         options.program_name_version = request.program_name_version;
+        options.effects = request.effects;
         for (const MapFileSource& p : request.placement_files) {
             options.placement_files.push_back(p.shown);
             options.groups.push_back(fs::path(p.shown).filename().string());

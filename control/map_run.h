@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/archive.h"
+#include "game/item_effects.h"
 #include "game/map_items.h"
 #include "game/map_selection.h"
 
@@ -54,6 +55,8 @@ struct MapRequest {
     TextureRun* texture_run = nullptr;
     std::string program_name_version;
     bool textures = true;
+    bool effects = true;                             // glTF: the models' 2D effects on every instance
+    const ItemEffectCatalog* item_effects = nullptr; // the 2dfx lines by model, when read
 };
 
 struct MapOutcome {
