@@ -29,10 +29,13 @@ const UvAnimation* find_animation(const std::vector<UvAnimation>& animations, co
     return nullptr;
 }
 
+// As float, and 0 rather than -0.
+float value(double v) { return v == 0 ? 0.0f : static_cast<float>(v); }
+
 json transform_json(const UvTransformKey& k) {
-    return {{"offset", {static_cast<float>(k.offset[0]), static_cast<float>(k.offset[1])}},
-            {"rotation", static_cast<float>(k.rotation)},
-            {"scale", {static_cast<float>(k.scale[0]), static_cast<float>(k.scale[1])}}};
+    return {{"offset", {value(k.offset[0]), value(k.offset[1])}},
+            {"rotation", value(k.rotation)},
+            {"scale", {value(k.scale[0]), value(k.scale[1])}}};
 }
 
 }  // namespace

@@ -123,6 +123,7 @@ void read_body(std::uint32_t type, const std::uint8_t* p, std::uint32_t size, Ef
     case 10:
         f.f32("bottom", 0, 3).f32("top", 12, 3).f32("end", 24, 3).u8("direction", 36);
         break;
+    case 4: break;
     default: e.fields.push_back({"body_size", {double(size)}, {}, true}); break;
     }
 }
