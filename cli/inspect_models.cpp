@@ -15,10 +15,9 @@
 #endif
 
 #include "cli/console_session.h"
-#include "cli/model_check.h"
+#include "control/model_check.h"
 #include "control/texture_export.h"
 #include "engine/conversion_state.h"
-#include "game/archive.h"
 #include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
 
@@ -138,7 +137,7 @@ int inspect_models(const std::vector<ModelEntry>& entries, bool quiet) {
     InspectTally tally;
     for (const ModelEntry& m : entries) {
         if (m.kind == ModelEntry::Kind::directory) {
-            print_inspection(m.path, archive_directory_text(read_archive(m.path)));
+            print_inspection(m.path, archive_listing(m.path));
         } else if (m.kind == ModelEntry::Kind::notice) {
             if (!quiet) say(m.path + ": " + m.error);
         } else if (m.kind == ModelEntry::Kind::skipped) {

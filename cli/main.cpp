@@ -1,6 +1,5 @@
 // vorlund-obj: converts models from the command line with the window's commands.
 #include <cstdio>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,17 +11,31 @@
 #include "cli/inspect_models.h"
 #include "cli/jobs.h"
 #include "cli/jobs_option.h"
-#include "cli/model_list.h"
 #include "cli/model_effects.h"
 #include "cli/model_textures.h"
 #include "cli/options.h"
-#include "cli/run_context.h"
 #include "cli/worker_process.h"
+#include "control/game_catalog.h"
 #include "control/version.h"
 
 namespace {
 
 constexpr int exit_clean = 0, exit_not_clean = 1, exit_usage = 2;
+
+// What the catalog is asked to gather, from the options.
+CatalogRequest catalog_request(const Options& options, CatalogRequest::Command command) {
+    CatalogRequest request;
+    request.command = command;
+    request.paths = options.paths;
+    request.first_literal_path = options.first_literal_path;
+    request.recursive = options.recursive;
+    request.item_definitions = options.item_definitions;
+    request.dictionaries = options.textures;
+    request.maps = options.maps;
+    request.game_dir = options.game_dir;
+    request.output_dir = options.output_dir;
+    return request;
+}
 
 }  // namespace
 
@@ -48,23 +61,18 @@ int main(int argc, char** argv) {
     // Each model's Open makes its folder the current one: -t names must not depend on it.
     for (std::string& dictionary : options.textures) dictionary = absolute_path(dictionary);
     const bool quiet = options.verbosity == Verbosity::quiet;
-    if (options.extract) return extract_dictionaries(options);
-    if (!options.maps.empty()) return convert_map(options);
-    if (options.inspect)
-        return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet);
+    using Command = CatalogRequest::Command;
+    if (options.extract) return extract_dictionaries(options, build_catalog(catalog_request(options, Command::extract)));
+    if (!options.maps.empty()) return convert_map(options, build_catalog(catalog_request(options, Command::map)));
+    if (options.inspect) return inspect_models(build_catalog(catalog_request(options, Command::inspect)).models, quiet);
 
     start_console_session(options.verbosity == Verbosity::verbose);
-    RunContext context = prepare_run(options);
-    set_texture_catalog(context.catalog);
-    set_effect_catalog(context.effects);
+    const GameCatalog catalog = build_catalog(catalog_request(options, jobs.worker ? Command::worker : Command::convert));
+    set_texture_catalog(catalog.textures);
+    set_effect_catalog(catalog.effects);
     if (jobs.worker) return run_worker(options);
-    for (const std::string& m : context.messages) say(m);
-    std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
-    if (!context.game_models.empty()) {
-        models.insert(models.begin(), std::make_move_iterator(context.game_models.begin()),
-                      std::make_move_iterator(context.game_models.end()));
-        context.game_models = {};
-    }
+    for (const std::string& m : catalog.messages) say(m);
+    const std::vector<ModelEntry>& models = catalog.models;
     std::vector<PlannedModel> planned = plan_models(models, options);
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "export/gltf_nodes.h"
+
 namespace {
 
 using nlohmann::json;
@@ -67,14 +69,14 @@ int GltfEffects::light_for(const Effect& e) {
     return lights_[&e] = static_cast<int>(root.size() - 1);
 }
 
-void GltfEffects::add(int parent, const std::vector<Effect>& effects, UniqueNames& names) {
+void GltfEffects::add(int parent, const std::vector<Effect>& effects, UniqueNames& names,
+                      const Placement* parent_rest) {
     for (const Effect& e : effects) {
         json node = {{"name", names.take("fx_" + e.kind + "_" + std::to_string(e.index))}};
-        if (e.position[0] != 0 || e.position[1] != 0 || e.position[2] != 0)
-            node["translation"] = {float_number(e.position[0]), float_number(e.position[1]),
-                                   float_number(e.position[2])};
         node["extras"] = extras_of(e);
         if (e.light) node["extensions"] = {{"KHR_lights_punctual", {{"light", light_for(e)}}}};
-        d_.attach(parent, d_.add("nodes", std::move(node)));
+        Placement at;
+        for (int k = 0; k < 3; ++k) at.position[k] = e.position[k];
+        add_placed_node(d_, parent, std::move(node), at, parent_rest ? *parent_rest : Placement{});
     }
 }

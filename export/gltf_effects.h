@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "export/gltf_document.h"
+#include "export/obj_placement.h"
 #include "export/obj_names.h"
 #include "model/effect.h"
 
@@ -20,8 +21,10 @@ class GltfEffects {
 public:
     explicit GltfEffects(GltfDocument& document) : d_(document) {}
 
-    // The effects' nodes as children of parent, named through names.
-    void add(int parent, const std::vector<Effect>& effects, UniqueNames& names);
+    // The effects' nodes as children of parent, named through names; a
+    // parent whose node could not take all of its frame passes on its rest.
+    void add(int parent, const std::vector<Effect>& effects, UniqueNames& names,
+             const Placement* parent_rest = nullptr);
 
 private:
     int light_for(const Effect& e);

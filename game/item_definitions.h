@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "game/item_effects.h"
+
 struct ItemDefinition {
     std::int32_t id = -1;      // -1 where the line gives none ("-")
     std::string section;       // lower case: "objs", "tobj", "anim", "cars", ...
@@ -40,3 +42,15 @@ ItemDefinitionFile read_item_definitions(std::string_view text, std::string_view
 
 // "file: lines 3, 9 and 12 skipped (too few fields)" style summary, or "" when none.
 std::string skipped_lines_text(const ItemDefinitionFile& file);
+
+// An item definition file read from disk: its definitions, and the lines for
+// the user (why it cannot be read, which of its lines were skipped), each
+// starting with the file as named. Every command reads them through this.
+struct ItemDefinitionRead {
+    ItemDefinitionFile definitions;
+    std::vector<ItemEffect> effects;  // its 2dfx lines
+    bool read = false;  // the file's bytes were had
+    std::vector<std::string> messages;
+};
+
+ItemDefinitionRead read_item_definition_file(const std::string& file);

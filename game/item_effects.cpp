@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "game/item_definitions.h"
 #include "game/text_lines.h"
 
 namespace {

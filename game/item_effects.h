@@ -9,8 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "game/item_definitions.h"
 #include "model/effect.h"
+
+struct ItemDefinitionFile;
+struct SkippedLine;
 
 struct ItemEffect {
     std::int32_t id = -1;

@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "game/text_lines.h"
 #include "support/archive_writer.h"
 #include "support/city_layout.h"
 #include "support/cli_fixture.h"
@@ -140,18 +141,27 @@ protected:
 };
 
 TEST_F(CliMap, WritesOneSceneOfTheTownWithItsTextures) {
-    // The same town from its folder, and packed into an archive of either version.
+    // The same town from its folder, packed into an archive of either version,
+    // and from a folder of models and a folder of dictionaries named apart.
+    fs::create_directories(folder.path / "apart/txd");
+    fs::create_directories(folder.path / "apart/dff");
+    for (const ArchiveEntryLayout& e : town_entries())
+        folder.write((same_name(fs::path(e.name).extension().string(), ".txd") ? "apart/txd/" : "apart/dff/") + e.name,
+                     e.bytes);
     const struct {
         const char* out;
-        int archive_version;  // 0: the models folder
-    } sources[] = {{"out", 0}, {"out2", 2}, {"out1", 1}};
+        int archive_version;  // 0: the models folder; -1: the folders apart
+    } sources[] = {{"out", 0}, {"out2", 2}, {"out1", 1}, {"out3", -1}};
     for (const auto& source : sources) {
         ArchiveLayout layout;
         layout.entries = town_entries();
-        const std::string models = source.archive_version ? write_archive(source.out, source.archive_version, layout)
-                                                          : std::string("models");
-        ProgramRun run = cli({"--map", "town.ipl", "--map", "town_stream0.ipl", "--ide", "town.ide", "-o", source.out,
-                              models});
+        const std::string models = source.archive_version > 0 ? write_archive(source.out, source.archive_version, layout)
+                                   : source.archive_version ? "apart/dff" : "models";
+        std::vector<std::string> args = {"--map", "town.ipl", "--map", "town_stream0.ipl", "--ide", "town.ide", "-o",
+                                         source.out, models};
+        if (source.archive_version < 0) args.push_back("apart/txd");
+        ProgramRun run = cli(args);
+        EXPECT_EQ(run.err.find("no models"), std::string::npos) << run.err;
         EXPECT_EQ(run.exit_status, 0) << run.err;
         EXPECT_TRUE(has_line(run.err, "vorlund-obj: " + (fs::path(source.out) / "map.obj").string() +
                                           ": 3 instances of 2 models placed from 2 placement files; left out: 1 LOD, "
@@ -171,14 +181,6 @@ TEST_F(CliMap, WritesOneSceneOfTheTownWithItsTextures) {
     ProgramRun run = cli({"--map", "town.ipl", "--ide", "town.ide", "--lod", "--interiors", "--no-textures", "-o", "all", "models"});
     EXPECT_EQ(run.exit_status, 0) << run.err;
     EXPECT_EQ(first_vertices(read_file(folder.path / "all" / "map.obj")).size(), 3u);
-}
-
-// The node's matrix, or the identity.
-Matrix matrix_of(const nlohmann::json& node) {
-    Matrix m = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    if (node.contains("matrix"))
-        for (int i = 0; i < 16; ++i) m[i] = node["matrix"][i];
-    return m;
 }
 
 TEST_F(CliMap, WritesTheTownAsGltfWithEachModelsMeshOnceAndANodeAnInstance) {
@@ -224,7 +226,9 @@ TEST_F(CliMap, WritesTheTownAsGltfWithEachModelsMeshOnceAndANodeAnInstance) {
         // The root turns z up into y up; under it a node a placement file, named after it.
         const nlohmann::json& root = nodes[g.doc["scenes"][0]["nodes"][0].get<int>()];
         EXPECT_EQ(root["name"], "map");
-        EXPECT_EQ(root["matrix"], nlohmann::json({1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}));
+        const Matrix z_up_to_y_up = {1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1};
+        const Matrix turn = node_matrix(root);
+        for (int i = 0; i < 16; ++i) EXPECT_NEAR(turn[i], z_up_to_y_up[i], 1e-15) << i;
         std::map<std::string, std::vector<std::string>> groups;  // group -> its instance nodes
         std::map<std::string, int> node_index;
         for (int group : root["children"])
@@ -250,7 +254,7 @@ TEST_F(CliMap, WritesTheTownAsGltfWithEachModelsMeshOnceAndANodeAnInstance) {
             EXPECT_EQ(mesh["name"], i.mesh);
             const std::vector<double> p = numbers(g, mesh["primitives"][0]["attributes"]["POSITION"]);
             ASSERT_GE(p.size(), 3u);
-            const Matrix world = times(matrix_of(root), matrix_of(node));
+            const Matrix world = times(node_matrix(root), node_matrix(node));
             double w[3];
             for (int r = 0; r < 3; ++r) w[r] = world[r] * p[0] + world[4 + r] * p[1] + world[8 + r] * p[2] + world[12 + r];
             // Back from y up: (x, y, z) = (x', -z', y').
