@@ -13,6 +13,8 @@
 #                 vertices as drawn, so a skinned mesh as its armature poses it
 #   bones=N       bones over all armatures
 #   groups=N      vertex groups that carry a weight on some vertex
+#   lights=N      light objects
+#   light=X:Y:Z   a light object at that place in the world (z up), within 0.001
 # Prints "RESULT ok|FAIL PATH found ..." a file and ends with
 # "RESULT files=N failed=M"; raises (exit status 1) when any check failed.
 import sys
@@ -20,18 +22,20 @@ import sys
 import bpy
 
 COUNTS = ("faces", "vertices", "meshes", "materials")
-SKIN_COUNTS = ("bones", "groups")
+SKIN_COUNTS = ("bones", "groups", "lights")
 
 
 def parse_line(line):
     fields = line.rstrip("\n").split("\t")
-    expected = {"images": []}
+    expected = {"images": [], "light_places": []}
     for field in fields[1:]:
         key, _, value = field.partition("=")
         if key == "image":
             name, _, size = value.rpartition(":")
             width, _, height = size.partition("x")
             expected["images"].append((name, int(width), int(height)))
+        elif key == "light":
+            expected["light_places"].append(tuple(float(v) for v in value.split(":")))
         elif key == "zrange":
             low, _, high = value.partition(":")
             expected["zrange"] = (float(low), float(high))
@@ -76,6 +80,8 @@ def import_one(path, keep_axes):
         "images": sorted((i.name, i.size[0], i.size[1]) for i in bpy.data.images),
         "bones": sum(len(o.data.bones) for o in bpy.data.objects if o.type == "ARMATURE"),
         "groups": sum(len({g.group for v in o.data.vertices for g in v.groups if g.weight > 0}) for o in meshes),
+        "lights": len([o for o in bpy.data.objects if o.type == "LIGHT"]),
+        "light_places": [tuple(o.matrix_world.translation) for o in bpy.data.objects if o.type == "LIGHT"],
     }
 
 
@@ -91,6 +97,9 @@ def problems(found, expected):
             out.append("z from %.4f to %.4f, expected %.4f to %.4f" % (z0, z1, low, high))
         if z1 - z0 <= max(x1 - x0, y1 - y0):
             out.append("not upright: extents x %.4f, y %.4f, z %.4f" % (x1 - x0, y1 - y0, z1 - z0))
+    for place in expected["light_places"]:
+        if not any(max(abs(a - b) for a, b in zip(place, p)) <= 1e-3 for p in found["light_places"]):
+            out.append("no light at %.3f %.3f %.3f" % place)
     for image in expected["images"]:
         if image not in found["images"]:
             out.append("no image %s %dx%d" % image)
@@ -108,7 +117,7 @@ def main():
         failed += bool(wrong)
         print("RESULT", "FAIL" if wrong else "ok", path,
               "found faces=%(faces)d vertices=%(vertices)d meshes=%(meshes)d materials=%(materials)d "
-              "bones=%(bones)d groups=%(groups)d" % found,
+              "bones=%(bones)d groups=%(groups)d lights=%(lights)d" % found,
               "images=%s" % found["images"], "; ".join(wrong), flush=True)
     print("RESULT files=%d failed=%d" % (len(entries), failed), flush=True)
     if failed:
