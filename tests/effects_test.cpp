@@ -88,8 +88,11 @@ TEST(EffectReader, EntriesAreTakenByTheirTypesSizeAndBadOnesSkipped) {
         for (const Effect& e : effects) kinds.push_back(e.kind);
         EXPECT_EQ(kinds, c.kinds);
         const std::string notes = notes_of(m);
-        if (*c.note) EXPECT_NE(notes.find(c.note), std::string::npos) << notes;
-        else EXPECT_EQ(notes, "");
+        if (*c.note) {
+            EXPECT_NE(notes.find(c.note), std::string::npos) << notes;
+        } else {
+            EXPECT_EQ(notes, "");
+        }
         for (const Finding& f : m.findings) EXPECT_FALSE(f.doubtful) << "the mesh still converts clean";
     }
 
@@ -404,7 +407,9 @@ TEST(EffectsGltf, LampPostReadBackFromItsGlb) {
         EXPECT_EQ(light["type"], "point");
         for (int k = 0; k < 3; ++k) EXPECT_NEAR(light["color"][k].get<double>(), r.colour[k], 1e-6);
         EXPECT_EQ(light.contains("range"), r.range > 0);
-        if (r.range > 0) EXPECT_EQ(light["range"], r.range);
+        if (r.range > 0) {
+            EXPECT_EQ(light["range"], r.range);
+        }
         EXPECT_EQ(light["intensity"], effect_light_intensity(static_cast<float>(std::max(r.range, 0.0))));
     }
 
