@@ -177,11 +177,10 @@ std::string inspect_model(const std::uint8_t* bytes, std::uint32_t size) {
     out += "\n";
     for (const UvAnimation& a : model.uv_animations) {
         append(out, "UV animation at 0x%06X: ", static_cast<unsigned>(a.offset));
-        out += a.name.empty() ? std::string("no readable name") : quoted(a.name);
+        out += (a.name.empty() ? std::string("no readable name") : quoted(a.name)) + "\n";
         if (!a.keys.empty())
-            append(out, ", %s, %u keys, %u nodes", a.interpolator == uv_interpolator::param ? "param" : "linear",
+            append(out, "  %s, %u keys, %u nodes\n", a.interpolator == uv_interpolator::param ? "param" : "linear",
                    static_cast<unsigned>(a.keys.size()), static_cast<unsigned>(a.node_count));
-        out += "\n";
     }
     for (std::size_t c = 0; c < model.clumps.size(); ++c) print_clump(out, model.clumps[c], c);
     print_findings(out, model);

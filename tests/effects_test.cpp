@@ -468,7 +468,7 @@ TEST(EffectsGltf, LampPostReadBackFromItsGlb) {
     const ProgramRun inspect = run_program(VORLUND_OBJ_PROGRAM, {"--inspect", "lamp-post.dff"}, here);
     for (const char* line : {"effect 0 at 0x", ": light, position (thousandths) 0 0 1000, colour 255 200 120 200, range (thousandths) 12000",
                              ": road_sign, position (thousandths) 7000 0 1000", "UV animation \"Flow\"",
-                             "\"flow\", param, 6 keys, 2 nodes", "2D effect 14 (particle) of 20 bytes, not its type's 24: skipped"})
+                             "\"flow\"\n  param, 6 keys, 2 nodes\n", "2D effect 14 (particle) of 20 bytes, not its type's 24: skipped"})
         EXPECT_NE(inspect.out.find(line), std::string::npos) << line << "\n" << inspect.out;
     const ProgramRun wrong = run_program(VORLUND_OBJ_PROGRAM, {"--effects", "some", "lamp-post.dff"}, here);
     EXPECT_NE(wrong.err.find("option '--effects' needs all or none, not 'some'"), std::string::npos) << wrong.err;
