@@ -121,6 +121,7 @@ void add_gltf_uv_animations(GltfDocument& d, const std::vector<GltfMaterialEntry
     std::vector<std::vector<std::size_t>> users(animations.size());
     std::vector<std::vector<UvTransformKey>> keys(animations.size());
     std::vector<bool> converted(animations.size(), false);
+    if (!d.json().contains("materials")) return;  // a model without materials must not get an empty list
     json& list = d.json()["materials"];
     for (std::size_t m = 0; m < materials.size() && m < list.size(); ++m) {
         for (const std::string& name : materials[m].material.uv_animations) {
