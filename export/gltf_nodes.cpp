@@ -1,6 +1,7 @@
 #include "export/gltf_nodes.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 

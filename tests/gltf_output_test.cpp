@@ -343,16 +343,25 @@ TEST_F(GltfOutput, CharactersAreDrawnByTheirSkinWhereTheObjStandsThem) {
     const struct {
         const char* name;
         CharacterLayout layout;
+        bool bent = false;  // a sheared spine and a mirrored head: their joints' nodes cannot hold them whole
     } cases[] = {
         {"pelvis-space", {SkinSpace::pelvis, false, true}},
         {"root-bone-space", {SkinSpace::root_bone, false, true}},
         {"clump-space", {SkinSpace::clump, false, true}},
         {"older-skin", {SkinSpace::clump, true, true}},
         {"no-pelvis", {SkinSpace::root_bone, false, false}},
+        {"no-pelvis-bent", {SkinSpace::root_bone, false, false}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Character character = character_model(c.layout);
+        Character character = character_model(c.layout);
+        for (FrameLayout& f : character.model.clumps[0].frames) {
+            if (!c.bent) break;
+            if (f.name == "Spine")
+                for (int k = 0; k < 3; ++k) f.matrix[3 + k] += 0.3f * f.matrix[k];  // up leans along right
+            if (f.name == "Head")
+                for (int k = 0; k < 3; ++k) f.matrix[k] = -f.matrix[k];
+        }
         const std::string file = std::string(c.name) + ".dff";
         folder.write(file, build_model(character.model));
         ProgramRun run = cli({"-b", "structure", "-f", "obj,glb", file});

@@ -1,5 +1,6 @@
-// glTF scenes of placed models: a node per instance whose matrix is the
-// placement, a mesh per model shared by its instances, materials once per
+// glTF scenes of placed models: a node per instance whose translation,
+// rotation and scale are the placement (and placements split into those and
+// a rest), a mesh per model shared by its instances, materials once per
 // dictionary, texture and sidedness, image keys by dictionary folder, and a
 // bound on the instance nodes that stops a hostile scene.
 
@@ -55,6 +56,52 @@ TEST(GltfScene, TheInstanceNodePlacesTheModelPointAsThePlacementDoes) {
         for (int r = 0; r < 3; ++r) {
             EXPECT_NEAR(w[r], c.point[r], 1e-4) << r;
             EXPECT_NEAR(w[r], placed_by_record[r], 1e-4) << r;
+        }
+    }
+}
+
+// A frame's placement as a node's translation, rotation and scale and the
+// rest that goes below it: together they are the placement; a turn, a scale
+// and a mirror leave no rest, a shear does, and a flattened frame still splits.
+TEST(GltfNodes, ThePlacementSplitsIntoANodeAndItsRest) {
+    const struct {
+        const char* what;
+        std::array<double, 12> axes;  // right, up, at, position
+        bool exact;
+        std::array<double, 3> scale;  // of the node, when exact
+    } cases[] = {
+        {"identity", {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}, true, {1, 1, 1}},
+        {"turned, scaled, moved", {0, 2, 0, -2, 0, 0, 0, 0, 3, 5, 6, 7}, true, {2, 2, 3}},
+        {"mirrored", {-1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0}, true, {-1, 1, 1}},
+        {"mirrored and turned", {0, 0, 1, 0, 1, 0, 1, 0, 0, 0, 0, 0}, true, {-1, 1, 1}},
+        {"sheared", {2, 0, 0, 0.5, 1, 0, 0, 0.25, 1.5, 1, 0, 0}, false, {}},
+        {"sheared and mirrored", {-1, 0, 0, 0.3, 1, 0, 0, 0, 1, 0, 0, 0}, false, {}},
+        {"flattened", {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Placement p;
+        for (int a = 0; a < 3; ++a)
+            for (int k = 0; k < 3; ++k) p.axes[a][k] = c.axes[3 * a + k];
+        for (int k = 0; k < 3; ++k) p.position[k] = c.axes[9 + k];
+        const SplitPlacement split = split_placement(p);
+        EXPECT_EQ(split.exact, c.exact);
+        EXPECT_EQ(linear_identity(split.rest), c.exact);
+        if (c.exact) {
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(split.node.scale[k], c.scale[k], 1e-6) << k;
+        }
+        const double* q = split.node.rotation;
+        EXPECT_NEAR(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3], 1, 1e-6);
+        // The rest first, then the node: the placement, to 1e-6.
+        const Placement whole = then(split.rest, placement_of_node(split.node));
+        for (int a = 0; a < 3; ++a)
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(whole.axes[a][k], p.axes[a][k], 1e-6) << a << k;
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(whole.position[k], p.position[k], 1e-6);
+        json node = {{"matrix", {1}}};
+        set_node_transform(node, split.node);
+        EXPECT_FALSE(node.contains("matrix"));
+        if (c.exact) {
+            EXPECT_EQ(node.contains("scale"), c.scale != (std::array<double, 3>{1, 1, 1}));
         }
     }
 }
