@@ -74,6 +74,8 @@ ModelJob job_for(const Options& options, const std::string& model, const std::st
     job.night = options.night;
     job.animation_names = options.animation_names;
     job.collision = options.collision;
+    job.effects = options.effects;
+    job.verbose = options.verbosity == Verbosity::verbose;
     return job;
 }
 

@@ -33,6 +33,8 @@ MapRequest base_request(const Options& options, const GameCatalog& catalog) {
     request.gltf = options.formats.gltf;
     request.collision = options.collision;
     if (options.collision) set_collision_sources(catalog.sources(SourceKind::collision));
+    request.effects = options.effects;
+    request.item_effects = &catalog.effects;
     return request;
 }
 

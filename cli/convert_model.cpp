@@ -9,6 +9,7 @@
 #include "cli/convert_collision.h"
 #include "cli/doubt_reasons.h"
 #include "control/model_check.h"
+#include "control/model_effects.h"
 #include "cli/model_textures.h"
 #include "cli/output_place.h"
 #include "cli/vertices_first_output.h"
@@ -147,6 +148,8 @@ StructureRequest structure_request(const ModelJob& job) {
     request.collision = job.collision;
     request.obj = job.formats.obj;
     request.gltf = job.formats.any_gltf();
+    request.effects = job.effects;
+    if (request.gltf && job.effects) request.item_effects = item_effects_for(job.model_path, job.entry.archive_data.empty() ? std::string() : job.entry.entry_name);
     return request;
 }
 
@@ -294,12 +297,15 @@ Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
         // The last one takes the plan; one before it, a copy.
         GltfModel plan = c.container == GltfContainer::glb && job.formats.gltf ? *run.structure.gltf
                                                                                 : std::move(*run.structure.gltf);
+        std::vector<std::string> notes;
         if (!write_gltf_files(std::move(plan), c.container, obj, folder, run.structure.texture_paths, job.textures,
-                              written, why)) {
+                              written, why, &notes)) {
             kept.why = "could not write " + written + " (" + why + ")";
             return kept;
         }
         kept.files += (kept.files.empty() ? "" : ", ") + written;
+        if (job.verbose && c.container == (job.formats.gltf ? GltfContainer::gltf : GltfContainer::glb))
+            for (const std::string& note : notes) say(job.model_path + ": " + note);
     }
     if (!counted.empty()) kept.files += " (" + counted + ")";
     return kept;

@@ -32,6 +32,8 @@ struct ModelJob {
     bool local = false;         // structure: every part in its own frame's space
     bool night = false;         // structure: night vertex colours instead of the day ones
     bool collision = false;     // structure: the model's collision beside it (--collision)
+    bool effects = true;        // glTF: the 2D effects, the model's and its id's 2dfx lines
+    bool verbose = false;       // tell what the glTF leaves out, a line each
     EntrySource entry;
     // Where the PNGs go, one folder per dictionary (textures/DICTIONARY/); empty
     // for beside the OBJ file.

@@ -12,6 +12,7 @@
 #include "cli/inspect_models.h"
 #include "cli/jobs.h"
 #include "cli/jobs_option.h"
+#include "control/model_effects.h"
 #include "cli/model_textures.h"
 #include "cli/options.h"
 #include "cli/worker_process.h"
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> animation_messages;
     const bool animations_read = load_animations(options.animations, catalog, animations, animation_messages);
     if (options.collision) set_collision_sources(catalog.sources(SourceKind::collision));
+    set_effect_catalog(catalog.effects);
     if (jobs.worker) return run_worker(options, animations);
     for (const std::string& m : catalog.messages) say(m);
     for (const std::string& m : animation_messages) say(m);

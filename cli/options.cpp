@@ -57,6 +57,9 @@ const char help_text[] =
     "                           its glTF as a node \"collision\" under the root; with\n"
     "                           --map, each instance's as map.col.obj and a node\n"
     "                           \"collision\" of the glTF scene\n"
+    "      --effects all|none\n"
+    "                         glTF: the 2D effects (lights, particles, ...) as nodes and\n"
+    "                           lights (all, the default) or left out (none)\n"
     "  -t, --textures FILE    structure: also look up the materials' textures in this\n"
     "                           dictionary (repeatable, in order), after the model's\n"
     "                           own (house.txd beside house.dff); each texture is\n"
@@ -250,6 +253,17 @@ bool add_animation_names(Options& o, const char* value, std::string& error) {
     }
 }
 
+bool set_effects(Options& o, const char* value, std::string& error) {
+    const std::string v = value;
+    if (v != "all" && v != "none") {
+        error = "option '--effects' needs all or none, not '" + v + "'";
+        return false;
+    }
+    o.effects = v == "all";
+    o.effects_given = true;
+    return true;
+}
+
 const OptionRow option_table[] = {
     {'b', "button", "a button (structure, go1, go2, go3, go4 or auto)", set_button},
     {'f', "format", "a list of formats (obj, glb, gltf)", set_formats},
@@ -275,6 +289,7 @@ const OptionRow option_table[] = {
     {0, "hour", "an hour (0 to 23)", set_hour},
     {0, "night", nullptr, [](Options& o, const char*, std::string&) { return o.night = true; }},
     {0, "collision", nullptr, [](Options& o, const char*, std::string&) { return o.collision = true; }},
+    {0, "effects", "all or none", set_effects},
     {0, "ide", "an item definition file",
      [](Options& o, const char* v, std::string& e) { return add_named_file(o.item_definitions, "ide", v, e); }},
     {0, "game", "the game's folder", set_game},
@@ -416,6 +431,7 @@ std::string mode_conflict(const Options& o) {
         {o.format_given, "--format", false},
         {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
         {o.night, "--night", false},               {o.collision, "--collision", false},
+        {o.effects_given, "--effects", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
         {!o.item_definitions.empty() && o.maps.empty(), "--ide", false},
         {!o.game_dir.empty() && o.maps.empty(), "--game", true},

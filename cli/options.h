@@ -27,6 +27,8 @@ struct Options {
     int hour = -1;                   // --hour; -1 when not given (noon)
     bool night = false;  // structure: night vertex colours instead of the day ones
     bool collision = false;  // --collision: each model's collision beside it
+    bool effects = true;        // glTF: 2D effects as nodes and lights (--effects none: left out)
+    bool effects_given = false;
     Formats formats;
     bool format_given = false;  // -f named
     std::vector<std::string> item_definitions;  // --ide: item definition files, in the order named

@@ -69,6 +69,8 @@ private:
         catalog_.add(SourceKind::item_definitions, fs::path(file).stem().string(), file_source(file));
         catalog_.items.add(read.definitions);
         catalog_.textures.add_item_definitions(read.definitions);
+        catalog_.effects.add_items(read.definitions);
+        catalog_.effects.add_effects(read.effects);
         if (game)
             for (const ItemDefinition& item : read.definitions.items) defined_.push_back(item.model);
     }

@@ -25,6 +25,7 @@
 #include "control/texture_order.h"
 #include "game/archive.h"
 #include "game/file_source.h"
+#include "game/item_effects.h"
 #include "game/game_files.h"
 #include "game/map_items.h"
 
@@ -66,6 +67,7 @@ public:
 
     ItemIndex items;                   // every item definition read
     TextureCatalog textures;           // the dictionaries in the game's order
+    ItemEffectCatalog effects;         // the item definitions' 2dfx lines, by model
     std::vector<ModelEntry> models;    // convert and inspect: what the game and the paths stand for, in order
     std::vector<NamedDictionary> named_dictionaries;  // extract: in the order named
     std::vector<std::pair<std::string, ArchiveDirectory>> archives;  // map: as named, for their stream files

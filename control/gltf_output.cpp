@@ -38,7 +38,7 @@ bool write_gltf_document(GltfDocument& document, GltfContainer container, const 
 
 bool write_gltf_files(GltfModel plan, GltfContainer container, const std::string& obj_path,
                       const std::string& png_folder, const std::map<std::string, std::string>& placed, bool images,
-                      std::string& written, std::string& why) {
+                      std::string& written, std::string& why, std::vector<std::string>* notes) {
     // The PNG file a texture's map_Kd line would name, when it is there.
     GltfImageLookup lookup = [&](const std::string& texture, GltfImage& image) {
         std::string file = texture_file_name(texture);
@@ -46,6 +46,6 @@ bool write_gltf_files(GltfModel plan, GltfContainer container, const std::string
         if (auto it = placed.find(lower_name(file)); it != placed.end()) file = it->second;
         return gltf_image_of_file(fs::path(png_folder) / file, file, container, image);
     };
-    GltfDocument document = finish_gltf(std::move(plan), lookup);
+    GltfDocument document = finish_gltf(std::move(plan), lookup, notes);
     return write_gltf_document(document, container, obj_path, written, why);
 }

@@ -28,4 +28,5 @@ bool write_gltf_document(GltfDocument& document, GltfContainer container, const 
 // them (a lower-case PNG file name to its path relative to folder), and writes it. written
 // names the files written, joined by ", "; false with the reason in why.
 bool write_gltf_files(GltfModel plan, GltfContainer container, const std::string& obj_path,
-                      const std::string& png_folder, const std::map<std::string, std::string>& placed, bool images, std::string& written, std::string& why);
+                      const std::string& png_folder, const std::map<std::string, std::string>& placed, bool images, std::string& written, std::string& why,
+                      std::vector<std::string>* notes = nullptr);

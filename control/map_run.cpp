@@ -253,7 +253,9 @@ MapScenePlan plan_scene(const LoadedMap& map, const MapRequest& request) {
     plan.max_obj_bytes = text_bytes_floor;
     for (const MapModel& m : map.models) {
         plan.models.push_back({m.name, m.problem.empty() ? &m.model : nullptr, m.item->dictionary,
-                               (m.item->flags & item_flag_no_culling) != 0});
+                               (m.item->flags & item_flag_no_culling) != 0,
+                               request.effects && request.item_effects ? request.item_effects->effects_for(m.name)
+                                                                       : std::vector<Effect>{}});
         if (m.problem.empty())
             plan.max_obj_bytes +=
                 text_bytes_per_model_byte * m.bytes.size() * std::min<std::uint64_t>(m.instances, instances_counted);

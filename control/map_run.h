@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/file_source.h"
+#include "game/item_effects.h"
 #include "game/map_items.h"
 #include "game/map_selection.h"
 
@@ -44,6 +45,8 @@ struct MapRequest {
     // see collision_catalog.h) placed as the instance, as map.col.obj beside
     // map.obj and as a node "collision" in the glTF scene.
     bool collision = false;
+    bool effects = true;                             // glTF: the models' 2D effects on every instance
+    const ItemEffectCatalog* item_effects = nullptr; // the 2dfx lines by model, when read
 };
 
 struct MapOutcome {

@@ -23,6 +23,7 @@ constexpr std::size_t gltf_instances_at_most = std::size_t(1) << 18;
 GltfScene plan_map_gltf(const MapScenePlan& plan, const MapRequest& request, ObjSceneText& text) {
     GltfSceneOptions options;
     options.program_name_version = request.program_name_version;
+    options.effects = request.effects;
     for (const FileSource& p : request.placement_files) {
         options.placement_files.push_back(p.shown);
         options.groups.push_back(fs::path(p.shown).filename().string());

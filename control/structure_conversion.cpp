@@ -113,6 +113,8 @@ void run_structure(const char* source_path, const StructureRequest& request, Str
         options.night = request.night;
         options.model_path = source_path;
         options.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;
+        options.effects = request.effects;
+        options.item_effects = request.item_effects;
         GltfModel plan = plan_gltf(model, options);
         if (!result.collision.empty()) {
             const int root = plan.document.json()["scenes"][0]["nodes"][0].get<int>();

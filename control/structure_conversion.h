@@ -25,6 +25,8 @@ struct StructureRequest {
     bool collision = false;
     std::vector<CollisionModel> collision_by_name;
     bool third_game = false;  // the surfaces of version-1 records found by name: the third game's
+    bool effects = true; // glTF: the 2D effects as nodes and lights (the command line's --effects)
+    std::vector<Effect> item_effects;  // glTF: the item definitions' effects of the model's id
 };
 
 struct StructureResult {

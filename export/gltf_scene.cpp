@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "export/gltf_effects.h"
 #include "export/gltf_mesh.h"
 #include "export/gltf_nodes.h"
 #include "export/mtl_writer.h"
@@ -28,6 +29,7 @@ struct PreparedModel {
     bool prepared = false;
     int mesh = -1;  // -1: nothing to draw
     std::uint32_t instances = 0;
+    std::vector<Effect> effects;  // of the parts it draws and of its id, in the model's space
 };
 
 class ScenePlanner {
@@ -109,6 +111,7 @@ private:
         json primitives = json::array();
         for (const ScenePart& part : scene_parts(*model.model).parts) {
             const Geometry& g = *part.geometry;
+            if (options_.effects) p.effects.insert(p.effects.end(), g.effects.begin(), g.effects.end());
             GltfMeshInput input;
             input.geometry = &g;
             input.name = model.name + " " + part.name;
@@ -120,6 +123,7 @@ private:
                 }
             for (const std::string& line : add_gltf_primitives(d_, input, primitives)) doubt(line);
         }
+        if (options_.effects) p.effects.insert(p.effects.end(), model.effects.begin(), model.effects.end());
         if (!primitives.empty()) p.mesh = d_.add("meshes", {{"name", model.name}, {"primitives", std::move(primitives)}});
     }
 
@@ -129,7 +133,9 @@ private:
         json n = {{"name", names_.take(model.name + "_" + std::to_string(++p.instances))}, {"mesh", p.mesh}};
         if (!identity(instance.transform)) set_node_transform(n, instance_node(instance.transform));
         const int group = group_node(instance.group);
-        d_.attach(group, d_.add("nodes", std::move(n)));
+        const int node = d_.add("nodes", std::move(n));
+        d_.attach(group, node);
+        effects_.add(node, p.effects, names_);
         ++plan_.instances_written;
     }
 
@@ -138,6 +144,7 @@ private:
     GltfDocument& d_;
     MtlWriter mtl_;  // names the materials as the scene's MTL file does
     UniqueNames names_;
+    GltfEffects effects_{d_};
     std::vector<PreparedModel> prepared_;
     std::vector<int> group_nodes_;
     std::unordered_map<std::string, int> materials_;

@@ -25,6 +25,7 @@ struct GltfSceneOptions {
     std::vector<std::string> placement_files;  // for the asset's extras
     std::vector<std::string> groups;           // a group node's name for each SceneInstance::group
     std::size_t max_instances = 0;             // instance nodes at most, then stop (doubtful); 0: no limit
+    bool effects = true;                       // each instance carries its model's 2D effects
     // The folder, relative to the scene file and ending '/', that holds a
     // dictionary's textures: the images are looked up by FOLDER + PNG file name.
     std::function<std::string(const std::string& dictionary)> texture_folder;

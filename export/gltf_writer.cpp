@@ -7,7 +7,9 @@
 #include <map>
 #include <set>
 
+#include "export/gltf_effects.h"
 #include "export/gltf_mesh.h"
+#include "export/gltf_uv_animation.h"
 #include "export/gltf_nodes.h"
 #include "export/mtl_writer.h"
 #include "export/skin_pose.h"
@@ -47,6 +49,9 @@ public:
         root_ = d_.add_z_up_root(names_.take(root_name()));
         many_clumps_ = model.clumps.size() > 1;
         for (std::size_t c = 0; c < model.clumps.size(); ++c) plan_clump(model.clumps[c], c);
+        // The item definitions' effects stand in the model's space.
+        if (options_.effects) effects_.add(root_, options_.item_effects, names_);
+        plan_.uv_animations = model.uv_animations;
         if (!plan_.doubts.empty()) d_.node(root_)["extras"] = {{"doubts", plan_.doubts}};
         // A skinned mesh is drawn where its joints are: its node stands at the
         // scene's top, as glTF wants, beside the root.
@@ -303,6 +308,10 @@ private:
         return meshes_[key] = result.mesh;
     }
 
+    void add_effects(int parent, const Geometry& g, const Placement* parent_rest = nullptr) {
+        if (options_.effects) effects_.add(parent, g.effects, names_, parent_rest);
+    }
+
     int default_material() {
         if (default_material_ < 0) {
             default_material_ = static_cast<int>(plan_.materials.size());
@@ -355,8 +364,12 @@ private:
             }
             const std::size_t g = static_cast<std::size_t>(atomic.geometry);
             used[g] = true;
-            if (!ok[g]) continue;
             const Geometry& geometry = clump.geometries[g];
+            const bool frame_known = atomic.frame >= 0 && static_cast<std::size_t>(atomic.frame) < clump.frames.size();
+            // An effect stands in its geometry's space: on the node of each frame that draws it.
+            if (!options_.local && frame_known)
+                add_effects(frames[static_cast<std::size_t>(atomic.frame)], geometry, &rests[static_cast<std::size_t>(atomic.frame)]);
+            if (!ok[g]) continue;
             if (!options_.local) {
                 const std::vector<int> joints =
                     joints_of(clump, geometry, frames, "atomic " + std::to_string(i) + where + " (" + name + ")");
@@ -369,7 +382,6 @@ private:
                     continue;
                 }
             }
-            const bool frame_known = atomic.frame >= 0 && static_cast<std::size_t>(atomic.frame) < clump.frames.size();
             const bool on_frame = !options_.local && frame_known;
             const int mesh = mesh_for(geometry, geometry_base_ + g, false,
                                       on_frame ? &rests[static_cast<std::size_t>(atomic.frame)] : nullptr, atomic.frame);
@@ -377,7 +389,7 @@ private:
                 doubt("atomic " + std::to_string(i) + where + " (" + name + "): its frame " +
                       std::to_string(atomic.frame) + " is out of range: placed in its own space");
             if (options_.local || !frame_known) {
-                add_node(top, name, mesh < 0 ? json::object() : json{{"mesh", mesh}});
+                add_effects(add_node(top, name, mesh < 0 ? json::object() : json{{"mesh", mesh}}), geometry);
                 continue;
             }
             // The first atomic of a frame is that frame's node; further ones are its children.
@@ -394,7 +406,8 @@ private:
         for (std::size_t g = 0; g < clump.geometries.size(); ++g) {
             if (used[g] || !ok[g]) continue;
             const int mesh = mesh_for(clump.geometries[g], geometry_base_ + g);
-            add_node(top, "geometry_" + std::to_string(g), mesh < 0 ? json::object() : json{{"mesh", mesh}});
+            add_effects(add_node(top, "geometry_" + std::to_string(g), mesh < 0 ? json::object() : json{{"mesh", mesh}}),
+                        clump.geometries[g]);
         }
         geometry_base_ += clump.geometries.size();
     }
@@ -404,6 +417,7 @@ private:
     GltfDocument& d_;
     MtlWriter mtl_;  // names the materials as the MTL file does
     UniqueNames names_;
+    GltfEffects effects_{d_};
     std::map<std::pair<std::size_t, std::int64_t>, int> meshes_;
     std::map<std::size_t, int> skins_;
     std::set<std::size_t> written_;
@@ -423,8 +437,11 @@ GltfModel plan_gltf(const Model& model, const GltfWriteOptions& options) {
     return plan;
 }
 
-GltfDocument finish_gltf(GltfModel plan, const GltfImageLookup& lookup) {
+GltfDocument finish_gltf(GltfModel plan, const GltfImageLookup& lookup, std::vector<std::string>* notes) {
     GltfDocument document = std::move(plan.document);
     add_gltf_materials(document, plan.materials, lookup);
+    std::vector<std::string> lines;
+    add_gltf_uv_animations(document, plan.materials, plan.uv_animations, lines);
+    if (notes) notes->insert(notes->end(), lines.begin(), lines.end());
     return document;
 }

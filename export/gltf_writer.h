@@ -26,6 +26,8 @@ struct GltfWriteOptions {
     bool night = false;                // COLOR_0 from the night colours, the day ones beside
     std::string model_path;            // for the asset's extras
     std::string program_name_version;  // the asset's generator, e.g. "vorlund-obj 1.0.0"
+    bool effects = true;               // 2D effects as nodes (lights also as point lights)
+    std::vector<Effect> item_effects;  // the item definitions' effects of the model's id, in its space
 };
 
 struct GltfModel {
@@ -42,9 +44,12 @@ struct GltfModel {
     // frame's node goes in with add_placed_node(document, node, json, local, rest).
     std::vector<std::vector<int>> frame_nodes;
     std::vector<std::vector<Placement>> frame_rests;
+    std::vector<UvAnimation> uv_animations;    // the model's, for its materials that name them
+    std::vector<std::string> notes;            // what was left out that is no doubt (told under -v)
 };
 
 GltfModel plan_gltf(const Model& model, const GltfWriteOptions& options);
 
 // The plan's document with its materials, their images found by lookup.
-GltfDocument finish_gltf(GltfModel plan, const GltfImageLookup& lookup);
+// Lines for what is left out of the UV animations go to notes when given.
+GltfDocument finish_gltf(GltfModel plan, const GltfImageLookup& lookup, std::vector<std::string>* notes = nullptr);

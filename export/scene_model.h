@@ -15,6 +15,7 @@ struct SceneModel {
     const Model* model = nullptr;  // read from its file; the bytes must outlive the scene
     std::string dictionary;        // where its textures come from: materials are shared per dictionary
     bool double_sided = false;     // the item definition turns backface culling off
+    std::vector<Effect> effects{}; // the item definitions' 2dfx effects of its id, in its space
 };
 
 struct SceneInstance {

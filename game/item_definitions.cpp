@@ -134,5 +134,9 @@ ItemDefinitionRead read_item_definition_file(const std::string& file) {
     read.definitions = read_item_definitions(text, file);
     if (std::string skipped = skipped_lines_text(read.definitions); !skipped.empty())
         read.messages.push_back(file + ": " + skipped);
+    ItemDefinitionFile effect_lines;
+    read.effects = read_item_effects(text, effect_lines.skipped);
+    if (std::string skipped = skipped_lines_text(effect_lines); !skipped.empty())
+        read.messages.push_back(file + ": 2dfx " + skipped);
     return read;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "game/item_effects.h"
+
 struct ItemDefinition {
     std::int32_t id = -1;      // -1 where the line gives none ("-")
     std::string section;       // lower case: "objs", "tobj", "anim", "cars", ...
@@ -46,6 +48,7 @@ std::string skipped_lines_text(const ItemDefinitionFile& file);
 // starting with the file as named. Every command reads them through this.
 struct ItemDefinitionRead {
     ItemDefinitionFile definitions;
+    std::vector<ItemEffect> effects;  // its 2dfx lines
     bool read = false;  // the file's bytes were had
     std::vector<std::string> messages;
 };

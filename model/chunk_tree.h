@@ -10,7 +10,7 @@ namespace chunk_id {
 constexpr std::uint32_t struct_data = 0x01, string = 0x02, extension = 0x03, texture = 0x06,
                         material = 0x07, material_list = 0x08, frame_list = 0x0E,
                         geometry = 0x0F, clump = 0x10, atomic = 0x14, geometry_list = 0x1A,
-                        animation = 0x1B, uv_dictionary = 0x2B, skin = 0x116, bone = 0x11E,
+                        animation = 0x1B, uv_dictionary = 0x2B, skin = 0x116, bone = 0x11E, uv_animation_plugin = 0x135,
                         bin_mesh = 0x50E, native_data = 0x510, effects_2d = 0x0253F2F8,
                         night_colors = 0x0253F2F9, frame_name = 0x0253F2FE;
 }

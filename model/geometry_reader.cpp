@@ -117,6 +117,8 @@ void read_plugins(Reading& r, const Chunk& extension, bool want_bin_mesh, bool w
             read_skin(r, c, g);
         } else if (c.id == chunk_id::night_colors && !g.night_colors.data) {
             read_night_colors(r, c, g);
+        } else if (c.id == chunk_id::effects_2d && g.effects.empty()) {
+            read_effects(r, c, g.effects);
         } else if (c.id == chunk_id::bin_mesh && want_bin_mesh) {
             complete = read_bin_mesh(r, c, g.triangles) != BinMeshRead::damaged && complete;
             want_bin_mesh = false;

@@ -18,6 +18,31 @@ void read_texture(Reading& r, const Chunk& chunk, Material& material) {
     if (strings == 0) r.doubt(chunk.offset, "texture without its name");
 }
 
+// The UV animation plug-in: a Struct holding a slot mask, then a 32-byte
+// name a set bit, lowest bit first.
+void read_uv_animation_names(Reading& r, const Chunk& plugin, Material& material) {
+    std::vector<Chunk> children = read_children(r, plugin);
+    const Chunk* data = first_of(children, chunk_id::struct_data);
+    if (!data || data->size < 4) {
+        r.note(plugin.offset, "material's UV animation plug-in without its slots");
+        return;
+    }
+    const std::uint32_t mask = read_u32(r.bytes + data->body());
+    std::uint32_t at = 4;
+    for (int bit = 0; bit < 32; ++bit) {
+        if (!(mask >> bit & 1)) continue;
+        if (data->size - at < 32) {
+            r.note(plugin.offset, "material's UV animation plug-in names fewer animations than its slots");
+            return;
+        }
+        const char* name = reinterpret_cast<const char*>(r.bytes + data->body() + at);
+        std::size_t length = 0;
+        while (length < 32 && name[length] != '\0') ++length;
+        material.uv_animations.emplace_back(name, length);
+        at += 32;
+    }
+}
+
 void read_material(Reading& r, const Chunk& chunk, Material& material) {
     std::vector<Chunk> children = read_children(r, chunk);
     const Chunk* data = first_of(children, chunk_id::struct_data);
@@ -31,6 +56,9 @@ void read_material(Reading& r, const Chunk& chunk, Material& material) {
     const Chunk* texture = first_of(children, chunk_id::texture);
     if (texture) read_texture(r, *texture, material);
     else if (textured) r.doubt(chunk.offset, "material promises a texture and holds none");
+    if (const Chunk* extension = first_of(children, chunk_id::extension))
+        for (const Chunk& c : read_children(r, *extension))
+            if (c.id == chunk_id::uv_animation_plugin) read_uv_animation_names(r, c, material);
 }
 
 }  // namespace

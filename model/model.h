@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "model/effect.h"
+
 // Something the reader or a writer could not take as it stands. A doubtful
 // finding makes the conversion doubtful; the others are only told.
 struct Finding {
@@ -77,6 +79,10 @@ struct Material {
     // The texture's filter mode (bits 0..7) and addressing of U (bits 8..11)
     // and V (bits 12..15), as its Struct stores them; 0 when absent.
     std::uint32_t sampling = 0;
+    // The UV animations the material names (its UV animation plug-in), one a
+    // set bit of its slot mask, lowest bit first; matched to the dictionary's
+    // case-insensitively.
+    std::vector<std::string> uv_animations;
 };
 
 // One triangle, corners in the order every reader of the format uses
@@ -107,6 +113,7 @@ struct Geometry {
     // draws by those lists; some exporters write material 0 in every record).
     std::uint32_t bin_mesh_materials = 0;
     Skin skin;  // bone_count 0 when the geometry has no skin, or one without bones
+    std::vector<Effect> effects;  // of its 2D effect plug-in, the readable entries
 };
 
 // A geometry placed in the world by a frame.
@@ -124,10 +131,31 @@ struct Clump {
     Skeleton skeleton;  // the first frame with a bone list; frame -1 when none has
 };
 
+// One key of a UV animation: its time, six values (param: angle, scale u,
+// scale v, skew, offset u, offset v; linear: a 2 x 3 matrix a, b, c, d, e, f)
+// and, as stored, the index of its node's previous key.
+struct UvKey {
+    float time = 0;
+    float values[6] = {0, 0, 0, 0, 0, 0};
+    std::int32_t previous = -1;
+};
+
+namespace uv_interpolator {
+constexpr std::uint32_t linear = 0x1C0, param = 0x1C1;
+}
+
 // One animation of a UV animation dictionary, which may stand before the clump.
 struct UvAnimation {
     std::uint32_t offset = 0;  // the animation chunk's header
     std::string name;          // empty when the chunk holds none readable
+    std::uint32_t interpolator = 0;
+    float duration = 0;
+    std::int32_t channels[8] = {0, 0, 0, 0, 0, 0, 0, 0};  // the UV set each node moves, as stored
+    std::vector<UvKey> keys;   // empty when the animation could not be read (with a finding)
+    // Keys 0 .. node_count - 1 start one node each; key_node[k] is key k's
+    // node, -1 for a key whose previous key is not there (never followed).
+    std::uint32_t node_count = 0;
+    std::vector<std::int32_t> key_node;
 };
 
 struct Model {

@@ -83,6 +83,23 @@ void print_tree(std::string& out, const std::uint8_t* bytes, std::uint32_t size)
                static_cast<unsigned>(size - data_end));
 }
 
+int thousandths(double v) {
+    const double t = v * 1000.0;
+    return t > 2e9 ? 2000000000 : t < -2e9 ? -2000000000 : static_cast<int>(t < 0 ? t - 0.5 : t + 0.5);
+}
+
+// Positions and ranges in thousandths: this text holds integers only.
+void print_effect(std::string& out, const Effect& e) {
+    append(out, "    effect %u at 0x%06X: ", static_cast<unsigned>(e.index), static_cast<unsigned>(e.offset));
+    out += e.kind;
+    append(out, ", position (thousandths) %d %d %d", thousandths(e.position[0]), thousandths(e.position[1]),
+           thousandths(e.position[2]));
+    if (e.light)
+        append(out, ", colour %u %u %u %u, range (thousandths) %d", e.colour[0], e.colour[1], e.colour[2],
+               e.colour[3], thousandths(e.range));
+    out += "\n";
+}
+
 void print_geometry(std::string& out, const Geometry& g, std::size_t index) {
     append(out, "  geometry %u at 0x%06X: %d vertices, %u triangles, UV sets %d, flags 0x%08X%s%s%s\n",
            static_cast<unsigned>(index), static_cast<unsigned>(g.offset), static_cast<int>(g.vertex_count),
@@ -100,8 +117,11 @@ void print_geometry(std::string& out, const Geometry& g, std::size_t index) {
         const Material& mat = g.materials[m];
         append(out, "    material %u: colour %u %u %u %u", static_cast<unsigned>(m), mat.color[0],
                mat.color[1], mat.color[2], mat.color[3]);
-        out += ", texture " + quoted(mat.texture) + ", mask " + quoted(mat.mask) + "\n";
+        out += ", texture " + quoted(mat.texture) + ", mask " + quoted(mat.mask);
+        for (const std::string& name : mat.uv_animations) out += ", UV animation " + quoted(name);
+        out += "\n";
     }
+    for (const Effect& e : g.effects) print_effect(out, e);
 }
 
 void print_clump(std::string& out, const Clump& clump, std::size_t index) {
@@ -158,6 +178,9 @@ std::string inspect_model(const std::uint8_t* bytes, std::uint32_t size) {
     for (const UvAnimation& a : model.uv_animations) {
         append(out, "UV animation at 0x%06X: ", static_cast<unsigned>(a.offset));
         out += (a.name.empty() ? std::string("no readable name") : quoted(a.name)) + "\n";
+        if (!a.keys.empty())
+            append(out, "  %s, %u keys, %u nodes\n", a.interpolator == uv_interpolator::param ? "param" : "linear",
+                   static_cast<unsigned>(a.keys.size()), static_cast<unsigned>(a.node_count));
     }
     for (std::size_t c = 0; c < model.clumps.size(); ++c) print_clump(out, model.clumps[c], c);
     print_findings(out, model);

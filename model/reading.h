@@ -55,3 +55,7 @@ BinMeshRead read_bin_mesh(Reading& r, const Chunk& chunk, std::vector<Triangle>&
 // the game drawing by those lists; a damaged BinMesh leaves the records' own
 // materials, with a finding.
 void take_bin_mesh_materials(Reading& r, const Chunk& chunk, Geometry& g);
+// The entries of a geometry's 2D effect plug-in that can be read.
+void read_effects(Reading& r, const Chunk& plugin, std::vector<Effect>& effects);
+// light, particle, ... for a plug-in entry's type; type_<k> for others.
+std::string effect_kind_name(std::uint32_t type);

@@ -50,3 +50,10 @@ if(TARGET vorlund-obj)
   set_tests_properties(blender_imports_archive_model_with_textures PROPERTIES
     LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()
+# The lamp post's 2D effect lights as Blender's light objects, at their places.
+if(TARGET vorlund-obj AND TARGET make_gltf_models)
+  add_test(NAME blender_imports_effect_lights
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/blender/import_lights_test.sh $<TARGET_FILE:vorlund-obj>
+            $<TARGET_FILE:make_gltf_models> ${CMAKE_BINARY_DIR}/blender-lights)
+  set_tests_properties(blender_imports_effect_lights PROPERTIES LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 600)
+endif()

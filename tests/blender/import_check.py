@@ -17,6 +17,8 @@
 #   playing=NAME:FRACTION  the action whose name starts with NAME played on the
 #                 armature, at FRACTION of its frame range: the character as
 #                 tall as unposed (within 10 %), its feet further apart along y
+#   lights=N      light objects
+#   light=X:Y:Z   a light object at that place in the world (z up), within 0.001
 # Prints "RESULT ok|FAIL PATH found ..." a file and ends with
 # "RESULT files=N failed=M"; raises (exit status 1) when any check failed.
 import sys
@@ -24,18 +26,20 @@ import sys
 import bpy
 
 COUNTS = ("faces", "vertices", "meshes", "materials")
-SKIN_COUNTS = ("bones", "groups", "actions")
+SKIN_COUNTS = ("bones", "groups", "actions", "lights")
 
 
 def parse_line(line):
     fields = line.rstrip("\n").split("\t")
-    expected = {"images": []}
+    expected = {"images": [], "light_places": []}
     for field in fields[1:]:
         key, _, value = field.partition("=")
         if key == "image":
             name, _, size = value.rpartition(":")
             width, _, height = size.partition("x")
             expected["images"].append((name, int(width), int(height)))
+        elif key == "light":
+            expected["light_places"].append(tuple(float(v) for v in value.split(":")))
         elif key == "zrange":
             low, _, high = value.partition(":")
             expected["zrange"] = (float(low), float(high))
@@ -122,6 +126,8 @@ def import_one(path, keep_axes, playing=None):
         "images": sorted((i.name, i.size[0], i.size[1]) for i in bpy.data.images),
         "bones": sum(len(o.data.bones) for o in bpy.data.objects if o.type == "ARMATURE"),
         "groups": sum(len({g.group for v in o.data.vertices for g in v.groups if g.weight > 0}) for o in meshes),
+        "lights": len([o for o in bpy.data.objects if o.type == "LIGHT"]),
+        "light_places": [tuple(o.matrix_world.translation) for o in bpy.data.objects if o.type == "LIGHT"],
     }
 
 
@@ -143,6 +149,9 @@ def problems(found, expected):
             out.append("height %.4f while playing, %.4f unposed" % (moving_height, height))
         if moving_stride < stride + 0.1:
             out.append("feet %.4f apart while playing, %.4f unposed" % (moving_stride, stride))
+    for place in expected["light_places"]:
+        if not any(max(abs(a - b) for a, b in zip(place, p)) <= 1e-3 for p in found["light_places"]):
+            out.append("no light at %.3f %.3f %.3f" % place)
     for image in expected["images"]:
         if image not in found["images"]:
             out.append("no image %s %dx%d" % image)
@@ -160,7 +169,7 @@ def main():
         failed += bool(wrong)
         print("RESULT", "FAIL" if wrong else "ok", path,
               "found faces=%(faces)d vertices=%(vertices)d meshes=%(meshes)d materials=%(materials)d "
-              "bones=%(bones)d groups=%(groups)d actions=%(actions)d played=%(played)s" % found,
+              "bones=%(bones)d groups=%(groups)d actions=%(actions)d lights=%(lights)d played=%(played)s" % found,
               "images=%s" % found["images"], "; ".join(wrong), flush=True)
     print("RESULT files=%d failed=%d" % (len(entries), failed), flush=True)
     if failed:

@@ -4,7 +4,8 @@
 // file, as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
 // written as OBJ text (skins posed, and as stored with night colours) and as
-// a glb file (skins and all, into the scratch folder), then
+// a glb file (skins and all, into the scratch folder; again with every
+// texture found, for the UV animations, and the bytes' 2dfx lines), then
 // converted by each of the four strategies into a null stream; the same bytes
 // are also read as a placement file and an item definition file, and the
 // model is written as a scene placed by their records. Any crash, sanitizer
@@ -24,6 +25,7 @@
 #include "game/archive.h"
 #include "game/game_data_file.h"
 #include "game/item_definitions.h"
+#include "game/item_effects.h"
 #include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
 #include "export/gltf_animation.h"
@@ -86,6 +88,8 @@ void write_model(const std::uint8_t* data, std::size_t size) {
 void read_game_files(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     (void)read_item_definitions(text, "fuzz.ide");
+    std::vector<SkippedLine> skipped;
+    (void)read_item_effects(text, skipped);
     (void)read_game_data_file(text);
     for (const ArchiveDirectory& d : {parse_version1(data, size, size), parse_version2(data, size, size)})
         (void)archive_directory_text(d);
@@ -163,6 +167,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     finish_gltf(plan_gltf(model, GltfWriteOptions{}), [](const std::string&, GltfImage&) { return false; })
         .write_glb(model_folder + "/fuzz.glb", why);
     read_animations(data, size);
+    // Again with every texture found, so that the UV animations reach their
+    // materials, and with the bytes' 2dfx lines as the model's own.
+    GltfWriteOptions with_effects;
+    std::vector<SkippedLine> skipped;
+    for (ItemEffect& e : read_item_effects(std::string_view(reinterpret_cast<const char*>(data), size), skipped))
+        with_effects.item_effects.push_back(std::move(e.effect));
+    std::vector<std::string> notes;
+    finish_gltf(plan_gltf(model, with_effects),
+                [](const std::string&, GltfImage& image) { return image.png = {0x89, 'P', 'N', 'G'}, true; }, &notes)
+        .write_glb(model_folder + "/fuzz.glb", why);
     read_game_files(data, size);
     write_model(data, size);
     std::string path = model_folder + "/" + model_name;

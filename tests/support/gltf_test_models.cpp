@@ -1,6 +1,7 @@
 #include "support/gltf_test_models.h"
 
 #include "support/character_layout.h"
+#include "support/effect_layout.h"
 
 namespace {
 
@@ -149,8 +150,52 @@ GltfTestModel bin_mesh_materials() {
 
 }  // namespace
 
+GltfTestModel lamp_post() {
+    GltfTestModel m{"lamp-post", {}, {texture("water", 255, 255), texture("sign", 255, 255)}};
+    ClumpLayout c;
+    // The post, and two arms turned a quarter about z, 4 up, each drawing the lamp head.
+    c.frames = {frame("post", -1, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}),
+                frame("arm", 0, {0, 1, 0, -1, 0, 0, 0, 0, 1, 0, 0, 4}),
+                frame("arm_back", 0, {0, -1, 0, 1, 0, 0, 0, 0, 1, 0, 0, 4})};
+    GeometryLayout post = quad_geometry();
+    post.materials = {MaterialLayout{{255, 255, 255, 255}, "water", "", 0x1106, {uv_animation_names_plugin({"Flow"})}},
+                      MaterialLayout{{255, 255, 255, 255}, "sign", "", 0x1106, {uv_animation_names_plugin({"scroll"})}},
+                      MaterialLayout{{255, 255, 255, 255}, "glass", "", 0x1106, {uv_animation_names_plugin({"flow"})}}};
+    post.triangles[1].material = 1;
+    post.triangles.push_back({0, 2, 3, 2});
+    std::vector<EffectEntryLayout> every;
+    for (std::uint32_t type = 0; type <= 12; ++type)
+        every.push_back({{static_cast<float>(type), 0, 1}, type, effect_body(type)});
+    every.push_back({{0, 0, 2}, 0, effect_body(0, true)});    // the shorter light
+    every.push_back({{0, 0, 3}, 1, std::vector<std::uint8_t>(20, 'a')});  // a particle of the wrong size
+    every.push_back({{0, 0, 3}, 0, std::vector<std::uint8_t>(78, 1)});  // a light of the wrong size
+    post.plugins.push_back(effects_plugin(every));
+    GeometryLayout head = quad_geometry();
+    head.plugins.push_back(effects_plugin({{{0.5f, -0.25f, 3.0f}, 0, effect_body(0)}}));
+    c.geometries = {post, head};
+    c.atomics = {{0, 0}, {1, 1}, {2, 1}};
+    m.model.clumps = {c};
+    m.model.uv_dictionary = true;
+    // Flow: node 0 moves the base texture, node 1 the second pass; their keys
+    // interleave at the same times; one key names a previous key that is not there.
+    m.model.uv_animation_chunks = {
+        uv_animation_chunk("flow", 0x1C1, {0, 1},
+                           {{0, {0, 1, 1, 0, 0, 0}, 7},
+                            {0, {0, 1, 1, 0, 0, 0}, 0x7F7F},
+                            {1, {0.5f, 2, 1, 0, 0.25f, 0}, 0},
+                            {1, {0, 1, 1, 0, 0.5f, 0}, 1},
+                            {2, {6.0f, 2, 1, 0.25f, 0.5f, 0}, 2},
+                            {3, {0, 1, 1, 0, 0, 0}, 99}}),
+        // Scroll: a linear matrix turned a quarter, scaled by 2 along v and skewed.
+        uv_animation_chunk("scroll", 0x1C0, {0},
+                           {{0, {1, 0, 0, 1, 0, 0}, -1}, {0.5f, {0, 1, -2, 0.5f, 0.25f, 0.75f}, 0}}),
+        uv_animation_chunk("idle", 0x1C1, {0}, {{0, {0, 1, 1, 0, 0, 0}, 0}})};
+    return m;
+}
+
 std::vector<GltfTestModel> gltf_test_models() {
     GltfTestModel character{"character", character_model({}).model, {}};
     return {hierarchy(),      two_uv_sets(),   several_clumps(),      unused_geometry(), broken_chains(),
-            sheared_frames(), double_sided(),  bin_mesh_materials(), character};
+            sheared_frames(), double_sided(),  bin_mesh_materials(), character,
+            lamp_post()};
 }

@@ -17,3 +17,8 @@ struct GltfTestModel {
 };
 
 std::vector<GltfTestModel> gltf_test_models();
+
+// A lamp post with one 2D effect of every type (and two of the wrong size), a
+// lamp head on two turned arms with its light, and UV animations (both
+// interpolators, with skew, a second-pass node, an unused one) on its materials.
+GltfTestModel lamp_post();

@@ -37,7 +37,7 @@ Node material_node(const MaterialLayout& m, std::uint32_t stamp) {
             id_texture, stamp,
             {data(stamp, Body().u32(m.sampling)), string_node(m.texture, stamp), string_node(m.mask, stamp),
              extension(stamp)}));
-    node.children.push_back(extension(stamp));
+    node.children.push_back(extension(stamp, m.plugins));
     return node;
 }
 
@@ -163,7 +163,8 @@ std::vector<Node> model_nodes(const ModelLayout& m) {
     std::vector<Node> nodes;
     if (m.uv_dictionary) {
         Node dictionary = chunks::container(
-            id_uv_dictionary, m.stamp, {data(m.stamp, Body().u32(static_cast<std::uint32_t>(m.uv_animations.size())))});
+            id_uv_dictionary, m.stamp,
+            {data(m.stamp, Body().u32(static_cast<std::uint32_t>(m.uv_animations.size() + m.uv_animation_chunks.size())))});
         for (const std::string& name : m.uv_animations) {
             // Version, type, one key frame, flags, duration, an unused word, the
             // name in 32 bytes, eight channel numbers, then the key frame.
@@ -174,6 +175,7 @@ std::vector<Node> model_nodes(const ModelLayout& m) {
             body.f32(0).f32(1).f32(0).f32(0).f32(1).f32(0).f32(0).u32(0xFFFFFFFF);
             dictionary.children.push_back(chunks::leaf(id_animation, m.stamp, body.bytes));
         }
+        dictionary.children.insert(dictionary.children.end(), m.uv_animation_chunks.begin(), m.uv_animation_chunks.end());
         nodes.push_back(dictionary);
     }
     for (const ClumpLayout& c : m.clumps) nodes.push_back(clump_node(c, m.stamp));

@@ -24,6 +24,7 @@ struct MaterialLayout {
     std::string texture;  // textured when not empty
     std::string mask;
     std::uint32_t sampling = 0x1106;  // the texture's filter mode and addressing
+    std::vector<chunks::Node> plugins{};  // plug-ins of the material's Extension
 };
 
 // Corners in reading order; stored as the record b, a, material, c.
@@ -78,6 +79,7 @@ struct ModelLayout {
     std::vector<ClumpLayout> clumps;
     bool uv_dictionary = false;            // a UV animation dictionary before the clumps
     std::vector<std::string> uv_animations;  // its animations, by name
+    std::vector<chunks::Node> uv_animation_chunks;  // further animations, whole, counted with the named ones
     std::vector<chunks::Node> trailing;    // further top-level chunks after the clumps
     std::uint32_t pad_to = 0;              // zero padding up to a multiple of this
 };
