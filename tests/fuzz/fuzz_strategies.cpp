@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes read as an archive of either version
-// (each whole entry read back by offset), as item definitions and as a data
-// file, as a texture dictionary with every
+// (each whole entry read back by offset), as item definitions (vehicles'
+// lines too), as a vehicle colour file and as a data file, as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
 // written as OBJ text (skins posed, and as stored with night colours) and as
 // a glb file (skins and all, into the scratch folder), then
@@ -21,6 +21,7 @@
 #include "control/platform.h"
 #include "engine/strategies.h"
 #include "game/archive.h"
+#include "game/car_colours.h"
 #include "game/game_data_file.h"
 #include "game/item_definitions.h"
 #include "model/dictionary_inspection.h"
@@ -83,6 +84,7 @@ void write_model(const std::uint8_t* data, std::size_t size) {
 void read_game_files(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     (void)read_item_definitions(text, "fuzz.ide");
+    (void)car_colour_notes_text(read_car_colours(text), "fuzz.dat");
     (void)read_game_data_file(text);
     for (const ArchiveDirectory& d : {parse_version1(data, size, size), parse_version2(data, size, size)})
         (void)archive_directory_text(d);
