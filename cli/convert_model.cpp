@@ -138,8 +138,12 @@ struct ButtonRun {
     int used() const { return order[tried < order.size() ? tried : order.size() - 1]; }
 };
 
+// The run's vehicle setup, set once before the models are converted.
+const VehicleSetup* run_vehicles = nullptr;
+
 StructureRequest structure_request(const ModelJob& job) {
     StructureRequest request;
+    request.vehicle = run_vehicles;
     request.local = job.local;
     request.night = job.night;
     request.obj = job.formats.obj;
@@ -282,6 +286,8 @@ Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
 // without them the line comes before the textures' lines, as it always has.
 ModelOutcome keep(const ModelJob& job, ButtonRun& run, int used, const std::string& line, bool tell,
                   ModelOutcome outcome) {
+    if (used == id_structure)
+        for (const std::string& note : run.structure.vehicle_notes) say(job.model_path + ": " + note);
     if (used != id_structure || !job.formats.any_gltf()) {
         if (tell) say(line + keep_gltf(job, run, used).files);
         keep_textures(job, run, used, false);
@@ -340,6 +346,8 @@ ModelOutcome finish(const ModelJob& job, ButtonRun run) {
 }
 
 }  // namespace
+
+void set_vehicle_setup(const VehicleSetup* setup) { run_vehicles = setup; }
 
 ModelOutcome model_failed(const std::string& model_path, const std::string& why) {
     say(model_path + ": not converted: " + why);

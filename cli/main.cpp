@@ -23,6 +23,12 @@ namespace {
 
 constexpr int exit_clean = 0, exit_not_clean = 1, exit_usage = 2;
 
+int usage_error(const std::string& error) {
+    say(error);
+    say("try 'vorlund-obj --help'");
+    return exit_usage;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -31,11 +37,8 @@ int main(int argc, char** argv) {
     std::vector<char*> args;  // argv without the jobs options
     std::string error;
     if (!take_jobs_options(argc, argv, jobs, args, error) ||
-        !parse_options(static_cast<int>(args.size()) - 1, args.data(), options, error)) {
-        say(error);
-        say("try 'vorlund-obj --help'");
-        return exit_usage;
-    }
+        !parse_options(static_cast<int>(args.size()) - 1, args.data(), options, error))
+        return usage_error(error);
     if (options.help) {
         std::fputs(help_text, stdout);
         return exit_clean;
@@ -49,11 +52,18 @@ int main(int argc, char** argv) {
     const bool quiet = options.verbosity == Verbosity::quiet;
     if (options.extract) return extract_dictionaries(options);
     if (!options.maps.empty()) return convert_map(options);
-    if (options.inspect)
-        return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet);
+    if (options.inspect) {
+        RunContext vehicles;
+        if (!prepare_vehicles(options, vehicles, error)) return usage_error(error);
+        for (const std::string& m : vehicles.messages) say(m);
+        return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet,
+                              &vehicles.vehicle);
+    }
 
     start_console_session(options.verbosity == Verbosity::verbose);
     RunContext context = prepare_run(options);
+    if (!prepare_vehicles(options, context, error)) return usage_error(error);
+    set_vehicle_setup(&context.vehicle);
     set_texture_catalog(context.catalog);
     if (jobs.worker) return run_worker(options);
     for (const std::string& m : context.messages) say(m);

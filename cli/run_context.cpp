@@ -8,7 +8,9 @@
 #include "cli/game_files.h"
 #include "game/archive.h"
 #include "game/item_definitions.h"
+#include "game/game_paths.h"
 #include "game/text_lines.h"
+#include "model/structure_reader.h"
 
 namespace fs = std::filesystem;
 
@@ -30,6 +32,8 @@ void add_item_definitions(const std::string& file, RunContext& context, DefinedM
     if (std::string skipped = skipped_lines_text(definitions); !skipped.empty())
         context.messages.push_back(file + ": " + skipped);
     context.catalog.add_item_definitions(definitions);
+    context.vehicle_files->items.add(definitions);
+    context.vehicle_files->have_items = true;
     if (defined)
         for (const ItemDefinition& item : definitions.items) defined->push_back(item.model);
 }
@@ -73,6 +77,33 @@ void add_archive(const std::string& path, RunContext& context, bool game_models)
         context.game_models[i].relative_folder = fs::path(path).stem().string();
 }
 
+void read_colour_file(const std::string& file, RunContext& context) {
+    std::string text;
+    if (std::string why = read_text_file(file, text); !why.empty()) {
+        context.messages.push_back(file + ": vehicle colours not read: " + why + "; vehicles are painted grey");
+        return;
+    }
+    VehicleFiles& vehicles = *context.vehicle_files;
+    vehicles.colours = std::make_unique<CarColourFile>(read_car_colours(text));
+    vehicles.colours_name = file;
+    if (std::string skipped = car_colour_notes_text(*vehicles.colours, file); !skipped.empty())
+        context.messages.push_back(skipped);
+}
+
+void read_wheels_file(const std::string& file, RunContext& context) {
+    std::string text;
+    if (std::string why = read_text_file(file, text); !why.empty()) {
+        context.messages.push_back(file + ": wheels not read: " + why);
+        return;
+    }
+    VehicleFiles& vehicles = *context.vehicle_files;
+    vehicles.wheel_bytes.assign(text.begin(), text.end());
+    vehicles.wheels = std::make_unique<Model>(
+        read_model(vehicles.wheel_bytes.data(), static_cast<std::uint32_t>(vehicles.wheel_bytes.size())));
+    vehicles.wheels_name = file;
+    if (vehicles.wheels->clumps.empty()) context.messages.push_back(file + ": wheels not read: no model in it");
+}
+
 void add_game(const std::string& folder, RunContext& context) {
     const GameFiles game = find_game_files(folder, false);
     if (!game.read) {
@@ -93,9 +124,45 @@ void add_game(const std::string& folder, RunContext& context) {
         context.game_models.push_back(entry_of(f.file.string(), "", ModelEntry::Kind::model, relative == "." ? "" : relative));
     }
     tell_models_not_held(defined, context.game_models, context);
+    // The vehicles' files where the game keeps them; each may be missing.
+    VehicleFiles& vehicles = *context.vehicle_files;
+    if (!vehicles.colours)
+        if (const fs::path file = resolve_game_path(game.root, "data/carcols.dat"); !file.empty())
+            read_colour_file(file.string(), context);
+    if (!vehicles.wheels)
+        if (const fs::path file = resolve_game_path(game.root, "models/generic/wheels.dff"); !file.empty())
+            read_wheels_file(file.string(), context);
 }
 
 }  // namespace
+
+bool prepare_vehicles(const Options& options, RunContext& context, std::string& why) {
+    if (!context.vehicle_files) {
+        context.vehicle_files = std::make_unique<VehicleFiles>();
+        context.vehicle.files = context.vehicle_files.get();
+        if (!options.carcols_file.empty()) read_colour_file(options.carcols_file, context);
+        if (!options.wheels_file.empty()) read_wheels_file(options.wheels_file, context);
+        for (const std::string& file : options.item_definitions) add_item_definitions(file, context);
+    }
+    VehicleChoice& choice = context.vehicle.choice;
+    choice.parts = options.parts == "damaged" ? VehicleParts::damaged
+                   : options.parts == "far"   ? VehicleParts::far
+                   : options.parts == "all"   ? VehicleParts::all
+                                              : VehicleParts::near;
+    choice.extras = options.extras;
+    choice.paint = options.paint;
+    if (choice.paint.empty()) return true;
+    const VehicleFiles& files = *context.vehicle_files;
+    if (!files.colours) {
+        why = "option '--paint' needs the vehicles' colour file: name it with '--carcols FILE' or '--game DIR'";
+        return false;
+    }
+    std::array<int, 4> indices{};
+    std::string past;
+    if (paint_indices(choice, *files.colours, "", indices, past)) return true;
+    why = "option '--paint': " + past + " in " + files.colours_name;
+    return false;
+}
 
 std::string read_text_file(const std::string& path, std::string& text) {
     std::error_code ec;
@@ -111,6 +178,10 @@ std::string read_text_file(const std::string& path, std::string& text) {
 
 RunContext prepare_run(const Options& options) {
     RunContext context;
+    context.vehicle_files = std::make_unique<VehicleFiles>();
+    context.vehicle.files = context.vehicle_files.get();
+    if (!options.carcols_file.empty()) read_colour_file(options.carcols_file, context);
+    if (!options.wheels_file.empty()) read_wheels_file(options.wheels_file, context);
     if (!options.game_dir.empty()) add_game(options.game_dir, context);
     for (const std::string& file : options.item_definitions) add_item_definitions(file, context);
     for (std::size_t i = 0; i < options.paths.size() && i < options.first_literal_path; ++i) {

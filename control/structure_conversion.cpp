@@ -42,6 +42,14 @@ bool write_text_file(const std::string& name, const std::string& text) {
     return ok;
 }
 
+// "cars/MyCar.dff" gives "MyCar", the name a cars line gives it.
+std::string model_base_name(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
 void run_structure(const char* source_path, const StructureRequest& request, StructureResult& result) {
     // Loaded as the strategies load it, but a model whose clump follows other
     // chunks (a UV animation dictionary) is read too: only a file the reader
@@ -51,6 +59,8 @@ void run_structure(const char* source_path, const StructureRequest& request, Str
     if (loaded == 0) return;
     const auto size = static_cast<std::uint32_t>(loaded);
     result.model = std::make_unique<Model>(read_model(conversion_state.source_buffer, size));
+    if (request.vehicle)
+        result.vehicle_notes = assemble_vehicle(*result.model, model_base_name(source_path), *request.vehicle).notes;
     const Model& model = *result.model;
     if (conversion_state.source_buffer[0] != model_type_mark && model.clumps.empty()) {
         show_error_box_after_text(text_not_a_model);

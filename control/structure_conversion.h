@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "control/vehicle.h"
 #include "export/gltf_writer.h"
 
 struct StructureRequest {
@@ -18,6 +19,8 @@ struct StructureRequest {
     bool night = false;  // night vertex colours instead of the day ones (the command line's --night)
     bool obj = true;     // OBJ text to the output stream, an MTL text for beside it
     bool gltf = false;   // a glTF plan in the result
+    // A vehicle is made into what the game draws when set; null: every model as stored.
+    const VehicleSetup* vehicle = nullptr;
 };
 
 struct StructureResult {
@@ -30,6 +33,7 @@ struct StructureResult {
     // PNG file name in lower case (as a map line names it) to where it was
     // placed, relative to the OBJ file's folder; empty for beside it.
     std::map<std::string, std::string> texture_paths;
+    std::vector<std::string> vehicle_notes;  // what a vehicle's assembly could not do, one line each
 };
 
 // Loads the model and converts it as request asks, inside the gathered output;
