@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/convert_model.h"
-#include "cli/model_list.h"
+#include "control/model_list.h"
 #include "cli/options.h"
 
 struct Tally {

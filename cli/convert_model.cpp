@@ -7,7 +7,7 @@
 
 #include "cli/console_session.h"
 #include "cli/doubt_reasons.h"
-#include "cli/model_check.h"
+#include "control/model_check.h"
 #include "cli/model_textures.h"
 #include "cli/output_place.h"
 #include "cli/vertices_first_output.h"

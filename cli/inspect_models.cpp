@@ -15,11 +15,10 @@
 #endif
 
 #include "cli/console_session.h"
-#include "cli/model_check.h"
+#include "control/model_check.h"
 #include "control/texture_export.h"
 #include "control/vehicle.h"
 #include "engine/conversion_state.h"
-#include "game/archive.h"
 #include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
 #include "model/structure_reader.h"
@@ -146,7 +145,7 @@ int inspect_models(const std::vector<ModelEntry>& entries, bool quiet, const Veh
     InspectTally tally;
     for (const ModelEntry& m : entries) {
         if (m.kind == ModelEntry::Kind::directory) {
-            print_inspection(m.path, archive_directory_text(read_archive(m.path)));
+            print_inspection(m.path, archive_listing(m.path));
         } else if (m.kind == ModelEntry::Kind::notice) {
             if (!quiet) say(m.path + ": " + m.error);
         } else if (m.kind == ModelEntry::Kind::skipped) {

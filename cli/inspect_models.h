@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "cli/model_list.h"
+#include "control/model_list.h"
 
 // Prints on stdout, for each model of entries, a line naming it and then
 // inspect_model's text (inspect_dictionary's for a dictionary); models that

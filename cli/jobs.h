@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/convert_in_order.h"
-#include "cli/model_list.h"
+#include "control/model_list.h"
 
 // How a worker is started: the executable and its arguments besides the
 // worker option (the command line as given, the jobs options taken out).

@@ -1,6 +1,6 @@
 // vorlund-obj: converts models from the command line with the window's commands.
 #include <cstdio>
-#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,21 +12,53 @@
 #include "cli/inspect_models.h"
 #include "cli/jobs.h"
 #include "cli/jobs_option.h"
-#include "cli/model_list.h"
 #include "cli/model_textures.h"
 #include "cli/options.h"
-#include "cli/run_context.h"
 #include "cli/worker_process.h"
+#include "control/game_catalog.h"
+#include "control/vehicle_files.h"
 #include "control/version.h"
 
 namespace {
 
 constexpr int exit_clean = 0, exit_not_clean = 1, exit_usage = 2;
 
+// What the catalog is asked to gather, from the options.
+CatalogRequest catalog_request(const Options& options, CatalogRequest::Command command) {
+    CatalogRequest request;
+    request.command = command;
+    request.paths = options.paths;
+    request.first_literal_path = options.first_literal_path;
+    request.recursive = options.recursive;
+    request.item_definitions = options.item_definitions;
+    request.dictionaries = options.textures;
+    request.maps = options.maps;
+    request.game_dir = options.game_dir;
+    request.output_dir = options.output_dir;
+    request.car_colours = options.carcols_file;
+    request.wheels = options.wheels_file;
+    return request;
+}
+
 int usage_error(const std::string& error) {
     say(error);
     say("try 'vorlund-obj --help'");
     return exit_usage;
+}
+
+// What vehicles are made into, with the files the catalog found; false with a usage error.
+bool vehicle_setup(const Options& options, const GameCatalog& catalog, std::unique_ptr<VehicleFiles>& files,
+                   VehicleSetup& setup, std::vector<std::string>& messages, std::string& error) {
+    files = read_vehicle_files(catalog, messages);
+    VehicleChoice& choice = setup.choice;
+    choice.parts = options.parts == "damaged" ? VehicleParts::damaged
+                   : options.parts == "far"   ? VehicleParts::far
+                   : options.parts == "all"   ? VehicleParts::all
+                                              : VehicleParts::near;
+    choice.extras = options.extras;
+    choice.paint = options.paint;
+    setup.files = files.get();
+    return check_paint(choice, *files, error);
 }
 
 }  // namespace
@@ -50,29 +82,29 @@ int main(int argc, char** argv) {
     // Each model's Open makes its folder the current one: -t names must not depend on it.
     for (std::string& dictionary : options.textures) dictionary = absolute_path(dictionary);
     const bool quiet = options.verbosity == Verbosity::quiet;
-    if (options.extract) return extract_dictionaries(options);
-    if (!options.maps.empty()) return convert_map(options);
+    using Command = CatalogRequest::Command;
+    if (options.extract) return extract_dictionaries(options, build_catalog(catalog_request(options, Command::extract)));
+    if (!options.maps.empty()) return convert_map(options, build_catalog(catalog_request(options, Command::map)));
+    std::unique_ptr<VehicleFiles> vehicle_files;
+    VehicleSetup vehicles;
+    std::vector<std::string> vehicle_messages;
     if (options.inspect) {
-        RunContext vehicles;
-        if (!prepare_vehicles(options, vehicles, error)) return usage_error(error);
-        for (const std::string& m : vehicles.messages) say(m);
-        return inspect_models(list_models(options.paths, options.recursive, options.first_literal_path), quiet,
-                              &vehicles.vehicle);
+        const GameCatalog catalog = build_catalog(catalog_request(options, Command::inspect));
+        if (!vehicle_setup(options, catalog, vehicle_files, vehicles, vehicle_messages, error)) return usage_error(error);
+        for (const std::string& m : catalog.messages) say(m);
+        for (const std::string& m : vehicle_messages) say(m);
+        return inspect_models(catalog.models, quiet, &vehicles);
     }
 
     start_console_session(options.verbosity == Verbosity::verbose);
-    RunContext context = prepare_run(options);
-    if (!prepare_vehicles(options, context, error)) return usage_error(error);
-    set_vehicle_setup(&context.vehicle);
-    set_texture_catalog(context.catalog);
+    const GameCatalog catalog = build_catalog(catalog_request(options, jobs.worker ? Command::worker : Command::convert));
+    set_texture_catalog(catalog.textures);
+    if (!vehicle_setup(options, catalog, vehicle_files, vehicles, vehicle_messages, error)) return usage_error(error);
+    set_vehicle_setup(&vehicles);
     if (jobs.worker) return run_worker(options);
-    for (const std::string& m : context.messages) say(m);
-    std::vector<ModelEntry> models = list_models(options.paths, options.recursive, options.first_literal_path);
-    if (!context.game_models.empty()) {
-        models.insert(models.begin(), std::make_move_iterator(context.game_models.begin()),
-                      std::make_move_iterator(context.game_models.end()));
-        context.game_models = {};
-    }
+    for (const std::string& m : catalog.messages) say(m);
+    for (const std::string& m : vehicle_messages) say(m);
+    const std::vector<ModelEntry>& models = catalog.models;
     std::vector<PlannedModel> planned = plan_models(models, options);
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {

@@ -7,7 +7,6 @@
 #include "control/structure_conversion.h"
 #include "control/texture_export.h"
 #include "control/texture_order.h"
-#include "game/archive.h"
 
 namespace fs = std::filesystem;
 
@@ -27,13 +26,8 @@ TextureOrder order_for(const ModelJob& job) {
     const TextureCatalog& catalog = run_catalog ? *run_catalog : no_catalog;
     const std::vector<fs::path> extra(job.dictionaries.begin(), job.dictionaries.end());
     if (!job.entry.archive_data.empty())
-        return catalog.order_for(entry_base_name(job.entry.entry_name),
-                                 catalog.archive_dictionary(job.entry.archive_data, job.entry.entry_name), extra,
-                                 job.texture_root);
-    const fs::path own = own_dictionary(job.model_path);
-    const DictionarySource own_source = dictionary_file(own);
-    return catalog.order_for(fs::path(job.model_path).stem().string(), own.empty() ? nullptr : &own_source, extra,
-                             job.texture_root);
+        return catalog.order_for_entry(job.entry.archive_data, job.entry.entry_name, extra, job.texture_root);
+    return catalog.order_for_file(job.model_path, extra, job.texture_root);
 }
 
 }  // namespace

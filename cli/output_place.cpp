@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/model_check.h"
+#include "control/model_check.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "cli/model_list.h"
+#include "control/model_list.h"
 
 class OutputPlan {
 public:

@@ -41,44 +41,29 @@ constexpr std::size_t gltf_instances_at_most = std::size_t(1) << 18;
 constexpr std::size_t bad_records_told = 10;
 constexpr std::size_t unresolved_told = 10;
 
-bool read_whole(const fs::path& file, std::uint64_t limit, std::vector<std::uint8_t>& bytes, std::string& why) {
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
-        why = fs::exists(file, error) ? "is not a file" : "does not exist";
-        return false;
-    }
-    std::uintmax_t size = fs::file_size(file, error);
-    if (error || size > limit) {
-        why = error ? "cannot be read" : "is larger than " + std::to_string(limit >> 20) + " MB";
-        return false;
-    }
-    std::ifstream in(file, std::ios::binary);
-    bytes.resize(std::size_t(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) {
-        why = "cannot be read";
-        return false;
-    }
-    return true;
-}
-
-// A source's bytes, at most limit: a file whole, an archive entry by its
-// offset. The reason on failure, as a line names it after the source's name.
+// A source's bytes, at most limit. The reason on failure, as a line names it
+// after the source's name: " does not exist" for a file, ": ..." for an entry.
 enum class Content { model, placement };
 
-bool read_source(const MapFileSource& source, std::uint64_t limit, Content content, std::vector<std::uint8_t>& bytes,
-                 std::string& why) {
-    if (!source.in_archive) {
-        if (read_whole(source.file, limit, bytes, why)) return true;
-        why = " " + why;
+std::string failure_text(const FileSource& source, const SourceFailure& failure, std::uint64_t limit) {
+    using Reason = SourceFailure::Reason;
+    const std::string larger = "is larger than " + std::to_string(limit >> 20) + " MB";
+    if (source.in_archive) return ": " + (failure.reason == Reason::too_large ? larger : failure.detail);
+    switch (failure.reason) {
+        case Reason::missing: return " does not exist";
+        case Reason::not_a_file: return " is not a file";
+        case Reason::too_large: return " " + larger;
+        default: return " cannot be read";
+    }
+}
+
+bool read_map_source(const FileSource& source, std::uint64_t limit, Content content, std::vector<std::uint8_t>& bytes,
+                     std::string& why) {
+    if (const SourceFailure failure = read_source(source, limit, bytes)) {
+        why = failure_text(source, failure, limit);
         return false;
     }
-    if (!source.damage.empty()) why = source.damage;
-    else if (source.length > limit) why = "is larger than " + std::to_string(limit >> 20) + " MB";
-    else why = read_archive_entry(source.file.string(), source.start, source.length, bytes, limit);
-    if (!why.empty()) {
-        why = ": " + why;
-        return false;
-    }
+    if (!source.in_archive) return true;
     // The zeros that pad an entry to whole sectors are not the file's: a model
     // ends with its chunk, a text placement file before its first NUL. A binary
     // one keeps them, its count telling its records.
@@ -105,7 +90,7 @@ std::string where_of(const PlacementFile& file, std::size_t where) {
 struct MapModel {
     std::string name;  // as the first item definition to place it spells it
     const ItemDefinition* item = nullptr;
-    MapFileSource source;
+    FileSource source;
     std::vector<std::uint8_t> bytes;  // the model's views point into these
     Model model;
     std::string problem;  // why its instances are left out; empty when it places
@@ -130,10 +115,10 @@ LoadedMap load_map(const MapRequest& request, const MapSources& sources, bool re
     LoadedMap map;
     std::vector<std::string> names;
     map.files.reserve(request.placement_files.size());
-    for (const MapFileSource& source : request.placement_files) {
+    for (const FileSource& source : request.placement_files) {
         std::vector<std::uint8_t> bytes;
         std::string why;
-        if (!read_source(source, largest_placement_file, Content::placement, bytes, why)) {
+        if (!read_map_source(source, largest_placement_file, Content::placement, bytes, why)) {
             map.lines.push_back(source.shown + why + "; nothing of it placed");
             map.clean = false;
             bytes.clear();
@@ -185,7 +170,7 @@ LoadedMap load_map(const MapRequest& request, const MapSources& sources, bool re
         }
         if (!read_models) continue;
         std::string why;
-        if (!read_source(m.source, largest_model, Content::model, m.bytes, why)) {
+        if (!read_map_source(m.source, largest_model, Content::model, m.bytes, why)) {
             m.problem = m.source.shown + why;
         } else {
             m.model = read_model(m.bytes.data(), std::uint32_t(m.bytes.size()));
@@ -281,24 +266,6 @@ std::map<std::string, std::string> write_scene_textures(const std::vector<SceneT
 
 }  // namespace
 
-MapFileSource map_file_source(const fs::path& file) {
-    MapFileSource source;
-    source.file = file;
-    source.shown = file.string();
-    return source;
-}
-
-MapFileSource map_entry_source(const std::string& archive, const ArchiveDirectory& directory, const ArchiveEntry& entry) {
-    MapFileSource source;
-    source.file = directory.data_file;
-    source.in_archive = true;
-    source.start = entry.start;
-    source.length = entry.length;
-    source.shown = entry_path(archive, entry.name);
-    source.damage = entry.damage;
-    return source;
-}
-
 MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources) {
     LoadedMap map = load_map(request, sources, true);
     MapOutcome outcome;
@@ -337,7 +304,7 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
         bool wrote = true;
         ObjSceneOptions options;
         options.header = {request.program_name_version + ", a map scene"};
-        for (const MapFileSource& p : request.placement_files) options.header.push_back("placement file " + p.shown);
+        for (const FileSource& p : request.placement_files) options.header.push_back("placement file " + p.shown);
         options.mtl_file_name = fs::path(mtl_path).filename().string();
         options.obj_sink = [&](std::string_view piece) {
             wrote = wrote && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
@@ -358,7 +325,7 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
     if (request.glb || request.gltf) {
         GltfSceneOptions options;
         options.program_name_version = request.program_name_version;
-        for (const MapFileSource& p : request.placement_files) {
+        for (const FileSource& p : request.placement_files) {
             options.placement_files.push_back(p.shown);
             options.groups.push_back(fs::path(p.shown).filename().string());
         }

@@ -10,31 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "game/archive.h"
+#include "game/file_source.h"
 #include "game/map_items.h"
 #include "game/map_selection.h"
 
 class TextureCatalog;
 struct TextureRun;
 
-// Where a placement file's or a model's bytes are: a file, or an entry of an archive.
-struct MapFileSource {
-    std::filesystem::path file;           // the file, or the archive's data file; empty when none holds it
-    bool in_archive = false;
-    std::uint64_t start = 0, length = 0;  // the entry's bytes in the archive
-    std::string shown;                    // how lines name it: the file, or ARCHIVE/ENTRY
-    std::string damage;                   // an archive entry's, why its bytes cannot be had; empty when they can
-};
-
-// A file as a source, named as given.
-MapFileSource map_file_source(const std::filesystem::path& file);
-// An archive's entry, shown as ARCHIVE/ENTRY, its damage with it.
-MapFileSource map_entry_source(const std::string& archive, const ArchiveDirectory& directory, const ArchiveEntry& entry);
-
 // Where the models and dictionaries that item definitions name are found.
 struct MapSources {
     // Where a model (NAME.dff) is, found without case; file empty when none holds it.
-    std::function<MapFileSource(const std::string& model)> model;
+    std::function<FileSource(const std::string& model)> model;
     // The dictionaries by name, their parents and the shared ones, in the game's
     // order (see control/texture_order.h); none looked up without it.
     const TextureCatalog* catalog = nullptr;
@@ -43,7 +29,7 @@ struct MapSources {
 };
 
 struct MapRequest {
-    std::vector<MapFileSource> placement_files;  // stream files join their text file
+    std::vector<FileSource> placement_files;  // stream files join their text file
     const ItemIndex* items = nullptr;
     MapOptions options;
     std::filesystem::path obj_path;  // the scene's OBJ file; the MTL file and the glTF files beside it

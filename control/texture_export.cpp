@@ -1,6 +1,5 @@
 #include "control/texture_export.h"
 
-#include <fstream>
 #include <system_error>
 
 #include "export/png_file.h"
@@ -104,88 +103,44 @@ bool make_folder(const fs::path& folder, std::vector<std::string>& messages) {
 
 }  // namespace
 
-DictionarySource dictionary_file(const fs::path& file) {
-    DictionarySource source;
-    source.file = file;
-    return source;
-}
-
-DictionarySource dictionary_entry(const std::string& archive, const ArchiveDirectory& directory,
-                                  const ArchiveEntry& entry) {
-    DictionarySource source;
-    source.file = directory.data_file;
-    source.in_archive = true;
-    source.start = entry.start;
-    source.length = entry.length;
-    source.shown = entry_path(archive, entry.name);
-    return source;
-}
-
-bool load_dictionary(const DictionarySource& source, LoadedDictionary& loaded, std::vector<std::string>& messages) {
-    if (!source.in_archive) return load_dictionary(source.file, loaded, messages);
+bool load_dictionary(const FileSource& source, LoadedDictionary& loaded, std::vector<std::string>& messages) {
+    using Reason = SourceFailure::Reason;
     loaded = LoadedDictionary();
-    loaded.file = source.shown.empty() ? source.file : source.shown;
-    if (source.length > largest_dictionary) {
-        messages.push_back(shown(loaded.file) + ": " + std::to_string(source.length) + " bytes, more than the " +
-                           std::to_string(largest_dictionary >> 20) + " MB a dictionary may have");
-        return false;
+    loaded.file = source.shown;
+    const std::string name = shown(loaded.file);
+    const SourceFailure failure = read_source(source, largest_dictionary, loaded.bytes);
+    std::string why;
+    switch (failure.reason) {
+        case Reason::none: break;
+        case Reason::missing: why = "no such file"; break;
+        case Reason::not_a_file: why = "not a file"; break;
+        case Reason::size_unknown: why = "cannot read its size: " + failure.detail; break;
+        case Reason::too_large:
+            why = std::to_string(failure.size) + " bytes, more than the " + std::to_string(largest_dictionary >> 20) +
+                  " MB a dictionary may have";
+            break;
+        case Reason::unreadable: why = source.in_archive ? failure.detail : "cannot be read"; break;
+        case Reason::damaged: why = failure.detail; break;
     }
-    if (std::string why = read_archive_entry(source.file.string(), source.start, source.length, loaded.bytes);
-        !why.empty()) {
-        messages.push_back(shown(loaded.file) + ": " + why);
-        return false;
-    }
-    loaded.bytes.resize(static_cast<std::size_t>(entry_content_length(loaded.bytes.data(), loaded.bytes.size())));
-    loaded.dictionary = read_texture_dictionary(loaded.bytes.data(), static_cast<std::uint32_t>(loaded.bytes.size()));
-    for (const Finding& f : loaded.dictionary.findings) messages.push_back(damage(loaded, f.offset, f.text));
-    return true;
-}
-
-bool load_dictionary(const fs::path& file, LoadedDictionary& loaded, std::vector<std::string>& messages) {
-    loaded = LoadedDictionary();
-    loaded.file = file;
-    std::error_code error;
-    const fs::file_status status = fs::status(file, error);
-    if (!fs::exists(status)) {
-        messages.push_back(shown(file) + ": no such file");
-        return false;
-    }
-    if (!fs::is_regular_file(status)) {
-        messages.push_back(shown(file) + ": not a file");
-        return false;
-    }
-    const std::uintmax_t size = fs::file_size(file, error);
-    if (error) {
-        messages.push_back(shown(file) + ": cannot read its size: " + error.message());
-        return false;
-    }
-    if (size == 0) {
-        messages.push_back(shown(file) + ": the file is empty");
-        return false;
-    }
-    if (size > largest_dictionary) {
-        messages.push_back(shown(file) + ": " + std::to_string(size) + " bytes, more than the " +
-                           std::to_string(largest_dictionary >> 20) + " MB a dictionary may have");
-        return false;
-    }
-    std::ifstream in(file, std::ios::binary);
-    loaded.bytes.resize(static_cast<std::size_t>(size));
-    if (!in || !in.read(reinterpret_cast<char*>(loaded.bytes.data()), std::streamsize(size))) {
-        messages.push_back(shown(file) + ": cannot be read");
+    if (why.empty() && !source.in_archive && loaded.bytes.empty()) why = "the file is empty";
+    if (!why.empty()) {
+        messages.push_back(name + ": " + why);
         loaded.bytes.clear();
         return false;
     }
-    loaded.dictionary = read_texture_dictionary(loaded.bytes.data(), static_cast<std::uint32_t>(size));
+    if (source.in_archive)
+        loaded.bytes.resize(static_cast<std::size_t>(entry_content_length(loaded.bytes.data(), loaded.bytes.size())));
+    loaded.dictionary = read_texture_dictionary(loaded.bytes.data(), static_cast<std::uint32_t>(loaded.bytes.size()));
     for (const Finding& f : loaded.dictionary.findings) messages.push_back(damage(loaded, f.offset, f.text));
     return true;
 }
 
 ExtractResult extract_dictionary(const fs::path& file, const fs::path& folder, TextureRun& run,
                                  std::vector<std::string>& messages) {
-    return extract_dictionary(dictionary_file(file), folder, run, messages);
+    return extract_dictionary(file_source(file), folder, run, messages);
 }
 
-ExtractResult extract_dictionary(const DictionarySource& source, const fs::path& folder, TextureRun& run,
+ExtractResult extract_dictionary(const FileSource& source, const fs::path& folder, TextureRun& run,
                                  std::vector<std::string>& messages) {
     ExtractResult result;
     LoadedDictionary d;
@@ -221,13 +176,13 @@ std::vector<fs::path> model_dictionaries(const fs::path& model, const std::vecto
 
 std::vector<std::string> write_textures(const std::vector<std::string>& names, const std::vector<fs::path>& dictionaries,
                                         const fs::path& folder, TextureRun& run, std::vector<std::string>& messages) {
-    std::vector<DictionarySource> sources;
-    for (const fs::path& file : dictionaries) sources.push_back(dictionary_file(file));
+    std::vector<DictionaryTarget> sources;
+    for (const fs::path& file : dictionaries) sources.push_back({file_source(file), {}});
     return write_textures(names, sources, folder, run, messages);
 }
 
 std::vector<std::string> write_textures(const std::vector<std::string>& names,
-                                        const std::vector<DictionarySource>& dictionaries, const fs::path& folder,
+                                        const std::vector<DictionaryTarget>& dictionaries, const fs::path& folder,
                                         TextureRun& run, std::vector<std::string>& messages,
                                         std::map<std::string, fs::path>* placed) {
     // One file a name, however many materials ask for it, in the first asker's spelling.
@@ -239,11 +194,11 @@ std::vector<std::string> write_textures(const std::vector<std::string>& names,
     }
     std::vector<LoadedDictionary> loaded;
     std::vector<fs::path> folders;  // each loaded one's
-    for (const DictionarySource& source : dictionaries) {
+    for (const DictionaryTarget& target : dictionaries) {
         LoadedDictionary d;
-        if (!load_dictionary(source, d, messages)) continue;
+        if (!load_dictionary(target.source, d, messages)) continue;
         loaded.push_back(std::move(d));
-        folders.push_back(source.folder.empty() ? folder : source.folder);
+        folders.push_back(target.folder.empty() ? folder : target.folder);
     }
     std::vector<std::string> missing;
     std::map<std::string, bool> made;  // folders made or failed, by path

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game/archive.h"
+#include "game/file_source.h"
 #include "model/texture_dictionary.h"
 
 // A dictionary file read whole and parsed; the parsed textures view the bytes,
@@ -38,28 +38,18 @@ struct TextureRun {
     std::size_t pngs_written = 0;  // every PNG written, a rewritten one counted again
 };
 
-// Where a dictionary's bytes are: a file, or an entry of an archive.
-struct DictionarySource {
-    std::filesystem::path file;    // the file, or the archive's data file
-    bool in_archive = false;
-    std::uint64_t start = 0, length = 0;  // the entry's bytes in the archive
-    std::filesystem::path shown;   // how messages name it (ARCHIVE/ENTRY); empty: file
-    std::filesystem::path folder;  // where its PNGs go; empty: the folder the caller names
+// A dictionary and the folder its PNGs go to.
+struct DictionaryTarget {
+    FileSource source;
+    std::filesystem::path folder;  // empty: the folder the caller names
 };
-
-// A dictionary file as a source.
-DictionarySource dictionary_file(const std::filesystem::path& file);
-// An archive's entry as a source, shown as ARCHIVE/ENTRY.
-DictionarySource dictionary_entry(const std::string& archive, const ArchiveDirectory& directory,
-                                  const ArchiveEntry& entry);
 
 // Dictionaries larger than this are refused unread.
 constexpr std::uint64_t largest_dictionary = std::uint64_t(512) << 20;
 
-// Reads and parses file; its findings become messages. false (with a message)
-// when the file is missing, empty, too large or unreadable.
-bool load_dictionary(const std::filesystem::path& file, LoadedDictionary& loaded, std::vector<std::string>& messages);
-bool load_dictionary(const DictionarySource& source, LoadedDictionary& loaded, std::vector<std::string>& messages);
+// Reads and parses the dictionary; its findings become messages. false (with a
+// message) when the file is missing, empty, too large or unreadable.
+bool load_dictionary(const FileSource& source, LoadedDictionary& loaded, std::vector<std::string>& messages);
 
 struct ExtractResult {
     std::size_t written = 0;  // PNGs written
@@ -70,7 +60,7 @@ struct ExtractResult {
 // as <name>.png.
 ExtractResult extract_dictionary(const std::filesystem::path& file, const std::filesystem::path& folder,
                                  TextureRun& run, std::vector<std::string>& messages);
-ExtractResult extract_dictionary(const DictionarySource& source, const std::filesystem::path& folder,
+ExtractResult extract_dictionary(const FileSource& source, const std::filesystem::path& folder,
                                  TextureRun& run, std::vector<std::string>& messages);
 
 // The model's own dictionary: <base>.txd beside it, the extension in any case;
@@ -93,7 +83,7 @@ std::vector<std::string> write_textures(const std::vector<std::string>& names,
 // placed (when given) gets each written texture's PNG path, by the lower-cased
 // file name an MTL file names it by.
 std::vector<std::string> write_textures(const std::vector<std::string>& names,
-                                        const std::vector<DictionarySource>& dictionaries,
+                                        const std::vector<DictionaryTarget>& dictionaries,
                                         const std::filesystem::path& folder, TextureRun& run,
                                         std::vector<std::string>& messages,
                                         std::map<std::string, std::filesystem::path>* placed = nullptr);

@@ -37,7 +37,7 @@ void TextureCatalog::add_archive(const std::string& archive, const ArchiveDirect
     auto& own = in_archive_[directory.data_file];
     for (const ArchiveEntry& e : directory.entries) {
         if (!e.damage.empty() || std::string(archive_entry_kind(e.name)) != "texture dictionary") continue;
-        const DictionarySource source = dictionary_entry(archive, directory, e);
+        const FileSource source = entry_source(archive, directory, e);
         const std::string key = lower_name(entry_base_name(e.name));
         own.emplace(key, source);
         by_name_.emplace(key, source);
@@ -45,12 +45,12 @@ void TextureCatalog::add_archive(const std::string& archive, const ArchiveDirect
 }
 
 void TextureCatalog::add_dictionary_file(const fs::path& file) {
-    by_name_.emplace(lower_name(file_stem(file)), dictionary_file(file));
+    by_name_.emplace(lower_name(file_stem(file)), file_source(file));
 }
 
 void TextureCatalog::add_shared(const fs::path& file) { shared_.push_back(file); }
 
-const DictionarySource* TextureCatalog::archive_dictionary(const std::string& archive_data,
+const FileSource* TextureCatalog::archive_dictionary(const std::string& archive_data,
                                                            const std::string& name) const {
     auto archive = in_archive_.find(archive_data);
     if (archive == in_archive_.end()) return nullptr;
@@ -58,10 +58,22 @@ const DictionarySource* TextureCatalog::archive_dictionary(const std::string& ar
     return it == archive->second.end() ? nullptr : &it->second;
 }
 
-TextureOrder TextureCatalog::order_for(const std::string& model, const DictionarySource* own,
+TextureOrder TextureCatalog::order_for(const std::string& model, const FileSource* own,
                                        const std::vector<fs::path>& extra, const fs::path& texture_root) const {
     auto definition = model_dictionary_.find(lower_name(model));
     return order_from(definition == model_dictionary_.end() ? nullptr : &definition->second, own, extra, texture_root);
+}
+
+TextureOrder TextureCatalog::order_for_file(const fs::path& model, const std::vector<fs::path>& extra,
+                                            const fs::path& texture_root) const {
+    const fs::path own = own_dictionary(model);
+    const FileSource own_source = file_source(own);
+    return order_for(model.stem().string(), own.empty() ? nullptr : &own_source, extra, texture_root);
+}
+
+TextureOrder TextureCatalog::order_for_entry(const std::string& archive_data, const std::string& entry_name,
+                                             const std::vector<fs::path>& extra, const fs::path& texture_root) const {
+    return order_for(entry_base_name(entry_name), archive_dictionary(archive_data, entry_name), extra, texture_root);
 }
 
 TextureOrder TextureCatalog::order_for_dictionary(const std::string& dictionary, const std::vector<fs::path>& extra,
@@ -69,15 +81,14 @@ TextureOrder TextureCatalog::order_for_dictionary(const std::string& dictionary,
     return order_from(dictionary.empty() ? nullptr : &dictionary, nullptr, extra, texture_root);
 }
 
-TextureOrder TextureCatalog::order_from(const std::string* dictionary, const DictionarySource* own,
+TextureOrder TextureCatalog::order_from(const std::string* dictionary, const FileSource* own,
                                         const std::vector<fs::path>& extra, const fs::path& texture_root) const {
     TextureOrder order;
     std::set<std::string> seen;  // each dictionary once, by where it is
-    auto add = [&](DictionarySource source, const std::string& name) {
-        const fs::path& key_path = source.shown.empty() ? source.file : source.shown;
-        if (!seen.insert(lower_name(key_path.lexically_normal().string())).second) return;
-        if (!texture_root.empty()) source.folder = texture_root / "textures" / dictionary_folder_name(name);
-        order.dictionaries.push_back(std::move(source));
+    auto add = [&](const FileSource& source, const std::string& name) {
+        if (!seen.insert(lower_name(fs::path(source.shown).lexically_normal().string())).second) return;
+        const fs::path folder = texture_root.empty() ? fs::path() : texture_root / "textures" / dictionary_folder_name(name);
+        order.dictionaries.push_back({source, folder});
     };
     if (dictionary) {
         std::string name = *dictionary, child;
@@ -96,8 +107,8 @@ TextureOrder TextureCatalog::order_from(const std::string* dictionary, const Dic
             name = parent == parent_.end() ? "" : parent->second;
         }
     }
-    for (const fs::path& file : shared_) add(dictionary_file(file), file_stem(file));
-    if (own) add(*own, file_stem(own->shown.empty() ? own->file : own->shown));
-    for (const fs::path& file : extra) add(dictionary_file(file), file_stem(file));
+    for (const fs::path& file : shared_) add(file_source(file), file_stem(file));
+    if (own) add(*own, file_stem(own->shown));
+    for (const fs::path& file : extra) add(file_source(file), file_stem(file));
     return order;
 }

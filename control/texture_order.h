@@ -16,7 +16,7 @@ struct ArchiveDirectory;
 struct ItemDefinitionFile;
 
 struct TextureOrder {
-    std::vector<DictionarySource> dictionaries;  // without repeats
+    std::vector<DictionaryTarget> dictionaries;  // without repeats
     std::vector<std::string> missing;            // dictionaries named but found nowhere, as phrases
 };
 
@@ -34,29 +34,37 @@ public:
     // The order for a model (name without extension). own: its base-name
     // dictionary, when it has one; extra: the -t files. With a texture_root,
     // each dictionary's PNGs go to texture_root/textures/NAME/.
-    TextureOrder order_for(const std::string& model, const DictionarySource* own,
+    TextureOrder order_for(const std::string& model, const FileSource* own,
                            const std::vector<std::filesystem::path>& extra,
                            const std::filesystem::path& texture_root) const;
 
-    // The base-name dictionary of an archive's model entry, when the archive holds one.
+    // The order for a model file, its own dictionary <base>.txd beside it.
+    TextureOrder order_for_file(const std::filesystem::path& model, const std::vector<std::filesystem::path>& extra,
+                                const std::filesystem::path& texture_root) const;
+    // The order for an archive's model entry, its own dictionary the archive's of its base name.
+    TextureOrder order_for_entry(const std::string& archive_data, const std::string& entry_name,
+                                 const std::vector<std::filesystem::path>& extra,
+                                 const std::filesystem::path& texture_root) const;
+
     // The order for a map's material of the dictionary an item definition
     // names: that dictionary, its parents, the shared ones, then extra.
     TextureOrder order_for_dictionary(const std::string& dictionary, const std::vector<std::filesystem::path>& extra,
                                       const std::filesystem::path& texture_root) const;
 
-    const DictionarySource* archive_dictionary(const std::string& archive_data, const std::string& name) const;
+    // The base-name dictionary of an archive's model entry, when the archive holds one.
+    const FileSource* archive_dictionary(const std::string& archive_data, const std::string& name) const;
 
     std::size_t dictionaries_known() const { return by_name_.size(); }
 
 private:
-    TextureOrder order_from(const std::string* dictionary, const DictionarySource* own,
+    TextureOrder order_from(const std::string* dictionary, const FileSource* own,
                             const std::vector<std::filesystem::path>& extra,
                             const std::filesystem::path& texture_root) const;
 
     std::map<std::string, std::string> model_dictionary_;  // lower model -> dictionary as written
     std::map<std::string, std::string> parent_;            // lower dictionary -> parent as written
-    std::map<std::string, DictionarySource> by_name_;      // lower dictionary -> where
-    std::map<std::string, std::map<std::string, DictionarySource>> in_archive_;  // data file -> lower name -> entry
+    std::map<std::string, FileSource> by_name_;      // lower dictionary -> where
+    std::map<std::string, std::map<std::string, FileSource>> in_archive_;  // data file -> lower name -> entry
     std::vector<std::filesystem::path> shared_;
 };
 

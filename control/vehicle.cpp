@@ -12,8 +12,8 @@ bool vehicle_frames(const Clump& clump) {
 }
 
 const ItemDefinition* cars_line(const std::string& model_name, const VehicleFiles* files) {
-    if (!files || !files->have_items) return nullptr;
-    const ItemDefinition* item = files->items.by_name(model_name);
+    if (!files || !files->items) return nullptr;
+    const ItemDefinition* item = files->items->by_name(model_name);
     return item && item->section == "cars" ? item : nullptr;
 }
 

@@ -26,8 +26,7 @@ struct VehicleChoice {
 
 // The game's files a vehicle draws on, read once per run. Each may be absent.
 struct VehicleFiles {
-    ItemIndex items;  // cars and objs lines (--ide, --game)
-    bool have_items = false;
+    const ItemIndex* items = nullptr;  // cars and objs lines (--ide, --game); null: none read
     std::unique_ptr<CarColourFile> colours;  // carcols.dat; null: paint grey
     std::string colours_name;                // for messages
     // wheels.dff: its bytes and the model read from them (which views them).

@@ -59,7 +59,7 @@ WheelSource find_wheel(const Clump& clump, int game, const ItemDefinition* car, 
         return source;
     }
     const std::string id = std::to_string(car->vehicle.wheel_id);
-    const ItemDefinition* item = files ? files->items.by_id(car->vehicle.wheel_id) : nullptr;
+    const ItemDefinition* item = files && files->items ? files->items->by_id(car->vehicle.wheel_id) : nullptr;
     if (!item) {
         source.text = "no wheel: no item definition has the wheel id " + id;
         return source;

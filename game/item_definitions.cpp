@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "game/file_source.h"
 #include "game/text_lines.h"
 
 namespace {
@@ -151,4 +152,18 @@ std::string skipped_lines_text(const ItemDefinitionFile& file) {
     }
     text += " skipped";
     return text;
+}
+
+ItemDefinitionRead read_item_definition_file(const std::string& file) {
+    ItemDefinitionRead read;
+    std::string text;
+    if (std::string why = read_text_file(file, text); !why.empty()) {
+        read.messages.push_back(file + ": item definitions cannot be read: " + why);
+        return read;
+    }
+    read.read = true;
+    read.definitions = read_item_definitions(text, file);
+    if (std::string skipped = skipped_lines_text(read.definitions); !skipped.empty())
+        read.messages.push_back(file + ": " + skipped);
+    return read;
 }

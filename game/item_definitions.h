@@ -50,3 +50,14 @@ ItemDefinitionFile read_item_definitions(std::string_view text, std::string_view
 
 // "file: lines 3, 9 and 12 skipped (too few fields)" style summary, or "" when none.
 std::string skipped_lines_text(const ItemDefinitionFile& file);
+
+// An item definition file read from disk: its definitions, and the lines for
+// the user (why it cannot be read, which of its lines were skipped), each
+// starting with the file as named. Every command reads them through this.
+struct ItemDefinitionRead {
+    ItemDefinitionFile definitions;
+    bool read = false;  // the file's bytes were had
+    std::vector<std::string> messages;
+};
+
+ItemDefinitionRead read_item_definition_file(const std::string& file);

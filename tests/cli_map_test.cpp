@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "game/text_lines.h"
 #include "support/archive_writer.h"
 #include "support/city_layout.h"
 #include "support/cli_fixture.h"
@@ -140,18 +141,27 @@ protected:
 };
 
 TEST_F(CliMap, WritesOneSceneOfTheTownWithItsTextures) {
-    // The same town from its folder, and packed into an archive of either version.
+    // The same town from its folder, packed into an archive of either version,
+    // and from a folder of models and a folder of dictionaries named apart.
+    fs::create_directories(folder.path / "apart/txd");
+    fs::create_directories(folder.path / "apart/dff");
+    for (const ArchiveEntryLayout& e : town_entries())
+        folder.write((same_name(fs::path(e.name).extension().string(), ".txd") ? "apart/txd/" : "apart/dff/") + e.name,
+                     e.bytes);
     const struct {
         const char* out;
-        int archive_version;  // 0: the models folder
-    } sources[] = {{"out", 0}, {"out2", 2}, {"out1", 1}};
+        int archive_version;  // 0: the models folder; -1: the folders apart
+    } sources[] = {{"out", 0}, {"out2", 2}, {"out1", 1}, {"out3", -1}};
     for (const auto& source : sources) {
         ArchiveLayout layout;
         layout.entries = town_entries();
-        const std::string models = source.archive_version ? write_archive(source.out, source.archive_version, layout)
-                                                          : std::string("models");
-        ProgramRun run = cli({"--map", "town.ipl", "--map", "town_stream0.ipl", "--ide", "town.ide", "-o", source.out,
-                              models});
+        const std::string models = source.archive_version > 0 ? write_archive(source.out, source.archive_version, layout)
+                                   : source.archive_version ? "apart/dff" : "models";
+        std::vector<std::string> args = {"--map", "town.ipl", "--map", "town_stream0.ipl", "--ide", "town.ide", "-o",
+                                         source.out, models};
+        if (source.archive_version < 0) args.push_back("apart/txd");
+        ProgramRun run = cli(args);
+        EXPECT_EQ(run.err.find("no models"), std::string::npos) << run.err;
         EXPECT_EQ(run.exit_status, 0) << run.err;
         EXPECT_TRUE(has_line(run.err, "vorlund-obj: " + (fs::path(source.out) / "map.obj").string() +
                                           ": 3 instances of 2 models placed from 2 placement files; left out: 1 LOD, "

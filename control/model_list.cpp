@@ -1,7 +1,6 @@
-#include "cli/model_list.h"
+#include "control/model_list.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -30,18 +29,6 @@ bool is_own_output(const fs::path& p) {
 
 ModelEntry folder_entry(const fs::path& folder, const std::string& why) {
     return entry_of(folder.string(), why, ModelEntry::Kind::empty_folder);
-}
-
-// The current folder by the name the shell knows it under: a folder reached
-// through a link keeps the link in its name, as a path chosen in a dialog would.
-fs::path current_folder() {
-    fs::path physical = fs::current_path();
-#ifndef _WIN32
-    const char* pwd = std::getenv("PWD");
-    std::error_code ec;
-    if (pwd && pwd[0] == '/' && fs::equivalent(pwd, physical, ec)) return fs::path(pwd);
-#endif
-    return physical;
 }
 
 // Appends the models of folder to out; sorted by name so every run converts in
@@ -141,17 +128,6 @@ void add_archive_models(const std::string& archive, const ArchiveDirectory& dire
     }
 }
 
-std::string absolute_path(const std::string& path) {
-    fs::path given(path);
-    fs::path full = given.is_absolute() ? given : current_folder() / given;
-    fs::path clean = full.root_path();
-    for (const auto& part : full.relative_path()) {
-        if (part.empty() || part == ".") continue;
-        clean /= part;
-    }
-    return clean.string();
-}
-
 std::vector<ModelEntry> list_models(const std::vector<std::string>& named, bool recursive,
                                     std::size_t first_literal) {
     std::vector<ModelEntry> models;
@@ -183,3 +159,5 @@ std::vector<ModelEntry> list_models(const std::vector<std::string>& named, bool 
     }
     return models;
 }
+
+std::string archive_listing(const std::string& archive) { return archive_directory_text(read_archive(archive)); }

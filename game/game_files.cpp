@@ -1,10 +1,9 @@
-#include "cli/game_files.h"
+#include "game/game_files.h"
 
 #include <set>
 #include <utility>
 
-#include "cli/model_list.h"
-#include "cli/run_context.h"
+#include "game/file_source.h"
 #include "game/game_data_file.h"
 #include "game/game_paths.h"
 #include "game/text_lines.h"

@@ -12,13 +12,13 @@
 #include <utility>
 #include <vector>
 
-#include "cli/game_files.h"
-#include "control/map_run.h"
 #include "game/archive.h"
+#include "game/file_source.h"
+#include "game/game_files.h"
 
 struct GameScene {
     std::string title;  // the text placement file, as --inspect heads its lines
-    std::vector<MapFileSource> placement_files;  // the text file first, then its stream files
+    std::vector<FileSource> placement_files;  // the text file first, then its stream files
     std::filesystem::path obj_path;
 };
 

@@ -1,4 +1,4 @@
-#include "cli/map_scenes.h"
+#include "control/map_scenes.h"
 
 #include <set>
 
@@ -49,11 +49,11 @@ GameScenes game_scenes(const GameFiles& game, const std::vector<std::string>& ch
         GameScene& s = out.scenes.emplace_back();
         s.title = file.file.string();
         s.obj_path = output_dir / fs::path(scene);
-        s.placement_files.push_back(map_file_source(file.file));
+        s.placement_files.push_back(file_source(file.file));
         for (const auto& [archive, directory] : archives)
             for (const ArchiveEntry& e : directory.entries) {
                 if (!is_stream_file_of(e.name, file.written)) continue;
-                s.placement_files.push_back(map_entry_source(archive, directory, e));
+                s.placement_files.push_back(entry_source(archive, directory, e));
             }
     }
     for (std::size_t i = 0; i < chosen.size(); ++i)

@@ -1,4 +1,4 @@
-#include "cli/model_check.h"
+#include "control/model_check.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +9,7 @@
 #include "engine/conversion_state.h"
 #include "engine/source_loading.h"
 #include "game/archive.h"
+#include "game/file_source.h"
 
 namespace fs = std::filesystem;
 
@@ -117,10 +118,13 @@ std::string model_bytes_problem(const unsigned char* bytes, unsigned long long s
 
 std::string read_model_entry(const std::string& archive_data, std::uint64_t start, std::uint64_t length,
                              std::vector<std::uint8_t>& bytes) {
-    // One byte past the limit is enough to tell a model too large.
-    const std::uint64_t wanted = length < max_model_size + 1 ? length : max_model_size + 1;
-    if (std::string why = read_archive_entry(archive_data, start, wanted, bytes); !why.empty()) return why;
-    if (length > max_model_size) return model_bytes_problem(bytes.data(), length);
+    FileSource source;
+    source.file = archive_data;
+    source.in_archive = true;
+    source.start = start;
+    source.length = length;
+    if (const SourceFailure failure = read_source(source, max_model_size, bytes))
+        return failure.reason == SourceFailure::Reason::too_large ? size_problem(failure.size) : failure.detail;
     bytes.resize(static_cast<std::size_t>(entry_content_length(bytes.data(), bytes.size())));
     return model_bytes_problem(bytes.data(), bytes.size());
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "game/file_source.h"
+
 struct ModelEntry {
     enum class Kind {
         model,           // a model to convert, or one that failed already (error set)
@@ -59,6 +61,5 @@ void add_archive_models(const std::string& archive, const ArchiveDirectory& dire
 std::vector<ModelEntry> list_models(const std::vector<std::string>& named, bool recursive,
                                     std::size_t first_literal = static_cast<std::size_t>(-1));
 
-// path made absolute against the current folder as the shell names it, without
-// resolving links; "." parts and doubled separators are dropped.
-std::string absolute_path(const std::string& path);
+// The archive's directory as --inspect prints it (see archive_directory_text).
+std::string archive_listing(const std::string& archive);
