@@ -59,8 +59,11 @@ void run_structure(const char* source_path, const StructureRequest& request, Str
     if (loaded == 0) return;
     const auto size = static_cast<std::uint32_t>(loaded);
     result.model = std::make_unique<Model>(read_model(conversion_state.source_buffer, size));
-    if (request.vehicle)
-        result.vehicle_notes = assemble_vehicle(*result.model, model_base_name(source_path), *request.vehicle).notes;
+    if (request.vehicle) {
+        VehicleReport report = assemble_vehicle(*result.model, model_base_name(source_path), *request.vehicle);
+        result.vehicle_notes = std::move(report.notes);
+        result.vehicle_game = report.vehicle ? report.game : 0;
+    }
     const Model& model = *result.model;
     if (conversion_state.source_buffer[0] != model_type_mark && model.clumps.empty()) {
         show_error_box_after_text(text_not_a_model);

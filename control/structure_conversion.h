@@ -33,6 +33,7 @@ struct StructureResult {
     // PNG file name in lower case (as a map line names it) to where it was
     // placed, relative to the OBJ file's folder; empty for beside it.
     std::map<std::string, std::string> texture_paths;
+    int vehicle_game = 0;                    // a vehicle's game (1 to 3); 0: no vehicle
     std::vector<std::string> vehicle_notes;  // what a vehicle's assembly could not do, one line each
 };
 

@@ -1,5 +1,7 @@
 #include "control/vehicle.h"
 
+#include <algorithm>
+
 #include "control/vehicle_steps.h"
 #include "game/text_lines.h"
 
@@ -90,6 +92,7 @@ VehicleReport assemble_vehicle(Model& model, const std::string& model_name, cons
     const ItemDefinition* car = cars_line(model_name, setup.files);
     for (Clump& clump : model.clumps) {
         const int game = vehicle_game(clump, car);
+        report.game = std::max(report.game, game);
         const std::vector<bool> placed_before = used_geometries(clump);
         // Far away the older games draw no wheels. The wheels first: the own
         // wheel is found where the file keeps it, whatever parts are shown.

@@ -49,6 +49,7 @@ bool is_vehicle(const Model& model, const std::string& model_name, const Vehicle
 // What was done, for the run's messages and --inspect.
 struct VehicleReport {
     bool vehicle = false;
+    int game = 0;  // 3: the newest game's, whose textures come from vehicle.txd first
     std::vector<std::string> notes;  // one line each, for the user (a wheel not found, say)
 };
 

@@ -2,7 +2,9 @@
 
 #include <array>
 
+#include "control/texture_export.h"
 #include "engine/conversion_state.h"
+#include "game/text_lines.h"
 #include "game/file_source.h"
 #include "model/structure_reader.h"
 
@@ -66,4 +68,14 @@ bool check_paint(const VehicleChoice& choice, const VehicleFiles& files, std::st
     if (paint_indices(choice, *files.colours, "", indices, past)) return true;
     why = "option '--paint': " + past + " in " + files.colours_name;
     return false;
+}
+
+void vehicle_dictionary_first(std::vector<DictionaryTarget>& order) {
+    for (std::size_t i = 0; i < order.size(); ++i)
+        if (same_name(std::filesystem::path(order[i].source.shown).stem().string(), "vehicle")) {
+            DictionaryTarget first = std::move(order[i]);
+            order.erase(order.begin() + static_cast<std::ptrdiff_t>(i));
+            order.insert(order.begin(), std::move(first));
+            return;
+        }
 }

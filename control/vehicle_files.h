@@ -15,3 +15,8 @@ std::unique_ptr<VehicleFiles> read_vehicle_files(const GameCatalog& catalog, std
 
 // A --paint choice checked against the colour table: false with the usage error.
 bool check_paint(const VehicleChoice& choice, const VehicleFiles& files, std::string& why);
+
+struct DictionaryTarget;
+// The newest game looks a vehicle's textures up in vehicle.txd before the
+// car's own dictionary: that dictionary moved to the front of an order.
+void vehicle_dictionary_first(std::vector<DictionaryTarget>& order);

@@ -15,7 +15,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/archive_writer.h"
 #include "support/cli_fixture.h"
+#include "support/dictionary_builder.h"
 #include "support/gltf_reader.h"
 #include "support/vehicle_layouts.h"
 
@@ -192,6 +194,41 @@ TEST_F(Vehicles, PaintPastTheTableIsAUsageErrorAndInspectNamesTheParts) {
                              "parts damaged (_dam): bonnet_hi_dam", "parts far (_vlo): chassis_vlo",
                              "marker: geometry 0 material 0 primary", "marker: geometry 0 material 1 secondary (texture grunge)"})
         EXPECT_NE(inspect.out.find(line), std::string::npos) << line << "\n" << inspect.out;
+}
+
+// A 1x1 texture a name, for where a material's texture is looked up.
+std::vector<std::uint8_t> textures_named(const std::string& name) {
+    TextureLayout t;
+    t.name = name, t.raster_format = 0x600, t.format = 22;
+    t.levels = {{1, 2, 3, 0}};
+    return build_dictionary({t});
+}
+
+TEST_F(Vehicles, TheGameGivesCarsLinesWheelsColoursAndVehicleTexturesFirst) {
+    fs::create_directories(folder.path / "Game/DATA");
+    fs::create_directories(folder.path / "Game/models/Generic");
+    folder.write("Game/models/mycar.dff", build_model(generic_wheel_car()));
+    // The newest game's car in the main archive with its dictionary, which its cars line names.
+    ArchiveLayout archive;
+    archive.entries = {{"own.dff", build_model(own_wheel_car())}, {"own.txd", textures_named("body")}};
+    folder.write("Game/models/gta3.img", build_version2(archive));
+    const std::string own_line = "cars\n400, own, own, car, OWN, OWN, null, normal, 10, 7, 0, 0, 0.7, 0.7, -1\nend\n";
+    folder.write("Game/DATA/own.ide", std::vector<std::uint8_t>(own_line.begin(), own_line.end()));
+    folder.write("Game/models/Generic/Wheels.DFF", build_model(wheels_file()));
+    folder.write("Game/models/Generic/vehicle.txd", textures_named("body"));
+    folder.write("Game/DATA/cars.ide", std::vector<std::uint8_t>(vehicle_items, vehicle_items + std::strlen(vehicle_items)));
+    folder.write("Game/DATA/CarCols.dat", std::vector<std::uint8_t>(vehicle_colours, vehicle_colours + std::strlen(vehicle_colours)));
+    const std::string dat = "IDE DATA\\CARS.IDE\r\nIDE DATA\\OWN.IDE\r\nTEXDICTION MODELS\\GENERIC\\VEHICLE.TXD\r\n"
+                            "MODELFILE MODELS\\GENERIC\\WHEELS.DFF\r\nMODELFILE MODELS\\MYCAR.DFF\r\n";
+    folder.write("Game/DATA/gta.dat", std::vector<std::uint8_t>(dat.begin(), dat.end()));
+    const ProgramRun run = cli({"--game", at("Game"), "-o", "out"});
+    const auto objects = obj_objects(read_file(at("out/models/mycar.dff.obj")));
+    ASSERT_TRUE(objects.count("wheel_lf")) << run.err;
+    EXPECT_TRUE(near(objects.at("wheel_lf").front(), {-1.074, 1.6, -0.1}, 1e-4));
+    EXPECT_TRUE(has_colour(mtl_colours(read_file(at("out/models/mycar.dff.mtl"))), {0.0196, 0.0196, 0.0196})) << run.err;
+    // The newest game's car takes vehicle.txd's texture over its own dictionary's of the same name.
+    const std::string own_mtl = read_file(at("out/gta3/own.dff.mtl"));
+    EXPECT_NE(own_mtl.find("textures/vehicle/body.png"), std::string::npos) << own_mtl << run.err;
 }
 
 }  // namespace

@@ -6,7 +6,8 @@
 // a glb file (skins and all, into the scratch folder), then
 // converted by each of the four strategies into a null stream; the same bytes
 // are also read as a placement file and an item definition file, and the
-// model is written as a scene placed by their records. Any crash, sanitizer
+// model is written as a scene placed by their records, and assembled as a
+// vehicle (the same bytes as its wheels, cars lines and colours). Any crash, sanitizer
 // report or leak is a finding.
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,7 @@
 
 #include "engine/conversion_state.h"
 #include "control/platform.h"
+#include "control/vehicle.h"
 #include "engine/strategies.h"
 #include "game/archive.h"
 #include "game/car_colours.h"
@@ -103,6 +105,30 @@ void read_game_files(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+// The bytes as a vehicle, its own wheels.dff, cars lines and colour file all
+// made of the same bytes, each part choice, written as OBJ text.
+void assemble_as_vehicle(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    ItemIndex items;
+    items.add(read_item_definitions(text, "fuzz.ide"));
+    VehicleFiles files;
+    files.items = &items;
+    files.colours = std::make_unique<CarColourFile>(read_car_colours(text));
+    files.wheels = std::make_unique<Model>(read_model(data, static_cast<std::uint32_t>(size)));
+    for (VehicleParts parts : {VehicleParts::near, VehicleParts::damaged, VehicleParts::far}) {
+        Model model = read_model(data, static_cast<std::uint32_t>(size));
+        VehicleSetup setup;
+        setup.choice.parts = parts;
+        setup.choice.extras = {1, 2};
+        setup.files = &files;
+        (void)vehicle_inspection_text(model, "fuzz", setup);
+        assemble_vehicle(model, "fuzz", setup);
+        ObjWriteOptions options;
+        options.max_obj_bytes = 1 << 20;
+        write_obj(model, options);
+    }
+}
+
 // The bytes as a map: placement records, item definitions, the model placed by the first records.
 void place_model(const std::uint8_t* data, std::size_t size, const Model& model) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -137,6 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     local_night.local = local_night.night = true;
     write_obj(model, local_night);
     place_model(data, size, model);
+    if (size <= 0xFFFFFFFFu) assemble_as_vehicle(data, size);
 
     static bool ready = (set_up(), true);
     (void)ready;
