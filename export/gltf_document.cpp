@@ -113,7 +113,10 @@ void GltfDocument::attach(int parent, int child) {
 }
 
 int GltfDocument::add_z_up_root(const std::string& name) {
-    return add("nodes", {{"name", name}, {"matrix", {1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}}});
+    // A quarter turn about x, written to a double's precision: a map's points lie
+    // thousands of units out, where a float's quaternion would move them.
+    const double half = 0.70710678118654757;
+    return add("nodes", {{"name", name}, {"rotation", {-half, 0, 0, half}}});
 }
 
 int GltfDocument::add_view(std::size_t length, Fill fill, int target) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "export/gltf_document.h"
+#include "export/obj_placement.h"
 #include "model/model.h"
 
 struct GltfMeshInput {
@@ -17,6 +18,9 @@ struct GltfMeshInput {
     int default_material = -1;   // for triangles whose material index has none
     bool night = false;          // COLOR_0 from the night colours, the day ones as _DAY_COLOR
     const Skin* skin = nullptr;  // a usable skin: the mesh is drawn by its bones (JOINTS_0, WEIGHTS_0)
+    // The rest of its node's frame (see gltf_nodes.h), when that node could
+    // not take the whole frame: the positions and normals are moved by it.
+    const Placement* rest = nullptr;
 };
 
 struct GltfMeshResult {

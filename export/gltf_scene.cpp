@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "export/gltf_mesh.h"
+#include "export/gltf_nodes.h"
 #include "export/mtl_writer.h"
 #include "export/texture_file_name.h"
 #include "game/text_lines.h"
@@ -13,19 +14,6 @@
 namespace {
 
 using nlohmann::json;
-
-// The double nearest a float's shortest text: the JSON then holds "0.7071068",
-// not the seventeen digits of the float's exact value.
-// What no finite float is (JSON has no such number) is 0.
-double as_float(double value) {
-    char text[32];
-    const float f = static_cast<float>(value);
-    if (!std::isfinite(f)) return 0;
-    const char* end = std::to_chars(text, text + sizeof text, f).ptr;
-    double out = 0;
-    std::from_chars(text, end, out);
-    return out;
-}
 
 bool identity(const InstanceTransform& t) {
     for (int r = 0; r < 3; ++r) {
@@ -139,7 +127,7 @@ private:
         if (!p.prepared) prepare(model, p);
         if (p.mesh < 0) return;
         json n = {{"name", names_.take(model.name + "_" + std::to_string(++p.instances))}, {"mesh", p.mesh}};
-        if (!identity(instance.transform)) n["matrix"] = instance_matrix(instance.transform);
+        if (!identity(instance.transform)) set_node_transform(n, instance_node(instance.transform));
         const int group = group_node(instance.group);
         d_.attach(group, d_.add("nodes", std::move(n)));
         ++plan_.instances_written;
@@ -159,17 +147,13 @@ private:
 
 }  // namespace
 
-std::vector<double> instance_matrix(const InstanceTransform& t) {
-    std::vector<double> m;
-    m.reserve(16);
-    // Column j is R's column j scaled by s_j; the last column the position.
+NodeTransform instance_node(const InstanceTransform& t) {
+    Placement p;
     for (int j = 0; j < 3; ++j) {
-        for (int r = 0; r < 3; ++r) m.push_back(as_float(t.rotation[r][j] * t.scale[j]));
-        m.push_back(0);
+        for (int r = 0; r < 3; ++r) p.axes[j][r] = t.rotation[r][j] * t.scale[j];
+        p.position[j] = t.position[j];
     }
-    for (int r = 0; r < 3; ++r) m.push_back(as_float(t.position[r]));
-    m.push_back(1);
-    return m;
+    return split_placement(p).node;
 }
 
 GltfScene plan_gltf_scene(const std::vector<SceneModel>& models, const std::vector<SceneInstance>& instances,

@@ -1,7 +1,7 @@
 #pragma once
 // A map scene as one glTF document: each model's mesh once (a primitive for
 // each material of each atomic a map draws of it), and one node per instance
-// that uses it, with the instance's placement as its matrix. The instances of
+// that uses it, with the instance's placement as its translation, rotation and scale. The instances of
 // each placement file hang from a node named after it, and these from a root
 // that turns the z-up world into glTF's y-up one, as a model's glTF does.
 //
@@ -17,6 +17,7 @@
 
 #include "export/gltf_document.h"
 #include "export/gltf_materials.h"
+#include "export/gltf_nodes.h"
 #include "export/scene_model.h"
 
 struct GltfSceneOptions {
@@ -48,6 +49,7 @@ GltfScene plan_gltf_scene(const std::vector<SceneModel>& models, const std::vect
 // a PNG file's path relative to the scene file.
 GltfDocument finish_gltf_scene(GltfScene plan, const GltfImageLookup& lookup);
 
-// The instance's placement (R, its scale, its position) as glTF's column-major
-// matrix of 16 numbers, each rounded to a float's shortest text.
-std::vector<double> instance_matrix(const InstanceTransform& t);
+// The instance's node: its rotation, scale and position as glTF's translation,
+// rotation and scale (a rotation and a scale always split exactly).
+NodeTransform instance_node(const InstanceTransform& t);
+

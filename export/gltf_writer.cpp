@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "export/gltf_mesh.h"
+#include "export/gltf_nodes.h"
 #include "export/mtl_writer.h"
 #include "export/skin_pose.h"
 #include "model/chunk.h"
@@ -21,18 +23,6 @@ std::string hex(std::uint32_t n) {
     return text;
 }
 
-// A placement (right, up, at, position: the format's row-vector matrix) as
-// glTF's column-major one: the same twelve numbers, the fourth row 0 0 0 1.
-json placement_matrix(const Placement& p) {
-    json m = json::array();
-    for (int row = 0; row < 4; ++row) {
-        const double* axis = row < 3 ? p.axes[row] : p.position;
-        for (int k = 0; k < 3; ++k) m.push_back(axis[k]);
-        m.push_back(row == 3 ? 1 : 0);
-    }
-    return m;
-}
-
 Placement placement_of_frame(const Frame& f) {
     Placement p;
     const float* axes[3] = {f.right, f.up, f.at};
@@ -40,14 +30,6 @@ Placement placement_of_frame(const Frame& f) {
         for (int k = 0; k < 3; ++k) p.axes[a][k] = axes[a][k];
     for (int k = 0; k < 3; ++k) p.position[k] = f.position[k];
     return p;
-}
-
-bool identity(const Frame& f) {
-    const float expected[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
-    const float* axes[4] = {f.right, f.up, f.at, f.position};
-    for (int i = 0; i < 12; ++i)
-        if (axes[i / 3][i % 3] != expected[i]) return false;
-    return true;
 }
 
 class Planner {
@@ -111,13 +93,13 @@ private:
     }
 
     // One node a frame, each under its parent's; a frame whose chain is broken
-    // hangs from the clump's top.
+    // hangs from the clump's top. Their transforms come later, from place_frames.
     std::vector<int> frame_nodes(const Clump& clump, int top, const std::string& where) {
         const std::vector<Frame>& frames = clump.frames;
         std::vector<int> nodes(frames.size());
+        node_parent_.assign(frames.size(), -1);
         for (std::size_t f = 0; f < frames.size(); ++f) {
             json n = json::object();
-            if (!identity(frames[f])) n["matrix"] = placement_matrix(placement_of_frame(frames[f]));
             n["name"] = names_.take(frames[f].name.empty() ? "frame_" + std::to_string(f) : frames[f].name);
             nodes[f] = d_.add("nodes", std::move(n));
         }
@@ -132,9 +114,35 @@ private:
                 d_.attach(top, nodes[f]);
             } else {
                 d_.attach(nodes[static_cast<std::size_t>(parent)], nodes[f]);
+                node_parent_[f] = parent;
             }
         }
         return nodes;
+    }
+
+    // Each frame node's translation, rotation and scale from its local
+    // placement, parents first: what a parent's node could not take (its
+    // rest) goes into each child's placement. Returns each frame's rest.
+    std::vector<Placement> place_frames(const std::vector<int>& nodes, const std::vector<Placement>& locals) {
+        std::vector<Placement> rests(nodes.size());
+        std::vector<bool> done(nodes.size(), false);
+        for (std::size_t f = 0; f < nodes.size(); ++f) {
+            // The chain above f that is not placed yet, placed from its top down;
+            // chains were checked to end by frame_nodes.
+            std::vector<std::size_t> chain;
+            for (std::int32_t at = static_cast<std::int32_t>(f); at != -1 && !done[static_cast<std::size_t>(at)];
+                 at = node_parent_[static_cast<std::size_t>(at)])
+                chain.push_back(static_cast<std::size_t>(at));
+            for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
+                const std::int32_t parent = node_parent_[*at];
+                const Placement parent_rest = parent == -1 ? Placement{} : rests[static_cast<std::size_t>(parent)];
+                const SplitPlacement split = split_placement(then(locals[*at], parent_rest));
+                set_node_transform(d_.node(nodes[*at]), split.node);
+                rests[*at] = split.rest;
+                done[*at] = true;
+            }
+        }
+        return rests;
     }
 
     bool writable(const Geometry& g, const std::string& what) {
@@ -149,7 +157,7 @@ private:
     // The joints of a skinned geometry: the frame nodes of its bones, in bone
     // order; empty when the skin cannot draw it (it is then a static mesh).
     std::vector<int> joints_of(const Clump& clump, const Geometry& g, const std::vector<int>& frame_nodes,
-                               const std::string& what) {
+                               const std::string& what, bool tell = true) {
         if (options_.local || !g.skinned || !g.skin.usable || !clump.skeleton.usable || g.skin.bone_count == 0 ||
             g.skin.inverse_bind.size() < g.skin.bone_count || clump.skeleton.nodes.size() < g.skin.bone_count)
             return {};
@@ -157,7 +165,7 @@ private:
         for (std::uint32_t b = 0; b < g.skin.bone_count; ++b) {
             const int n = frame_nodes[static_cast<std::size_t>(clump.skeleton.nodes[b].frame)];
             if (std::find(joints.begin(), joints.end(), n) != joints.end()) {
-                doubt(what + ": two of its bones are the same frame: written in its stored pose, without its skin");
+                if (tell) doubt(what + ": two of its bones are the same frame: written in its stored pose, without its skin");
                 return {};
             }
             joints.push_back(n);
@@ -166,12 +174,23 @@ private:
     }
 
     // The skin of a geometry, made the first time: its joints and their inverse
-    // bind matrices, the format's rows as glTF's columns.
-    int skin_for(const Geometry& g, std::size_t number, const std::vector<int>& joints) {
+    // bind matrices, the format's rows as glTF's columns. A joint whose node
+    // has a rest takes it after its inverse bind matrix: the joint's node
+    // times it is then the bone's frame, as before.
+    int skin_for(const Clump& clump, const Geometry& g, std::size_t number, const std::vector<int>& joints,
+                 const std::vector<Placement>& rests) {
         auto found = skins_.find(number);
         if (found != skins_.end()) return found->second;
-        const std::vector<Matrix3x4> matrices = g.skin.inverse_bind;
+        std::vector<Matrix3x4> matrices = g.skin.inverse_bind;
         const std::size_t count = joints.size();
+        for (std::size_t b = 0; b < count; ++b) {
+            const Placement& rest = rests[static_cast<std::size_t>(clump.skeleton.nodes[b].frame)];
+            if (linear_identity(rest)) continue;
+            const Placement moved = then(placement_of(matrices[b]), rest);
+            for (int a = 0; a < 4; ++a)
+                for (int k = 0; k < 3; ++k)
+                    matrices[b][3 * a + k] = static_cast<float>(a < 3 ? moved.axes[a][k] : moved.position[k]);
+        }
         int view = d_.add_view(64 * count, [matrices, count](std::uint8_t* out) {
             for (std::size_t b = 0; b < count; ++b)
                 for (int i = 0; i < 16; ++i) {
@@ -187,7 +206,7 @@ private:
     // Stands a skeleton with a pelvis upright as the OBJ output does: the
     // joints' common ancestor takes the turn that puts the pelvis at G, so the
     // bones keep their own matrices and the mesh stays on them.
-    void stand_upright(const Clump& clump, const std::vector<int>& frame_nodes, const std::vector<int>& joint_frames) {
+    void stand_upright(const Clump& clump, std::vector<Placement>& locals, const std::vector<int>& joint_frames) {
         const int pelvis = pelvis_bone(clump);
         Placement pelvis_world, undo_pelvis;
         pelvis_world = place_frame(clump.frames, clump.skeleton.nodes[static_cast<std::size_t>(pelvis)].frame).placement;
@@ -200,7 +219,7 @@ private:
             if (!invert(parent_world, undo_parent)) continue;
             const Placement local =
                 then(then(then(placement_of_frame(f), parent_world), correction), undo_parent);
-            d_.node(frame_nodes[static_cast<std::size_t>(top)])["matrix"] = placement_matrix(local);
+            locals[static_cast<std::size_t>(top)] = local;
         }
     }
 
@@ -231,27 +250,41 @@ private:
     }
 
     // The geometry's mesh, made the first time; -1 when it has no vertices.
-    int mesh_for(const Geometry& g, std::size_t number, bool skinned = false) {
-        auto found = meshes_.find(number);
+    // A mesh on a node with a rest is its own, moved by that rest; frame names
+    // the node's frame then (one mesh a geometry and frame).
+    int mesh_for(const Geometry& g, std::size_t number, bool skinned = false, const Placement* rest = nullptr,
+                 std::int64_t frame = -1) {
+        if (rest && linear_identity(*rest)) rest = nullptr;
+        const std::pair<std::size_t, std::int64_t> key{number, rest ? frame : -1};
+        auto found = meshes_.find(key);
         if (found != meshes_.end()) return found->second;
         GltfMeshInput input;
         input.geometry = &g;
+        input.rest = rest;
         input.name = "geometry_" + std::to_string(number);
         input.night = options_.night;
         if (skinned) input.skin = &g.skin;
-        for (const std::string& name : mtl_.add_geometry(g, static_cast<std::uint32_t>(number))) {
-            input.materials.push_back(static_cast<int>(plan_.materials.size()));
-            plan_.materials.push_back({name, g.materials[input.materials.size() - 1]});
-        }
+        // A geometry's materials once, whichever of its meshes comes first.
+        auto [materials, fresh] = geometry_materials_.try_emplace(number);
+        if (fresh)
+            for (const std::string& name : mtl_.add_geometry(g, static_cast<std::uint32_t>(number))) {
+                materials->second.push_back(static_cast<int>(plan_.materials.size()));
+                plan_.materials.push_back({name, g.materials[materials->second.size() - 1]});
+            }
+        input.materials = materials->second;
         for (const Triangle& t : g.triangles)
             if (t.material >= g.materials.size()) {
                 input.default_material = default_material();
                 break;
             }
+        const bool first = written_.insert(number).second;
         GltfMeshResult result = add_gltf_mesh(d_, input);
-        for (const std::string& line : result.doubts) doubt(line);
-        ++plan_.geometries_written;
-        return meshes_[number] = result.mesh;
+        // A geometry moved by a rest for a second frame is told and counted once.
+        if (first) {
+            for (const std::string& line : result.doubts) doubt(line);
+            ++plan_.geometries_written;
+        }
+        return meshes_[key] = result.mesh;
     }
 
     int default_material() {
@@ -273,6 +306,28 @@ private:
         std::vector<bool> frame_has_mesh(frames.size(), false);
         std::vector<int> joint_frames;  // of the skins that stand upright from the pelvis
         const int pelvis = pelvis_bone(clump);
+        std::vector<Placement> rests;
+        if (!options_.local) {
+            // The skins first: the frames above their joints take the turn that
+            // stands the character upright, before the nodes are placed.
+            for (std::size_t i = 0; i < clump.atomics.size(); ++i) {
+                const Atomic& atomic = clump.atomics[i];
+                if (atomic.geometry < 0 || static_cast<std::size_t>(atomic.geometry) >= clump.geometries.size() ||
+                    !ok[static_cast<std::size_t>(atomic.geometry)])
+                    continue;
+                const Geometry& geometry = clump.geometries[static_cast<std::size_t>(atomic.geometry)];
+                if (joints_of(clump, geometry, frames, "", false).empty()) continue;
+                if (pelvis >= 0 && static_cast<std::uint32_t>(pelvis) < geometry.skin.bone_count)
+                    for (std::uint32_t b = 0; b < geometry.skin.bone_count; ++b)
+                        joint_frames.push_back(clump.skeleton.nodes[b].frame);
+            }
+            std::vector<Placement> locals(frames.size());
+            for (std::size_t f = 0; f < frames.size(); ++f) locals[f] = placement_of_frame(clump.frames[f]);
+            if (!joint_frames.empty()) stand_upright(clump, locals, joint_frames);
+            rests = place_frames(frames, locals);
+        }
+        plan_.frame_nodes.push_back(frames);
+        plan_.frame_rests.push_back(rests);
 
         for (std::size_t i = 0; i < clump.atomics.size(); ++i) {
             const Atomic& atomic = clump.atomics[i];
@@ -292,16 +347,15 @@ private:
                 if (!joints.empty()) {
                     const int mesh = mesh_for(geometry, geometry_base_ + g, true);
                     if (mesh < 0) continue;
-                    const int skin = skin_for(geometry, geometry_base_ + g, joints);
+                    const int skin = skin_for(clump, geometry, geometry_base_ + g, joints, rests);
                     skinned_nodes_.push_back(d_.add("nodes", {{"name", names_.take(name)}, {"mesh", mesh}, {"skin", skin}}));
-                    if (pelvis >= 0 && static_cast<std::uint32_t>(pelvis) < geometry.skin.bone_count)
-                        for (std::uint32_t b = 0; b < geometry.skin.bone_count; ++b)
-                            joint_frames.push_back(clump.skeleton.nodes[b].frame);
                     continue;
                 }
             }
-            const int mesh = mesh_for(geometry, geometry_base_ + g);
             const bool frame_known = atomic.frame >= 0 && static_cast<std::size_t>(atomic.frame) < clump.frames.size();
+            const bool on_frame = !options_.local && frame_known;
+            const int mesh = mesh_for(geometry, geometry_base_ + g, false,
+                                      on_frame ? &rests[static_cast<std::size_t>(atomic.frame)] : nullptr, atomic.frame);
             if (!options_.local && !frame_known)
                 doubt("atomic " + std::to_string(i) + where + " (" + name + "): its frame " +
                       std::to_string(atomic.frame) + " is out of range: placed in its own space");
@@ -319,7 +373,6 @@ private:
                 add_node(frames[f], name, {{"mesh", mesh}});
             }
         }
-        if (!joint_frames.empty()) stand_upright(clump, frames, joint_frames);
         // Geometries no atomic places stand in their own space.
         for (std::size_t g = 0; g < clump.geometries.size(); ++g) {
             if (used[g] || !ok[g]) continue;
@@ -334,7 +387,11 @@ private:
     GltfDocument& d_;
     MtlWriter mtl_;  // names the materials as the MTL file does
     UniqueNames names_;
-    std::map<std::size_t, int> meshes_, skins_;
+    std::map<std::pair<std::size_t, std::int64_t>, int> meshes_;
+    std::map<std::size_t, int> skins_;
+    std::set<std::size_t> written_;
+    std::map<std::size_t, std::vector<int>> geometry_materials_;
+    std::vector<std::int32_t> node_parent_;  // each frame's parent node's frame, -1 at the clump's top
     std::vector<int> skinned_nodes_;
     int root_ = 0, default_material_ = -1;
     std::size_t geometry_base_ = 0;

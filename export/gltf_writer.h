@@ -1,8 +1,9 @@
 #pragma once
 // A model read by its structure as a glTF 2.0 document: a root node that
 // turns the model's z-up world into glTF's y-up one, under it a node for
-// every frame with its own matrix, each atomic's geometry as a mesh on its
-// frame's node, the materials named as in the MTL file.
+// every frame with its own translation, rotation and scale (a sheared frame's
+// rest moved into what hangs below it), each atomic's geometry as a mesh on
+// its frame's node, the materials named as in the MTL file.
 //
 // Laid out in two steps: the plan holds everything but the materials, whose
 // images are known only once the textures are written; finishing it adds
@@ -16,6 +17,7 @@
 
 #include "export/gltf_document.h"
 #include "export/gltf_materials.h"
+#include "export/obj_placement.h"
 #include "model/model.h"
 
 struct GltfWriteOptions {
@@ -33,6 +35,11 @@ struct GltfModel {
     std::vector<std::string> doubts;           // every doubt, in the order found
     std::uint32_t geometries_written = 0;      // geometries with a mesh or a node in the document
     std::vector<std::string> texture_names, mask_names;  // as the materials name them, each once
+    // Per clump, each frame's node (empty with local), and what that node could
+    // not take of the frame (its rest, see gltf_nodes.h): a node added under a
+    // frame's node goes in with add_placed_node(document, node, json, local, rest).
+    std::vector<std::vector<int>> frame_nodes;
+    std::vector<std::vector<Placement>> frame_rests;
 };
 
 GltfModel plan_gltf(const Model& model, const GltfWriteOptions& options);

@@ -25,35 +25,38 @@ void add_strip(const std::uint8_t* indices, std::uint32_t count, std::uint32_t m
 
 }  // namespace
 
-bool read_bin_mesh(Reading& r, const Chunk& chunk, std::vector<Triangle>& triangles) {
+BinMeshRead read_bin_mesh(Reading& r, const Chunk& chunk, std::vector<Triangle>& triangles) {
     const std::uint8_t* p = r.bytes + chunk.body();
     if (chunk.size < 12) {
         r.doubt(chunk.offset, "BinMesh without its header");
-        return false;
+        return BinMeshRead::damaged;
     }
     std::uint32_t kind = read_u32(p), meshes = read_u32(p + 4);
     if (kind > 1) {
         r.doubt(chunk.offset, "BinMesh of unknown kind " + std::to_string(kind));
-        return false;
+        return BinMeshRead::damaged;
     }
+    BinMeshRead result = BinMeshRead::whole;
     std::uint64_t at = 12;
     for (std::uint32_t m = 0; m < meshes; ++m) {
         if (chunk.size - at < 8) {
             r.doubt(chunk.offset, "BinMesh cut short in mesh " + std::to_string(m));
-            return false;
+            return BinMeshRead::damaged;
         }
         std::uint32_t count = read_u32(p + at), material = read_u32(p + at + 4);
         at += 8;
         if (4 * std::uint64_t(count) > chunk.size - at) {
             r.doubt(chunk.offset, "BinMesh mesh " + std::to_string(m) + " promises " +
                                       std::to_string(count) + " indices past its end");
-            return false;
+            return BinMeshRead::damaged;
         }
-        if (kind == 0 && count % 3)
+        if (kind == 0 && count % 3) {
             r.doubt(chunk.offset, "BinMesh list of " + std::to_string(count) + " indices is not whole triangles");
+            result = BinMeshRead::odd_list;
+        }
         if (kind == 0) add_list(p + at, count, material, triangles);
         else add_strip(p + at, count, material, triangles);
         at += 4 * std::uint64_t(count);
     }
-    return true;
+    return result;
 }

@@ -108,8 +108,8 @@ void read_night_colors(Reading& r, const Chunk& c, Geometry& g) {
     g.night_colors = {r.bytes + c.body() + 4, static_cast<std::uint32_t>(g.vertex_count)};
 }
 
-void read_plugins(Reading& r, const Chunk& extension, bool want_bin_mesh, Geometry& g,
-                  bool& complete) {
+void read_plugins(Reading& r, const Chunk& extension, bool want_bin_mesh, bool want_materials,
+                  Geometry& g, bool& complete) {
     for (const Chunk& c : read_children(r, extension)) {
         if (c.id == chunk_id::skin && !g.skinned) {
             g.skinned = true;
@@ -118,8 +118,11 @@ void read_plugins(Reading& r, const Chunk& extension, bool want_bin_mesh, Geomet
         } else if (c.id == chunk_id::night_colors && !g.night_colors.data) {
             read_night_colors(r, c, g);
         } else if (c.id == chunk_id::bin_mesh && want_bin_mesh) {
-            complete = read_bin_mesh(r, c, g.triangles) && complete;
+            complete = read_bin_mesh(r, c, g.triangles) != BinMeshRead::damaged && complete;
             want_bin_mesh = false;
+        } else if (c.id == chunk_id::bin_mesh && want_materials) {
+            take_bin_mesh_materials(r, c, g);
+            want_materials = false;
         }
     }
 }
@@ -156,7 +159,9 @@ void read_geometry(Reading& r, const Chunk& chunk, Geometry& g) {
         read_material_list(r, *list, g.materials);
     // With no triangle records the triangles come from the BinMesh plug-in.
     bool want_bin_mesh = complete && triangles == 0;
+    // With records, the BinMesh still says which material draws each of them.
+    bool want_materials = complete && triangles > 0;
     if (const Chunk* extension = first_of(children, chunk_id::extension))
-        read_plugins(r, *extension, want_bin_mesh, g, complete);
+        read_plugins(r, *extension, want_bin_mesh, want_materials, g, complete);
     g.complete = complete;
 }

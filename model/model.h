@@ -103,6 +103,9 @@ struct Geometry {
     ByteView normals;    // three floats a vertex, first morph target
     std::vector<Triangle> triangles;  // from the records, or from the BinMesh when there are none
     std::vector<Material> materials;  // the list resolved: repeats stand as copies
+    // Triangle records whose material the BinMesh's lists changed (the game
+    // draws by those lists; some exporters write material 0 in every record).
+    std::uint32_t bin_mesh_materials = 0;
     Skin skin;  // bone_count 0 when the geometry has no skin, or one without bones
 };
 

@@ -11,6 +11,16 @@ namespace {
 
 constexpr int deepest = 16;
 
+// 1460 as "1,460".
+std::string grouped(std::size_t n) {
+    std::string digits = std::to_string(n), out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
 void chunk_line(std::string& out, const std::uint8_t* bytes, const Chunk& c, Step step, int depth) {
     char version[16];
     out.append(2 * static_cast<std::size_t>(depth), ' ');
@@ -82,6 +92,9 @@ void print_geometry(std::string& out, const Geometry& g, std::size_t index) {
         append(out, "    skin: %u bones, %u used, %s layout%s\n", static_cast<unsigned>(g.skin.bone_count),
                static_cast<unsigned>(g.skin.used_bone_count), g.skin.markers ? "older" : "newer",
                g.skin.usable ? "" : ", not usable");
+    if (g.bin_mesh_materials)
+        out += "    BinMesh: " + grouped(g.bin_mesh_materials) + " of " + grouped(g.triangles.size()) +
+               " triangles take their material from the draw lists\n";
     if (g.night_colors.data) out += "    night colours\n";
     for (std::size_t m = 0; m < g.materials.size(); ++m) {
         const Material& mat = g.materials[m];

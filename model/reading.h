@@ -46,5 +46,12 @@ void read_uv_dictionary(Reading& r, const Chunk& dictionary, std::vector<UvAnima
 void read_skin(Reading& r, const Chunk& plugin, Geometry& g);
 void read_geometry(Reading& r, const Chunk& chunk, Geometry& geometry);
 void read_material_list(Reading& r, const Chunk& list, std::vector<Material>& materials);
-// Appends the BinMesh's triangles; false (with a finding) when it is damaged.
-bool read_bin_mesh(Reading& r, const Chunk& chunk, std::vector<Triangle>& triangles);
+// Read whole; whole but a list that is not whole triangles (its last corners
+// dropped); or damaged, cut short or of no known kind. Each with its finding.
+enum class BinMeshRead { whole, odd_list, damaged };
+// Appends the BinMesh's triangles, those read before any damage.
+BinMeshRead read_bin_mesh(Reading& r, const Chunk& chunk, std::vector<Triangle>& triangles);
+// Gives each triangle record the material of the BinMesh list that holds it,
+// the game drawing by those lists; a damaged BinMesh leaves the records' own
+// materials, with a finding.
+void take_bin_mesh_materials(Reading& r, const Chunk& chunk, Geometry& g);

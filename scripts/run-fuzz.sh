@@ -17,6 +17,9 @@ mkdir -p "$corpus" "$seeds"
 cp samples/*.dff "$seeds"/ 2>/dev/null || true
 [ -x build/release/tools/make_fuzz_seeds ] && build/release/tools/make_fuzz_seeds "$seeds" >/dev/null
 [ -x build/release/tools/make_dictionary_seeds ] && build/release/tools/make_dictionary_seeds "$seeds" >/dev/null
+# The glTF test models: BinMesh draw lists that give triangle records their
+# materials, sheared and mirrored frames, faces drawn from both sides.
+[ -x build/release/tools/make_gltf_models ] && build/release/tools/make_gltf_models "$seeds" >/dev/null
 # Skinned characters of every layout: the skin and bone readers and the upright placement.
 [ -x build/release/tools/make_characters ] && build/release/tools/make_characters "$seeds" >/dev/null
 for f in ../shared/corpus/*.dff ../shared/corpus/*.txd; do [ -f "$f" ] && cp "$f" "$seeds"/; done

@@ -13,6 +13,16 @@ if(TARGET vorlund-obj)
   set_tests_properties(blender_imports_every_face PROPERTIES
     LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
+# The glTF tests' generated models, through the same check: materials from
+# the draw lists, sheared and mirrored frames, faces drawn from both sides.
+if(TARGET vorlund-obj AND TARGET make_gltf_models)
+  add_test(NAME blender_imports_generated_models
+    COMMAND bash -c "\"$1\" \"$2/models\" >/dev/null && bash \"$3\" \"$4\" \"$2/run\" \"$2\"/models/*.dff"
+            import-generated $<TARGET_FILE:make_gltf_models> ${CMAKE_BINARY_DIR}/blender-generated
+            ${CMAKE_CURRENT_SOURCE_DIR}/blender/import_models_test.sh $<TARGET_FILE:vorlund-obj>)
+  set_tests_properties(blender_imports_generated_models PROPERTIES
+    LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 600)
+endif()
 if(TARGET vorlund-obj AND TARGET make_city)
   add_test(NAME blender_imports_a_map_scene
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/blender/import_map_test.sh $<TARGET_FILE:vorlund-obj>

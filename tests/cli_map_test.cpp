@@ -183,14 +183,6 @@ TEST_F(CliMap, WritesOneSceneOfTheTownWithItsTextures) {
     EXPECT_EQ(first_vertices(read_file(folder.path / "all" / "map.obj")).size(), 3u);
 }
 
-// The node's matrix, or the identity.
-Matrix matrix_of(const nlohmann::json& node) {
-    Matrix m = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    if (node.contains("matrix"))
-        for (int i = 0; i < 16; ++i) m[i] = node["matrix"][i];
-    return m;
-}
-
 TEST_F(CliMap, WritesTheTownAsGltfWithEachModelsMeshOnceAndANodeAnInstance) {
     const struct {
         const char* formats;
@@ -234,7 +226,9 @@ TEST_F(CliMap, WritesTheTownAsGltfWithEachModelsMeshOnceAndANodeAnInstance) {
         // The root turns z up into y up; under it a node a placement file, named after it.
         const nlohmann::json& root = nodes[g.doc["scenes"][0]["nodes"][0].get<int>()];
         EXPECT_EQ(root["name"], "map");
-        EXPECT_EQ(root["matrix"], nlohmann::json({1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1}));
+        const Matrix z_up_to_y_up = {1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1};
+        const Matrix turn = node_matrix(root);
+        for (int i = 0; i < 16; ++i) EXPECT_NEAR(turn[i], z_up_to_y_up[i], 1e-15) << i;
         std::map<std::string, std::vector<std::string>> groups;  // group -> its instance nodes
         std::map<std::string, int> node_index;
         for (int group : root["children"])
@@ -260,7 +254,7 @@ TEST_F(CliMap, WritesTheTownAsGltfWithEachModelsMeshOnceAndANodeAnInstance) {
             EXPECT_EQ(mesh["name"], i.mesh);
             const std::vector<double> p = numbers(g, mesh["primitives"][0]["attributes"]["POSITION"]);
             ASSERT_GE(p.size(), 3u);
-            const Matrix world = times(matrix_of(root), matrix_of(node));
+            const Matrix world = times(node_matrix(root), node_matrix(node));
             double w[3];
             for (int r = 0; r < 3; ++r) w[r] = world[r] * p[0] + world[4 + r] * p[1] + world[8 + r] * p[2] + world[12 + r];
             // Back from y up: (x, y, z) = (x', -z', y').

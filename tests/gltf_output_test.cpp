@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,9 +42,7 @@ struct Placed {
 
 void place(const Gltf& g, int node, const Matrix& parent, Placed& out) {
     const json& n = g.doc["nodes"][node];
-    Matrix local = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    if (n.contains("matrix")) for (int i = 0; i < 16; ++i) local[i] = n["matrix"][i];
-    const Matrix world = times(parent, local);
+    const Matrix world = times(parent, node_matrix(n));
     if (n.contains("mesh")) {
         ++out.mesh_nodes;
         const json& primitives = g.doc["meshes"][n["mesh"].get<int>()]["primitives"];
@@ -65,10 +64,7 @@ Matrix node_world(const Gltf& g, int node) {
         for (const json& child : g.doc["nodes"][i].value("children", json::array())) parent[child] = static_cast<int>(i);
     Matrix world = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     for (int at = node;; at = parent.at(at)) {
-        Matrix local = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-        const json& n = g.doc["nodes"][at];
-        if (n.contains("matrix")) for (int i = 0; i < 16; ++i) local[i] = n["matrix"][i];
-        world = times(local, world);
+        world = times(node_matrix(g.doc["nodes"][at]), world);
         if (!parent.count(at)) return world;
     }
 }
@@ -115,6 +111,34 @@ std::vector<std::array<double, 3>> obj_points(const std::string& obj) {
         v >> p[0] >> p[1] >> p[2];
         points.push_back(p);
     }
+    return points;
+}
+
+// The OBJ file's vertices, then for each face whose three vertices (as a set)
+// an earlier face of the same object and material has, its three vertices
+// again: glTF gives such a face copies of its own.
+std::vector<std::array<double, 3>> obj_points_with_face_copies(const std::string& obj) {
+    std::vector<std::array<double, 3>> points = obj_points(obj), copies;
+    std::set<std::pair<std::string, std::array<long, 3>>> faces;
+    std::string object, material;
+    std::istringstream in(obj);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("o ", 0) == 0) object = line, material.clear();
+        if (line.rfind("usemtl ", 0) == 0) material = line;
+        if (line.rfind("f ", 0) != 0) continue;
+        std::istringstream f(line.substr(2));
+        std::array<long, 3> corners{};
+        std::string corner;
+        for (long& c : corners) {
+            f >> corner;
+            c = std::stol(corner);  // the position's number, before any '/'
+        }
+        std::array<long, 3> set = corners;
+        std::sort(set.begin(), set.end());
+        if (!faces.insert({object + '\n' + material, set}).second)
+            for (long c : corners) copies.push_back(points.at(static_cast<std::size_t>(c - 1)));
+    }
+    points.insert(points.end(), copies.begin(), copies.end());
     return points;
 }
 
@@ -178,7 +202,7 @@ protected:
         EXPECT_EQ(run.exit_status, 0) << run.err;
         EXPECT_NE(run.err.find(file + ".obj, " + (folder.path / file).string() + ".glb, "), std::string::npos) << run.err;
         Gltf glb = read_glb(folder.path / (file + ".glb")), gltf = read_gltf(folder.path / (file + ".gltf"));
-        const std::vector<std::array<double, 3>> obj = obj_points(read_file(folder.path / (file + ".obj")));
+        const std::vector<std::array<double, 3>> obj = obj_points_with_face_copies(read_file(folder.path / (file + ".obj")));
         for (const Gltf* g : {&glb, &gltf}) {
             check_accessors(*g);
             Placed placed;
@@ -202,6 +226,10 @@ TEST_F(GltfOutput, GeneratedModelsCarryWhatTheModelHolds) {
         {"two-uv-sets", 1, 1, 1, 0, true, true, {""}},
         {"clumps", 3, 3, 3, 0, false, true, {"", "", ""}},
         {"unused-geometry", 2, 2, 2, 0, false, false, {"", ""}},
+        // The sheared frame and the one below it move their own copies of the quad.
+        {"sheared-frames", 3, 4, 1, 0, false, false, {""}},
+        {"double-sided", 1, 1, 1, 0, false, false, {""}},
+        {"binmesh-materials", 1, 1, 3, 0, false, false, {"", "", ""}},
     };
     std::map<std::string, GltfTestModel> models;
     for (GltfTestModel& m : gltf_test_models()) models[m.name] = m;
@@ -242,6 +270,73 @@ TEST_F(GltfOutput, GeneratedModelsCarryWhatTheModelHolds) {
     EXPECT_NEAR(colors[11], 128 / 255.0, 1e-9);
 }
 
+// What glTF cannot say as the file does: frames no node may hold as a matrix
+// (a mirror, a shear) place every vertex exactly where the OBJ output does;
+// the two sides of a face keep their own vertices; the triangles take the
+// materials of the draw lists, in glTF as in OBJ.
+TEST_F(GltfOutput, ShearMirrorBothSidesAndDrawListMaterials) {
+    std::map<std::string, GltfTestModel> models;
+    for (GltfTestModel& m : gltf_test_models()) models[m.name] = m;
+    const struct {
+        const char* name;
+        std::vector<std::size_t> triangles_per_primitive;
+        std::size_t stored, vertices;  // a mesh's vertices as the file stores them; with the copies
+        std::size_t obj_materials;     // names the OBJ file's usemtl lines take
+    } cases[] = {
+        {"sheared-frames", {2}, 4, 4, 1},
+        {"double-sided", {4}, 4, 10, 1},
+        {"binmesh-materials", {1, 1, 2}, 6, 6, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.write(std::string(c.name) + ".dff", build_model(models.at(c.name).model));
+        const std::string file = std::string(c.name) + ".dff";
+        const Gltf g = convert_and_check(file);
+        const std::string obj = read_file(folder.path / (file + ".obj"));
+        Placed placed;
+        place(g, g.doc["scenes"][0]["nodes"][0], Matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, placed);
+        // Node order is the OBJ's atomic order here: vertex by vertex, to 1e-5.
+        std::vector<std::array<double, 3>> expected = obj_points(obj), got;
+        for (std::size_t m = 0; m < placed.points.size(); m += c.vertices)  // the copies come after the stored vertices
+            got.insert(got.end(), placed.points.begin() + static_cast<std::ptrdiff_t>(m),
+                       placed.points.begin() + static_cast<std::ptrdiff_t>(m + c.stored));
+        ASSERT_EQ(got.size(), expected.size());
+        for (std::size_t v = 0; v < got.size(); ++v)
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[v][k], expected[v][k], 1e-5) << v << " " << k;
+        for (const json& node : g.doc["nodes"]) EXPECT_FALSE(node.contains("matrix")) << node;
+
+        const json& primitives = g.doc["meshes"][0]["primitives"];
+        ASSERT_EQ(primitives.size(), c.triangles_per_primitive.size());
+        std::set<std::string> obj_materials;
+        std::istringstream lines(obj);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("usemtl ", 0) == 0) obj_materials.insert(line);
+        EXPECT_EQ(obj_materials.size(), c.obj_materials);
+        for (std::size_t p = 0; p < primitives.size(); ++p) {
+            EXPECT_EQ(g.doc["accessors"][primitives[p]["attributes"]["POSITION"].get<int>()]["count"], c.vertices);
+            const std::vector<double> indices = numbers(g, primitives[p]["indices"]);
+            ASSERT_EQ(indices.size(), 3 * c.triangles_per_primitive[p]);
+            // No two triangles of a primitive on the same three vertices.
+            std::set<std::array<double, 3>> faces;
+            for (std::size_t i = 0; i < indices.size(); i += 3) {
+                std::array<double, 3> face = {indices[i], indices[i + 1], indices[i + 2]};
+                std::sort(face.begin(), face.end());
+                EXPECT_TRUE(faces.insert(face).second) << "triangle " << i / 3;
+            }
+        }
+    }
+    // The second side's copies stand where the first side's vertices stand, with the same attributes.
+    const Gltf g = read_glb(folder.path / "double-sided.dff.glb");
+    const json& attributes = g.doc["meshes"][0]["primitives"][0]["attributes"];
+    for (const char* name : {"POSITION", "NORMAL", "TEXCOORD_0"}) {
+        const std::vector<double> values = numbers(g, attributes[name]);
+        const std::size_t width = values.size() / 10;
+        const std::size_t copied[6] = {2, 1, 0, 3, 2, 0};
+        for (std::size_t k = 0; k < 6; ++k)
+            for (std::size_t i = 0; i < width; ++i) EXPECT_EQ(values[(4 + k) * width + i], values[copied[k] * width + i]) << name;
+    }
+}
+
 // Every layout of character the structure reader knows: drawn by its skin, it
 // stands where the OBJ output stands it, its mesh node at the scene's top.
 TEST_F(GltfOutput, CharactersAreDrawnByTheirSkinWhereTheObjStandsThem) {
@@ -276,7 +371,7 @@ TEST_F(GltfOutput, CharactersAreDrawnByTheirSkinWhereTheObjStandsThem) {
         ASSERT_EQ(scene.size(), 2u);
         const json& mesh_node = g.doc["nodes"][scene[1].get<int>()];
         EXPECT_EQ(mesh_node["skin"], 0);
-        EXPECT_FALSE(mesh_node.contains("matrix"));
+        for (const char* part : {"matrix", "translation", "rotation", "scale"}) EXPECT_FALSE(mesh_node.contains(part)) << part;
         const std::vector<std::array<double, 3>> drawn = skinned_points(g);
         const std::vector<std::array<double, 3>> obj = obj_points(read_file(folder.path / (file + ".obj")));
         ASSERT_EQ(drawn.size(), obj.size());

@@ -26,7 +26,7 @@ Instance placed(double x, double y, double z, std::array<float, 4> q, std::array
     return instance;
 }
 
-TEST(GltfScene, TheInstanceMatrixPlacesTheModelPointAsThePlacementDoes) {
+TEST(GltfScene, TheInstanceNodePlacesTheModelPointAsThePlacementDoes) {
     const struct {
         const char* what;
         Instance instance;
@@ -46,19 +46,15 @@ TEST(GltfScene, TheInstanceMatrixPlacesTheModelPointAsThePlacementDoes) {
         SCOPED_TRACE(c.what);
         InstanceTransform t;
         ASSERT_TRUE(instance_transform(c.instance, c.apply_scale, t));
-        const std::vector<double> m = instance_matrix(t);
-        ASSERT_EQ(m.size(), 16u);
-        EXPECT_EQ(m[3], 0);
-        EXPECT_EQ(m[7], 0);
-        EXPECT_EQ(m[11], 0);
-        EXPECT_EQ(m[15], 1);
+        // The node as a viewer reads it: its translation, rotation and scale, nothing left over.
+        const Placement node = placement_of_node(instance_node(t));
         const double p[3] = {1, 2, 3};
-        double placed_by_record[3];
+        double placed_by_record[3], w[3];
         place_instance_point(t, p, placed_by_record);
+        place_point(node, p, w, true);
         for (int r = 0; r < 3; ++r) {
-            const double w = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
-            EXPECT_NEAR(w, c.point[r], 1e-4) << r;
-            EXPECT_NEAR(w, placed_by_record[r], 1e-4) << r;
+            EXPECT_NEAR(w[r], c.point[r], 1e-4) << r;
+            EXPECT_NEAR(w[r], placed_by_record[r], 1e-4) << r;
         }
     }
 }
@@ -67,9 +63,9 @@ TEST(GltfScene, WhatNoFloatHoldsIsWrittenAsZeroNotAsNull) {
     InstanceTransform t;
     t.position[0] = 1e300;
     t.position[1] = 0.1;
-    const std::vector<double> m = instance_matrix(t);
-    EXPECT_EQ(m[12], 0);
-    EXPECT_EQ(json(m[13]).dump(), "0.1");  // a float's shortest text, not its exact value
+    const NodeTransform node = instance_node(t);
+    EXPECT_EQ(node.translation[0], 0);
+    EXPECT_EQ(json(node.translation[1]).dump(), "0.1");  // a float's shortest text, not its exact value
 }
 
 class GltfSceneOf : public ::testing::Test {
@@ -131,8 +127,11 @@ TEST_F(GltfSceneOf, MeshesOnceMaterialsByDictionaryAndSidesNodesByPlacementFile)
     EXPECT_EQ(mesh_of["tower_1"], mesh_of["tower_3"]);
     EXPECT_NE(mesh_of["tower_1"], mesh_of["shed_1"]);
     for (const json& mesh : d["meshes"]) EXPECT_EQ(mesh["primitives"].size(), 1u);
-    EXPECT_FALSE(d["nodes"][d["nodes"][root["children"][0].get<int>()]["children"][0].get<int>()].contains("matrix"));
-    EXPECT_EQ(d["nodes"][d["nodes"][root["children"][0].get<int>()]["children"][1].get<int>()]["matrix"][12], 5);
+    const json& first = d["nodes"][d["nodes"][root["children"][0].get<int>()]["children"][0].get<int>()];
+    for (const char* part : {"matrix", "translation", "rotation", "scale"}) EXPECT_FALSE(first.contains(part)) << part;
+    const json& moved = d["nodes"][d["nodes"][root["children"][0].get<int>()]["children"][1].get<int>()];
+    EXPECT_EQ(moved["translation"], json({5, 0, 0}));
+    for (const char* part : {"matrix", "rotation", "scale"}) EXPECT_FALSE(moved.contains(part)) << part;
 
     struct Expect {
         std::string name, image_key;

@@ -77,6 +77,39 @@ TEST(ModelInspection, TreeThenModelThenVerdict) {
     EXPECT_EQ(inspect(build_model(small_model())), expected);
 }
 
+// How many triangles the draw lists give another material than their records
+// hold, per geometry, with thousands grouped; nothing when they agree.
+TEST(ModelInspection, TrianglesThatTakeTheirMaterialFromTheDrawLists) {
+    const struct {
+        std::uint32_t triangles, listed_as_second;
+        const char* line;
+    } cases[] = {
+        {1460, 1120, "    BinMesh: 1,120 of 1,460 triangles take their material from the draw lists\n"},
+        {12, 5, "    BinMesh: 5 of 12 triangles take their material from the draw lists\n"},
+        {12, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.triangles);
+        GeometryLayout g;
+        for (std::uint32_t v = 0; v < c.triangles + 2; ++v) g.positions.insert(g.positions.end(), {float(v), float(v % 2), 0});
+        g.materials = {MaterialLayout{}, MaterialLayout{{0, 0, 0, 255}, "", ""}};
+        BinMeshLayout lists;
+        lists.meshes = {{1, {}}, {0, {}}};
+        for (std::uint16_t t = 0; t < c.triangles; ++t) {
+            g.triangles.push_back({t, static_cast<std::uint16_t>(t + 1), static_cast<std::uint16_t>(t + 2), 0});
+            lists.meshes[t < c.listed_as_second ? 0 : 1].indices.insert(
+                lists.meshes[t < c.listed_as_second ? 0 : 1].indices.end(), {t + 2u, t + 0u, t + 1u});
+        }
+        g.bin_mesh = lists;
+        const std::string text = inspect(build_model(single_geometry_model(g)));
+        EXPECT_EQ(has(text, "BinMesh: "), c.line != nullptr) << text;
+        if (c.line) {
+            EXPECT_TRUE(has(text, c.line)) << text;
+        }
+        EXPECT_EQ(last_line(text), "well-formed");
+    }
+}
+
 TEST(ModelInspection, DamageAndNestingStayBounded) {
     ModelLayout layout = small_model();
     std::vector<chunks::Node> nodes = model_nodes(layout);

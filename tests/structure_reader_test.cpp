@@ -203,6 +203,66 @@ TEST(StructureReader, TrianglesFromTheBinMesh) {
     }
 }
 
+// Records that say one material while the BinMesh (what the game draws) splits
+// their triangles over three: each record takes its list's material, matched
+// by its corners in any order, its own corners and place kept. A damaged
+// BinMesh leaves the records as they are and is named.
+TEST(StructureReader, TriangleMaterialsFromTheBinMesh) {
+    using M = std::vector<std::uint32_t>;
+    // Two quads side by side: 0 1 2 along the bottom, 3 4 5 along the top.
+    const std::vector<TriangleLayout> grid = {{0, 1, 4, 0}, {0, 4, 3, 0}, {1, 2, 5, 0}, {1, 5, 4, 0}};
+    const std::vector<TriangleLayout> two_sides = {{0, 1, 4, 0}, {1, 0, 4, 0}};
+    struct Case {
+        const char* what;
+        std::vector<TriangleLayout> records;
+        BinMeshLayout bin;
+        M materials;           // each record's, in the records' order
+        std::uint32_t changed;  // records whose material the lists changed
+        bool damaged;
+    } cases[] = {
+        {"lists, corners turned and reversed", grid, {0, {{1, {1, 0, 4}}, {2, {4, 3, 0, 1, 2, 5}}, {0, {1, 5, 4}}}},
+         {1, 2, 2, 0}, 3, false},
+        {"strips, a turned window and a joint; a triangle no list holds keeps its own",
+         grid, {1, {{2, {3, 0, 4, 1}}, {1, {1, 1, 2, 5}}}}, {2, 2, 1, 0}, 3, false},
+        {"the two sides of a face, each by its winding", two_sides, {0, {{1, {1, 0, 4}}, {2, {4, 0, 1}}}}, {2, 1}, 2,
+         false},
+        {"lists that agree with the records", grid, {0, {{0, {0, 1, 4, 0, 4, 3, 1, 2, 5, 1, 5, 4}}}}, {0, 0, 0, 0}, 0,
+         false},
+        {"a vertex past the vertex count", grid, {0, {{1, {0, 1, 4}}, {2, {0, 4, 6}}}}, {0, 0, 0, 0}, 0, true},
+        {"a material past the material list", grid, {0, {{1, {0, 1, 4}}, {3, {0, 4, 3}}}}, {0, 0, 0, 0}, 0, true},
+        {"a list that is not whole triangles", grid, {0, {{1, {0, 1, 4, 0}}}}, {0, 0, 0, 0}, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GeometryLayout g;
+        g.positions = {0, 0, 0, 1, 0, 0, 2, 0, 0, 0, 1, 0, 1, 1, 0, 2, 1, 0};
+        g.triangles = c.records;
+        g.materials = {{{255, 0, 0, 255}, "", ""}, {{0, 255, 0, 255}, "", ""}, {{0, 0, 255, 255}, "", ""}};
+        g.bin_mesh = c.bin;
+        std::vector<chunks::Node> nodes = model_nodes(single_geometry_model(g));
+        std::vector<std::uint8_t> bytes = model_bytes(nodes);
+        Model m = read(bytes);
+        const Geometry& got = m.clumps[0].geometries[0];
+        EXPECT_TRUE(got.complete);
+        ASSERT_EQ(got.triangles.size(), c.records.size());
+        M materials;
+        for (std::size_t t = 0; t < got.triangles.size(); ++t) {
+            materials.push_back(got.triangles[t].material);
+            EXPECT_EQ(got.triangles[t].a, c.records[t].a);
+            EXPECT_EQ(got.triangles[t].b, c.records[t].b);
+            EXPECT_EQ(got.triangles[t].c, c.records[t].c);
+        }
+        EXPECT_EQ(materials, c.materials);
+        EXPECT_EQ(got.bin_mesh_materials, c.changed);
+        const std::vector<Finding> found = doubtful(m);
+        ASSERT_EQ(found.empty(), !c.damaged) << texts(m);
+        if (c.damaged) {
+            EXPECT_EQ(found[0].offset, chunks::offset_of(nodes, {0, 2, 1, 2, 0}));
+            EXPECT_NE(found.back().text.find("the records' materials kept"), std::string::npos) << texts(m);
+        }
+    }
+}
+
 TEST(StructureReader, NativeSkinnedAndRepeatedMaterials) {
     GeometryLayout native = quad_geometry();
     native.flags |= geometry_native;

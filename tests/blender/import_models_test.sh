@@ -48,7 +48,17 @@ for model in "$@"; do
       materials=$(grep '^usemtl ' "$obj" | sort -u | wc -l)
       line+=$'\t'"meshes=$meshes"$'\t'"materials=$materials"
       mtl=${obj%.obj}.mtl
+      # glTF gives a face whose three vertices another face of its object and
+      # material has (the other side of a double-sided face) copies of its own.
+      copies=$(awk '/^o /{o=$0; m=""} /^usemtl /{m=$0} /^f /{
+          for (i = 2; i <= 4; i++) { split($i, c, "/"); v[i - 1] = c[1] + 0 }
+          if (v[1] > v[2]) { t = v[1]; v[1] = v[2]; v[2] = t }
+          if (v[2] > v[3]) { t = v[2]; v[2] = v[3]; v[3] = t }
+          if (v[1] > v[2]) { t = v[1]; v[1] = v[2]; v[2] = t }
+          k = o SUBSEP m SUBSEP v[1] SUBSEP v[2] SUBSEP v[3]
+          if (k in seen) n += 3; else seen[k] = 1 } END { print n + 0 }' "$obj")
       glb_line=${obj%.obj}.glb${line#"$obj"}
+      glb_line=${glb_line/$'\t'vertices=$vertices$'\t'/$'\t'vertices=$((vertices + copies))$'\t'}
       for png in $(grep -aE '^map_(Kd|d) ' "$mtl" | cut -d' ' -f2- | sort -u); do
         [ -f "$work/$png" ] || continue
         line+=$'\t'"image=$png:$(png_size "$work/$png")"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # cmake --install puts the program, its manual page, the completion, the
-# README and the licences where a Linux system looks for them, with the
-# project's version in the program and the manual page.
-# Usage: install_tree_test.sh BUILD_DIR SCRATCH_DIR VERSION
+# README with the pages and pictures of docs/ and the licences where a Linux
+# system looks for them, with the project's version in the program and the
+# manual page.
+# Usage: install_tree_test.sh BUILD_DIR SCRATCH_DIR VERSION SOURCE_DIR
 set -euo pipefail
-build=$1 root=$2 version=$3
+build=$1 root=$2 version=$3 source=$4
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
@@ -18,6 +19,9 @@ share/doc/vorlund-obj/README.md
 share/doc/vorlund-obj/gcc-runtime-library-exception.txt
 share/doc/vorlund-obj/stb_image_write.txt
 share/man/man1/vorlund-obj.1"
+docs=$(cd "$source/docs" && find . -maxdepth 1 -type f \( -name '*.md' -o -name '*.png' \) -printf 'share/doc/vorlund-obj/docs/%P\n')
+[ -n "$docs" ] || fail "no pages in $source/docs"
+want=$(printf '%s\n%s\n' "$want" "$docs" | sort)
 got=$(find . -type f -printf '%P\n' | sort)
 [ "$got" = "$want" ] || fail "installed files:"$'\n'"$got"
 [ -x bin/vorlund-obj ] || fail "bin/vorlund-obj is not executable"

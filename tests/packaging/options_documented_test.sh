@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Every option that --help lists is described in the manual page and completed
-# by the bash completion; the buttons of -b complete after -b and --button=.
-# Usage: options_documented_test.sh PROGRAM MANUAL_PAGE.1.in COMPLETION
+# Every option that --help lists is described in the manual page, completed
+# by the bash completion and has a row in the options table of docs/options.md;
+# the buttons of -b complete after -b and --button=.
+# Usage: options_documented_test.sh PROGRAM MANUAL_PAGE.1.in COMPLETION OPTIONS_PAGE.md
 set -euo pipefail
-program=$1 page=$2 completion=$3
+program=$1 page=$2 completion=$3 options_page=$4
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
@@ -18,6 +19,8 @@ mapfile -t buttons < <(grep -oE '\[-b [a-z0-9|]+\]' <<<"$help" | head -1 | tr -d
 [ ${#buttons[@]} -ge 2 ] || fail "no buttons found in the usage line"
 
 manual=$(sed 's/\\-/-/g' "$page")
+# The first cells of the options table's rows: "| `-b`, `--button auto` |".
+table=$(grep -oE '^\| [^|]+\|' "$options_page")
 # shellcheck source=/dev/null
 source "$completion"
 # What the completion offers for the last word of a command line.
@@ -33,6 +36,7 @@ for option in "${options[@]}"; do
   grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|\$)" <<<"$manual" ||
     fail "the manual page does not describe $option"
   offered "$option" | grep -qx -- "$option" || fail "the completion does not offer $option"
+  grep -qE -- "\`$option[\` ]" <<<"$table" || fail "$options_page has no row for $option"
 done
 want=$(printf '%s\n' "${buttons[@]}" | sort)
 for words in "-b|" "--button|" "-q|-b|"; do

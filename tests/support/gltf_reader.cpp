@@ -88,3 +88,21 @@ Matrix times(const Matrix& a, const Matrix& b) {
 }
 
 
+Matrix node_matrix(const nlohmann::json& node) {
+    // glTF refuses a matrix that is not exactly a rotation and a scale: the program writes none.
+    EXPECT_FALSE(node.contains("matrix")) << node.dump();
+    const nlohmann::json t = node.value("translation", nlohmann::json({0, 0, 0}));
+    const nlohmann::json q = node.value("rotation", nlohmann::json({0, 0, 0, 1}));
+    const nlohmann::json s = node.value("scale", nlohmann::json({1, 1, 1}));
+    const double x = q[0], y = q[1], z = q[2], w = q[3];
+    EXPECT_NEAR(x * x + y * y + z * z + w * w, 1, 1e-6) << node.dump();
+    const double r[3][3] = {{1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w)},
+                            {2 * (x * y + z * w), 1 - 2 * (x * x + z * z), 2 * (y * z - x * w)},
+                            {2 * (x * z - y * w), 2 * (y * z + x * w), 1 - 2 * (x * x + y * y)}};
+    Matrix m = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    for (int c = 0; c < 3; ++c) {
+        for (int row = 0; row < 3; ++row) m[4 * c + row] = r[row][c] * s[c].get<double>();
+        m[12 + c] = t[c];
+    }
+    return m;
+}

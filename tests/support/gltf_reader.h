@@ -25,3 +25,7 @@ std::vector<double> numbers(const Gltf& g, int a);
 using Matrix = std::array<double, 16>;  // column-major
 
 Matrix times(const Matrix& a, const Matrix& b);
+
+// A node's translation, rotation and scale as one column-major matrix; a
+// node with a matrix fails the test.
+Matrix node_matrix(const nlohmann::json& node);

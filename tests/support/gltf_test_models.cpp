@@ -105,9 +105,52 @@ GltfTestModel broken_chains() {
     return m;
 }
 
+// Frames no node matrix may hold: a mirror, then a shear with an uneven
+// scale, then a turned frame below it; the same quad on each.
+GltfTestModel sheared_frames() {
+    GltfTestModel m{"sheared-frames", {}, {}};
+    ClumpLayout c;
+    c.frames = {frame("base", -1, {0.8660254f, 0.5f, 0, -0.5f, 0.8660254f, 0, 0, 0, 1, 1, 2, 3}),
+                frame("mirror", 0, {-1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0}),
+                frame("shear", 1, {2, 0, 0, 0.5f, 1, 0, 0, 0.25f, 1.5f, 1, 0, 0}),
+                frame("tip", 2, {0, 1, 0, -1, 0, 0, 0, 0, 1, 0, 0, 1})};
+    GeometryLayout quad = quad_geometry();
+    quad.normals = {0, 0.6f, 0.8f, 0, 0, 1, 0.6f, 0, 0.8f, 0, 0, 1};
+    c.geometries = {quad};
+    c.atomics = {{0, 0}, {1, 0}, {2, 0}, {3, 0}};
+    m.model.clumps = {c};
+    return m;
+}
+
+// A sign seen from both sides: each triangle twice, the second turned round.
+GltfTestModel double_sided() {
+    GltfTestModel m{"double-sided", {}, {}};
+    GeometryLayout g = quad_geometry();
+    g.triangles = {{0, 1, 2, 0}, {0, 2, 3, 0}, {2, 1, 0, 0}, {3, 2, 0, 0}};
+    m.model = single_geometry_model(g);
+    return m;
+}
+
+// Records that all say material 0, as some exporters write them, and a
+// BinMesh that splits the triangles over three materials, a list and a strip.
+GltfTestModel bin_mesh_materials() {
+    GltfTestModel m{"binmesh-materials", {}, {}};
+    GeometryLayout g = quad_geometry();
+    g.positions = {0, 0, 0, 1, 0, 0, 2, 0, 0, 0, 1, 0, 1, 1, 0, 2, 1, 0};
+    g.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+    g.uvs = {0, 0, 0.5f, 0, 1, 0, 0, 1, 0.5f, 1, 1, 1};
+    g.triangles = {{0, 1, 4, 0}, {0, 4, 3, 0}, {1, 2, 5, 0}, {1, 5, 4, 0}};
+    g.materials = {MaterialLayout{{255, 0, 0, 255}, "", ""}, MaterialLayout{{0, 255, 0, 255}, "", ""},
+                   MaterialLayout{{0, 0, 255, 255}, "", ""}};
+    g.bin_mesh = BinMeshLayout{1, {{2, {3, 0, 4, 1}}, {1, {1, 2, 5}}, {0, {1, 5, 4}}}};
+    m.model = single_geometry_model(g);
+    return m;
+}
+
 }  // namespace
 
 std::vector<GltfTestModel> gltf_test_models() {
     GltfTestModel character{"character", character_model({}).model, {}};
-    return {hierarchy(), two_uv_sets(), several_clumps(), unused_geometry(), broken_chains(), character};
+    return {hierarchy(),      two_uv_sets(),   several_clumps(),      unused_geometry(), broken_chains(),
+            sheared_frames(), double_sided(),  bin_mesh_materials(), character};
 }
