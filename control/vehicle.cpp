@@ -22,12 +22,13 @@ const ItemDefinition* cars_line(const std::string& model_name, const VehicleFile
 bool own_wheel_stored(const Clump& clump) {
     for (std::size_t f = 0; f < clump.frames.size(); ++f) {
         if (!same_name(clump.frames[f].name, "wheel_rf_dummy")) continue;
-        // Anything drawn below the right front dummy.
+        // Anything drawn below the first right front dummy.
         for (const Atomic& a : clump.atomics)
             for (std::int32_t at = a.frame, steps = 0;
-                 at >= 0 && static_cast<std::size_t>(at) < clump.frames.size() && steps < 64;
+                 at >= 0 && static_cast<std::size_t>(at) < clump.frames.size() && steps < 16;
                  at = clump.frames[static_cast<std::size_t>(at)].parent, ++steps)
                 if (at == static_cast<std::int32_t>(f)) return true;
+        return false;
     }
     return false;
 }

@@ -1,5 +1,6 @@
 // Which atomics of a vehicle the game draws, by their frames' names.
 #include <algorithm>
+#include <set>
 
 #include "control/vehicle.h"
 #include "control/vehicle_steps.h"
@@ -88,11 +89,12 @@ void select_parts(Clump& clump, int game, const VehicleChoice& choice) {
     if (choice.parts == VehicleParts::all) return;
     std::vector<std::string> names;
     for (const Frame& f : clump.frames) names.push_back(lower_name(f.name));
+    const std::set<std::string> known(names.begin(), names.end());
     auto twin_of = [&](const std::string& ok_name) {
         std::string dam = ok_name;
         const std::size_t at = dam.find("_ok");
         dam.replace(at, 3, "_dam");
-        return std::find(names.begin(), names.end(), dam) != names.end();
+        return known.count(dam) > 0;
     };
     std::vector<Atomic> kept;
     for (const Atomic& a : clump.atomics) {

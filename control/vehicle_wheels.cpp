@@ -1,4 +1,6 @@
 // A wheel at every wheel dummy, as the game places, turns and scales it.
+#include <algorithm>
+
 #include "control/vehicle.h"
 #include "control/vehicle_steps.h"
 #include "game/text_lines.h"
@@ -7,18 +9,18 @@ namespace {
 
 constexpr std::size_t no_frame = static_cast<std::size_t>(-1);
 
-std::size_t first_child(const Clump& clump, std::size_t frame) {
-    for (std::size_t f = 0; f < clump.frames.size(); ++f)
-        if (clump.frames[f].parent == static_cast<std::int32_t>(frame)) return f;
-    return no_frame;
-}
+// Real wheels hang one or two frames below their dummy; a hostile chain is not followed further.
+constexpr std::size_t deepest_wheel = 16;
 
 // The first atomic met going down from frame, first child each step; -1: none.
 std::int32_t stored_wheel(const Clump& clump, std::size_t frame) {
-    for (std::size_t steps = 0; frame != no_frame && steps <= clump.frames.size(); ++steps) {
+    for (std::size_t steps = 0; frame != no_frame && steps < deepest_wheel; ++steps) {
         for (std::size_t a = 0; a < clump.atomics.size(); ++a)
             if (clump.atomics[a].frame == static_cast<std::int32_t>(frame)) return static_cast<std::int32_t>(a);
-        frame = first_child(clump, frame);
+        std::size_t child = no_frame;
+        for (std::size_t f = 0; f < clump.frames.size() && child == no_frame; ++f)
+            if (clump.frames[f].parent == static_cast<std::int32_t>(frame)) child = f;
+        frame = child;
     }
     return -1;
 }
@@ -112,9 +114,15 @@ std::string wheel_source_text(const Clump& clump, int game, const ItemDefinition
 void place_wheels(Model& model, Clump& clump, int game, const ItemDefinition* car, const VehicleFiles* files,
                   std::vector<std::string>& notes) {
     (void)model;
+    // The first dummy of each place, as the game finds them by name.
     std::vector<std::size_t> dummies;
-    for (std::size_t f = 0; f < clump.frames.size(); ++f)
-        if (!wheel_position(clump.frames[f].name).empty()) dummies.push_back(f);
+    std::vector<std::string> places;
+    for (std::size_t f = 0; f < clump.frames.size(); ++f) {
+        const std::string where = wheel_position(clump.frames[f].name);
+        if (where.empty() || std::find(places.begin(), places.end(), where) != places.end()) continue;
+        places.push_back(where);
+        dummies.push_back(f);
+    }
     if (dummies.empty()) return;
     const WheelSource source = find_wheel(clump, game, car, files);
     if (!source.geometry) {
@@ -149,6 +157,11 @@ void place_wheels(Model& model, Clump& clump, int game, const ItemDefinition* ca
             if (!drop[a]) kept.push_back(clump.atomics[a]);
         clump.atomics = std::move(kept);
     }
+    // A hostile file may hold thousands of dummies: each one's children found once.
+    std::vector<std::vector<std::size_t>> children(clump.frames.size());
+    for (std::size_t f = 0; f < clump.frames.size(); ++f)
+        if (clump.frames[f].parent >= 0 && static_cast<std::size_t>(clump.frames[f].parent) < children.size())
+            children[static_cast<std::size_t>(clump.frames[f].parent)].push_back(f);
     for (std::size_t d : dummies) {
         const std::string where = wheel_position(clump.frames[d].name);
         const std::array<float, 3> s = wheel_scale(where, game, car);
@@ -161,8 +174,7 @@ void place_wheels(Model& model, Clump& clump, int game, const ItemDefinition* ca
         wheel.name = "wheel_" + where;
         const std::int32_t index = static_cast<std::int32_t>(clump.frames.size());
         // What else hangs under the dummy is drawn with its rewritten matrix.
-        for (Frame& f : clump.frames)
-            if (f.parent == static_cast<std::int32_t>(d)) f.parent = index;
+        for (std::size_t child : children[d]) clump.frames[child].parent = index;
         clump.frames.push_back(wheel);
         clump.atomics.push_back({offset, index, geometry});
     }
