@@ -102,7 +102,10 @@ void select_parts(Clump& clump, int game, const VehicleChoice& choice) {
         const PartKind kind = part_kind(name);
         const int extra = extra_number(name);
         const bool asked = std::find(choice.extras.begin(), choice.extras.end(), extra) != choice.extras.end();
-        if (!shown(kind, game, choice.parts, kind == PartKind::ok && twin_of(name), extra > 0 && asked)) continue;
+        // An intact part (bonnet_hi_ok too) gives way to its damaged twin.
+        const bool twin = has(name, "_ok") && twin_of(name);
+        if (choice.parts == VehicleParts::damaged && twin) continue;
+        if (!shown(kind, game, choice.parts, twin, extra > 0 && asked)) continue;
         kept.push_back(a);
         if (kind != PartKind::ok && kind != PartKind::dam) continue;
         Frame& frame = clump.frames[static_cast<std::size_t>(a.frame)];

@@ -43,12 +43,12 @@ WheelSource find_wheel(const Clump& clump, int game, const ItemDefinition* car, 
         const std::size_t rf = frame_named(clump, "wheel_rf_dummy");
         source.own_atomic = rf == no_frame ? -1 : stored_wheel(clump, rf);
         if (source.own_atomic < 0) {
-            source.text = "no wheel: nothing hangs under wheel_rf_dummy";
+            source.text = "nothing hangs under wheel_rf_dummy";
             return source;
         }
         const Atomic& a = clump.atomics[static_cast<std::size_t>(source.own_atomic)];
         if (a.geometry < 0 || static_cast<std::size_t>(a.geometry) >= clump.geometries.size()) {
-            source.text = "no wheel: the wheel atomic's geometry is out of range";
+            source.text = "the wheel atomic's geometry is out of range";
             source.own_atomic = -1;
             return source;
         }
@@ -57,17 +57,17 @@ WheelSource find_wheel(const Clump& clump, int game, const ItemDefinition* car, 
         return source;
     }
     if (!car || car->vehicle.wheel_id < 0) {
-        source.text = car ? "no wheel: its cars line names none" : "no wheel: no cars line names this model (--ide, --game)";
+        source.text = car ? "its cars line names none" : "no cars line names this model (--ide, --game)";
         return source;
     }
     const std::string id = std::to_string(car->vehicle.wheel_id);
     const ItemDefinition* item = files && files->items ? files->items->by_id(car->vehicle.wheel_id) : nullptr;
     if (!item) {
-        source.text = "no wheel: no item definition has the wheel id " + id;
+        source.text = "no item definition has the wheel id " + id;
         return source;
     }
     if (!files->wheels) {
-        source.text = "no wheel: " + item->model + " is in wheels.dff, and no wheels.dff was given (--wheels, --game)";
+        source.text = item->model + " is in wheels.dff, and no wheels.dff was given (--wheels, --game)";
         return source;
     }
     for (const Clump& c : files->wheels->clumps) {
@@ -81,7 +81,7 @@ WheelSource find_wheel(const Clump& clump, int game, const ItemDefinition* car, 
                 return source;
             }
     }
-    source.text = "no wheel: " + files->wheels_name + " has no " + item->model + "_l0";
+    source.text = files->wheels_name + " has no " + item->model + "_l0";
     return source;
 }
 
@@ -108,7 +108,8 @@ std::string wheel_position(const std::string& frame_name) {
 }
 
 std::string wheel_source_text(const Clump& clump, int game, const ItemDefinition* car, const VehicleFiles* files) {
-    return find_wheel(clump, game, car, files).text;
+    const WheelSource source = find_wheel(clump, game, car, files);
+    return source.geometry ? source.text : "none (" + source.text + ")";
 }
 
 void place_wheels(Model& model, Clump& clump, int game, const ItemDefinition* car, const VehicleFiles* files,

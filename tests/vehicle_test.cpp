@@ -141,8 +141,9 @@ TEST_F(Vehicles, PartsWheelsAndPaintAsTheGameDrawsThemInObjAndGlb) {
         {"mycar", {"--ide", "cars.ide", "--wheels", "wheels.dff", "--carcols", "carcols.dat"},
          {"chassis", "bonnet_hi_ok", "wheel_lf", "wheel_rf"}, {}, {red, black}},
         {"mycar", {"--ide", "cars.ide", "--parts", "far"}, {"chassis_vlo", "chassis"}, {}, {}},
+        {"mycar", {"--parts", "damaged", "--extras", "2,5"}, {"chassis", "bonnet_hi_dam", "extra2"}, {}, {}},
         {"mycar", {}, {"chassis", "bonnet_hi_ok"}, {}, {grey},
-         "converted without wheels: no wheel: no cars line names this model"},
+         "converted without wheels: no cars line names this model"},
         {"mycar", {"--ide", "cars.ide"}, {"chassis", "bonnet_hi_ok"}, {}, {},
          "no wheels.dff was given"},
     };
@@ -190,7 +191,7 @@ TEST_F(Vehicles, PaintPastTheTableIsAUsageErrorAndInspectNamesTheParts) {
     EXPECT_NE(past.err.find("which holds 2 colours"), std::string::npos) << past.err;
     const ProgramRun inspect = cli({"--inspect", "--ide", "cars.ide", "mycar.dff"});
     for (const char* line : {"wheel dummies: wheel_lf_dummy wheel_rf_dummy",
-                             "wheel drawn: no wheel: wheel_x is in wheels.dff, and no wheels.dff was given",
+                             "wheel drawn: none (wheel_x is in wheels.dff, and no wheels.dff was given (--wheels, --game))",
                              "parts damaged (_dam): bonnet_hi_dam", "parts far (_vlo): chassis_vlo",
                              "marker: geometry 0 material 0 primary", "marker: geometry 0 material 1 secondary (texture grunge)"})
         EXPECT_NE(inspect.out.find(line), std::string::npos) << line << "\n" << inspect.out;
