@@ -83,7 +83,11 @@ int main(int argc, char** argv) {
     for (std::string& dictionary : options.textures) dictionary = absolute_path(dictionary);
     const bool quiet = options.verbosity == Verbosity::quiet;
     using Command = CatalogRequest::Command;
-    if (options.extract) return extract_dictionaries(options, build_catalog(catalog_request(options, Command::extract)));
+    if (options.extract) {
+        const GameCatalog catalog = build_catalog(catalog_request(options, Command::extract));
+        if (jobs.worker) return run_extract_worker(options, catalog);
+        return extract_dictionaries(options, catalog, jobs.jobs, {own_executable(argv[0]), {args.begin() + 1, args.end() - 1}});
+    }
     if (!options.maps.empty()) return convert_map(options, build_catalog(catalog_request(options, Command::map)));
     std::unique_ptr<VehicleFiles> vehicle_files;
     VehicleSetup vehicles;

@@ -14,7 +14,8 @@ const char help_text[] =
     "                   [--ide FILE.ide]... MODEL_FOLDER_OR_ARCHIVE...\n"
     "       vorlund-obj --game GAME_FOLDER -o DIR [options]\n"
     "       vorlund-obj --inspect [--recursive] MODEL_FOLDER_OR_ARCHIVE...\n"
-    "       vorlund-obj --extract [-o DIR] DICTIONARY.txd_OR_ARCHIVE...\n"
+    "       vorlund-obj --extract [--recursive] [--game DIR] [-o DIR]\n"
+    "                   DICTIONARY.txd_FOLDER_OR_ARCHIVE...\n"
     "       vorlund-obj --map PLACEMENT.ipl... --ide ITEMS.ide... [--lod] [--interiors]\n"
     "                   [--scale] [--hour H] [-f obj|glb|gltf[,...]] -o DIR\n"
     "                   MODEL_FOLDER_OR_ARCHIVE...\n"
@@ -71,8 +72,12 @@ const char help_text[] =
     "      --inspect          write no OBJ file: print each model's chunk tree and the\n"
     "                           first damage (or \"well-formed\") on stdout\n"
     "      --extract          the files named are texture dictionaries: write every\n"
-    "                           texture in them as a PNG file beside them (or under -o)\n"
-    "      --recursive        a folder also converts the models in its subfolders\n"
+    "                           texture in them as a PNG file beside them (or under -o);\n"
+    "                           folders give their *.txd files, --game every dictionary\n"
+    "                           of the game; with more than one dictionary, each one's\n"
+    "                           PNG files go into textures/NAME/\n"
+    "      --recursive        a folder also converts the models (--extract: the\n"
+    "                           dictionaries) in its subfolders\n"
     "  -o, --output-dir DIR   write the OBJ files under DIR instead of beside the models;\n"
     "                           a named folder's models keep their paths relative to it\n"
     "  -j, --jobs N           convert N models at once in worker processes (default: one\n"
@@ -433,11 +438,10 @@ std::string mode_conflict(const Options& o) {
         {o.no_textures, "--no-textures", false},     {o.local, "--local", false},
         {o.night, "--night", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
-        {o.recursive && o.extract, "--recursive", false},
         {!o.item_definitions.empty() && o.maps.empty() && o.extract, "--ide", false},
         {!o.parts.empty(), "--parts", false},       {!o.extras.empty(), "--extras", false},
         {!o.paint.empty(), "--paint", false},
-        {!o.game_dir.empty() && o.maps.empty(), "--game", false},
+        {!o.game_dir.empty() && o.maps.empty(), "--game", true},
     };
     for (const auto& c : conversion_options)
         if (c.given && !(o.extract && c.allowed_with_extract))

@@ -55,6 +55,7 @@ private:
     const CatalogRequest& request_;
     GameCatalog& catalog_;
     std::vector<std::string> defined_;  // the models the game's item definitions name, as written
+    std::set<std::string> extracted_;   // extract: the files and archives listed, absolute: each once
 
     void tell(std::string line) { catalog_.messages.push_back(std::move(line)); }
 
@@ -285,19 +286,64 @@ private:
         out.insert(out.end(), found.begin(), found.end());
     }
 
-    // --- extract: the dictionaries named, an archive's in its order ---
+    // --- extract: the game's dictionaries, then those named, an archive's in its order ---
 
     void for_extract() {
+        if (!request_.game_dir.empty()) add_extracted_game();
         for (std::size_t i = 0; i < request_.paths.size(); ++i) {
             const std::string& name = request_.paths[i];
-            if (i < request_.first_literal_path && has_archive_extension(name)) {
+            std::error_code error;
+            if (fs::is_directory(name, error)) {
+                std::vector<fs::path> found;
+                folder_dictionaries(name, found);
+                for (const fs::path& file : found) add_extracted_file(file, file.string());
+                if (found.empty())
+                    line(name + (request_.recursive ? ": no texture dictionaries (no *.txd files in the folder or its subfolders)"
+                                                    : ": no texture dictionaries (no *.txd files in the folder)"),
+                         true);
+            } else if (i < request_.first_literal_path && has_archive_extension(name)) {
                 add_extracted_archive(name);
-                continue;
+            } else {
+                add_extracted_file(name, name);
             }
-            const fs::path file(name);
-            fs::path folder = request_.output_dir.empty() ? file.parent_path() : fs::path(request_.output_dir);
-            if (folder.empty()) folder = ".";
-            catalog_.named_dictionaries.push_back({name, file_source(file), folder, "", true});
+        }
+        place_extracted_files();
+    }
+
+    // Every dictionary of the game: its archives' entries, the shared ones its
+    // data files name, and those beside the loose models they name.
+    void add_extracted_game() {
+        if (!add_game_files(false))
+            return line(catalog_.game.root.string() + ": not read: no data/gta.dat or data/default.dat in it", true);
+        for (const std::string& m : catalog_.messages) line(m, false);
+        catalog_.messages.clear();
+        for (const GameFile& f : catalog_.game.archives) add_extracted_archive(f.file.string());
+        for (const GameFile& f : catalog_.game.shared_dictionaries) add_extracted_file(f.file, f.file.string());
+        for (const GameFile& f : catalog_.game.model_files)
+            if (const fs::path own = own_dictionary(f.file); !own.empty()) add_extracted_file(own, own.string());
+    }
+
+    // A dictionary file, once however often named; its folder is set when all are known.
+    void add_extracted_file(const fs::path& file, const std::string& name) {
+        if (!extracted_.insert(absolute_path(file.string())).second) return;
+        catalog_.named_dictionaries.push_back({name, file_source(file), {}, "", true});
+    }
+
+    // One dictionary alone: its PNGs beside it or under -o, as they always
+    // were. More: each one's in ROOT/textures/NAME, as a game's conversion
+    // puts them, so that names the dictionaries share do not collide. Files
+    // named that are not there are no dictionaries.
+    void place_extracted_files() {
+        std::size_t dictionaries = 0;
+        for (const NamedDictionary& d : catalog_.named_dictionaries) {
+            std::error_code error;
+            if (d.line.empty() && (d.source.in_archive || fs::is_regular_file(d.source.file, error))) ++dictionaries;
+        }
+        for (NamedDictionary& d : catalog_.named_dictionaries) {
+            if (!d.line.empty() || d.source.in_archive) continue;
+            fs::path root = request_.output_dir.empty() ? d.source.file.parent_path() : fs::path(request_.output_dir);
+            if (root.empty()) root = ".";
+            d.folder = dictionaries > 1 ? root / "textures" / dictionary_folder_name(d.source.file.stem().string()) : root;
         }
     }
 
@@ -312,6 +358,7 @@ private:
     // output, where a conversion of the archive puts them.
     void add_extracted_archive(const std::string& name) {
         const std::string path = absolute_path(name);
+        if (!extracted_.insert(path).second) return;
         const ArchiveDirectory directory = read_archive(path);
         if (!directory.refused.empty()) return line(name + ": not read: " + directory.refused, true);
         for (const std::string& d : directory.damage) line(name + ": " + d, false);

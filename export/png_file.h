@@ -7,11 +7,7 @@
 #include <string>
 #include <vector>
 
-// Encodes width x height RGBA pixels (rows from the top) as a PNG in memory:
-// RGBA when alpha is true, otherwise RGB with the alpha bytes dropped.
-// false when the encoder fails.
-bool encode_png(const std::vector<std::uint8_t>& rgba, std::uint32_t width, std::uint32_t height, bool alpha,
-                std::vector<std::uint8_t>& png);
+#include "export/png_encoder.h"
 
 // Writes bytes to target through a temporary file in the same folder.
 // false with the reason in why; the target is then as it was.

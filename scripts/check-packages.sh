@@ -37,7 +37,7 @@ fi
 echo "=== $deb"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "depends on: $depends"
-for needed in libc6 libstdc++6 libgcc-s1; do
+for needed in libc6 libstdc++6 libgcc-s1 zlib1g; do
   [[ ", $depends," == *", $needed "* || ", $depends," == *", $needed,"* ]] ||
     fail "the package does not depend on $needed"
 done
@@ -108,7 +108,7 @@ echo "installed over 0.0.1, ran from PATH, removed: none of its ${#files[@]} pat
 # The files of a Windows package, in its top folder NAME.
 zip_files() {
   printf '%s\n' "$1/LICENCES.txt" "$1/README.txt" "$1/licences/gcc-runtime-library-exception.txt" \
-    "$1/licences/mingw-w64-runtime.txt" "$1/licences/stb_image_write.txt" "$1/vorlund-obj.exe" \
+    "$1/licences/mingw-w64-runtime.txt" "$1/licences/stb_image.txt" "$1/licences/zlib.txt" "$1/vorlund-obj.exe" \
     "$1/vorlund-window.exe"
 }
 # Unpacks ZIP into a folder of its own; checks its files and their line ends.

@@ -5,14 +5,14 @@ set -euo pipefail
 what=${1:-all}
 
 core=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev libstb-dev
-      nlohmann-json3-dev time)
+      nlohmann-json3-dev zlib1g-dev time)
 # The glTF validator the tests run is an npm package: node and npm, unless a
 # node with its npm is there already (a Debian npm would not go with it).
 command -v npm >/dev/null || core+=(nodejs npm)
 # Making and checking the packages: dpkg-shlibdeps for the .deb's dependencies,
 # man for the installed manual page, unzip for the Windows package.
 packages=(dpkg-dev man-db unzip)
-windows=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64 fonts-wine
+windows=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 libz-mingw-w64-dev wine wine64 fonts-wine
          xvfb x11-utils x11-apps imagemagick)
 fuzz=(clang libclang-rt-14-dev)
 # The modelling program whose OBJ and glTF importers the tests run headless

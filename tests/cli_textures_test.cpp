@@ -11,6 +11,7 @@
 #include <stb_image.h>
 
 #include "model/model_inspection.h"
+#include "support/archive_writer.h"
 #include "support/cli_fixture.h"
 #include "support/dictionary_builder.h"
 #include "support/model_layout.h"
@@ -173,6 +174,71 @@ TEST_F(CliTextures, ExtractWritesEveryTextureOfTheCorpusDictionary) {
     }
 }
 
+// --extract over files, folders, archives and a game: one dictionary keeps the
+// flat layout, more each get textures/NAME/; a name two dictionaries share
+// goes to the first. Each run with -j 2 says the same lines and leaves the
+// same bytes as with -j 1.
+TEST_F(CliTextures, ExtractTakesFoldersArchivesAndGamesTheSameWithAnyNumberOfJobs) {
+    const auto txd = [](std::vector<TextureLayout> textures) { return build_dictionary(textures); };
+    for (const char* sub : {"sub/deeper", "other", "Game/models", "Game/data", "empty"})
+        fs::create_directories(folder.path / sub);
+    folder.write("a.txd", txd({image("wood", 2, 2), image("metal", 1, 1, 7)}));
+    folder.write("sub/b.txd", txd({image("WOOD", 4, 2), image("glass", 2, 1)}));
+    folder.write("sub/deeper/C.TXD", txd({image("stone", 1, 2)}));
+    folder.write("other/A.TXD", txd({image("wood", 8, 8), image("bark", 1, 1)}));
+    ArchiveLayout pack;
+    pack.entries = {{"d.txd", txd({image("wood", 2, 4)})}, {"E.txd", txd({image("leaf", 1, 1, 0)})}, {"m.dff", Bytes(64, 1)}};
+    folder.write("pack.img", build_version2(pack));
+    folder.write("Game/models/gta3.img", build_version2(pack));
+    folder.write("Game/models/shared.txd", txd({image("sky", 4, 4)}));
+    const std::string dat = "TEXDICTION MODELS\\SHARED.TXD\r\n";
+    folder.write("Game/data/gta.dat", Bytes(dat.begin(), dat.end()));
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::map<std::string, Picture> pngs;  // under out
+        std::string line;                     // one of the lines said
+    } cases[] = {
+        {{"a.txd"}, 0, {{"wood.png", {2, 2, 3}}, {"metal.png", {1, 1, 4}}}, "a.txd: 2 textures written to out"},
+        {{"a.txd", "sub/b.txd", "none.txd"}, 1,
+         {{"textures/a/wood.png", {2, 2, 3}}, {"textures/a/metal.png", {1, 1, 4}},
+          {"textures/b/WOOD.png", {4, 2, 3}}, {"textures/b/glass.png", {2, 1, 3}}},
+         "sub/b.txd: 2 textures written to out/textures/b"},
+        {{"sub"}, 0, {{"WOOD.png", {4, 2, 3}}, {"glass.png", {2, 1, 3}}}, "1 dictionary: 1 extracted whole, 0 not"},
+        {{"--recursive", "sub"}, 0,
+         {{"textures/b/WOOD.png", {4, 2, 3}}, {"textures/b/glass.png", {2, 1, 3}}, {"textures/c/stone.png", {1, 2, 3}}},
+         "sub/deeper/C.TXD: 1 texture written to out/textures/c"},
+        {{"pack.img"}, 0, {{"textures/d/wood.png", {2, 4, 3}}, {"textures/e/leaf.png", {1, 1, 4}}},
+         "2 dictionaries: 2 extracted whole, 0 not"},
+        {{"a.txd", "other/A.TXD"}, 1,
+         {{"textures/a/wood.png", {2, 2, 3}}, {"textures/a/metal.png", {1, 1, 4}}, {"textures/a/bark.png", {1, 1, 3}}},
+         "out/textures/a/wood.png already written from a.txd in this run; other/A.TXD's texture 'wood' not written"},
+        {{"empty", "a.txd"}, 1, {{"wood.png", {2, 2, 3}}, {"metal.png", {1, 1, 4}}},
+         "empty: no texture dictionaries (no *.txd files in the folder)"},
+        {{"--game", "Game"}, 0,
+         {{"textures/d/wood.png", {2, 4, 3}}, {"textures/e/leaf.png", {1, 1, 4}}, {"textures/shared/sky.png", {4, 4, 3}}},
+         "3 dictionaries: 3 extracted whole, 0 not"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        std::map<std::string, std::string> bytes[2];
+        std::string said[2];
+        for (int j = 0; j < 2; ++j) {
+            fs::remove_all(folder.path / "out");
+            std::vector<std::string> args = {"-j", j ? "2" : "1", "--extract", "-o", "out"};
+            args.insert(args.end(), c.args.begin(), c.args.end());
+            const ProgramRun run = cli(args);
+            EXPECT_EQ(run.exit_status, c.status) << run.err;
+            EXPECT_TRUE(has_line(run.err, "vorlund-obj: " + c.line)) << run.err;
+            EXPECT_EQ(pngs_under(folder.path / "out"), c.pngs);
+            for (const auto& [name, picture] : c.pngs) bytes[j][name] = read_file(folder.path / "out" / name);
+            said[j] = run.err;
+        }
+        EXPECT_EQ(said[1], said[0]);
+        EXPECT_TRUE(bytes[1] == bytes[0]);
+    }
+}
+
 TEST_F(CliTextures, InspectPrintsTheSameTextWithAnyNumberOfJobs) {
     const fs::path corpus = fs::path(VORLUND_CORPUS_DIR) / "torus.dff";
     if (!fs::exists(corpus)) GTEST_SKIP() << "no public corpus at " << corpus.parent_path();
@@ -209,7 +275,7 @@ TEST_F(CliTextures, ModesRefuseTheOptionsTheyWouldIgnore) {
         std::string reason;
     } cases[] = {
         {{"--extract", "-b", "go1", "a.txd"}, "option '--button' cannot be used with '--extract'"},
-        {{"--extract", "--recursive", "a.txd"}, "option '--recursive' cannot be used with '--extract'"},
+        {{"--extract", "--ide", "a.ide", "a.txd"}, "option '--ide' cannot be used with '--extract'"},
         {{"--extract"}, "no texture dictionary named"},
         {{"--inspect", "--extract", "a.dff"}, "options '--inspect' and '--extract' cannot be used together"},
         {{"--inspect", "-t", "a.txd", "a.dff"}, "option '--textures' cannot be used with '--inspect'"},

@@ -12,6 +12,7 @@
 #include <stb_image.h>
 
 #include "control/texture_export.h"
+#include "export/png_encoder.h"
 #include "support/dictionary_builder.h"
 #include "support/model_builder.h"
 
@@ -42,6 +43,32 @@ bool mentions(const std::vector<std::string>& messages, const std::string& text)
     for (const std::string& m : messages)
         if (m.find(text) != std::string::npos) return true;
     return false;
+}
+
+// PNG's CRC-32, bit by bit, apart from the writer's own.
+std::uint32_t crc_of(const std::uint8_t* p, std::size_t n) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) {
+        c ^= p[i];
+        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
+}
+
+std::uint32_t big32(const std::uint8_t* p) { return std::uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+// The chunk types in order; empty when a chunk runs past the end or its CRC is wrong.
+std::string chunk_types(const Bytes& png) {
+    std::string types;
+    for (std::size_t at = 8; at < png.size();) {
+        if (png.size() - at < 12) return "";
+        const std::size_t length = big32(&png[at]);
+        if (png.size() - at - 12 < length) return "";
+        if (crc_of(&png[at + 4], length + 4) != big32(&png[at + 8 + length])) return "";
+        types += std::string(png.begin() + long(at) + 4, png.begin() + long(at) + 8) + " ";
+        at += length + 12;
+    }
+    return types;
 }
 
 std::string joined(const std::vector<std::string>& messages) {
@@ -151,4 +178,57 @@ TEST(TextureExport, UnreadableAndDamagedFilesAreNamedInTheirMessages) {
         EXPECT_FALSE(r.complete);
         EXPECT_TRUE(mentions(messages, c.file.string() + c.message)) << joined(messages);
     }
+}
+
+// Every filter and level the writer has, on RGB and RGBA images whose shapes
+// reach the filters' edges (a pixel wide, a row high) and whose pixels defeat
+// or reward them; read back pixel for pixel, every chunk's CRC checked.
+TEST(TextureExport, PngWriterRoundTripsEveryLayoutFilterAndLevel) {
+    using Paint = std::uint8_t (*)(std::uint32_t x, std::uint32_t y, unsigned c);
+    const Paint gradient = [](std::uint32_t x, std::uint32_t y, unsigned c) { return std::uint8_t(x * 7 + y * (c + 3)); };
+    const Paint noise = [](std::uint32_t x, std::uint32_t y, unsigned c) {
+        return std::uint8_t((x * 2654435761u ^ y * 40503u) >> (c * 5));
+    };
+    const Paint column = [](std::uint32_t, std::uint32_t y, unsigned c) { return std::uint8_t(250 - y * 31 + c); };
+    const Paint squares = [](std::uint32_t x, std::uint32_t, unsigned c) { return std::uint8_t(x * x + c); };
+    const Paint flat_clear = [](std::uint32_t, std::uint32_t, unsigned c) { return std::uint8_t(c == 3 ? 0 : 128); };
+    const struct Image {
+        const char* what;
+        std::uint32_t width, height;
+        bool alpha;
+        Paint paint;
+    } images[] = {
+        {"rgb gradient", 37, 23, false, gradient}, {"rgba noise", 19, 17, true, noise},
+        {"rgba one pixel wide", 1, 9, true, column}, {"rgb one row", 64, 1, false, squares},
+        {"rgb 1x1", 1, 1, false, gradient},          {"rgba flat, clear", 300, 4, true, flat_clear},
+    };
+    for (const Image& image : images) {
+        Bytes rgba;
+        for (std::uint32_t y = 0; y < image.height; ++y)
+            for (std::uint32_t x = 0; x < image.width; ++x)
+                for (unsigned c = 0; c < 4; ++c) rgba.push_back(c == 3 && !image.alpha ? 255 : image.paint(x, y, c));
+        for (int filter = 0; filter <= int(PngFilter::adaptive); ++filter) {
+            for (int level : {0, 1, 9}) {
+                for (PngStrategy strategy : {PngStrategy::normal, PngStrategy::rle}) {
+                    SCOPED_TRACE(std::string(image.what) + ", filter " + std::to_string(filter) + ", level " +
+                                 std::to_string(level) + (strategy == PngStrategy::rle ? ", rle" : ""));
+                    Bytes png;
+                    ASSERT_TRUE(encode_png(rgba, image.width, image.height, image.alpha, png,
+                                           {level, PngFilter(filter), strategy}));
+                    EXPECT_EQ(chunk_types(png), "IHDR IDAT IEND ");
+                    int w = 0, h = 0, channels = 0;
+                    stbi_uc* back = stbi_load_from_memory(png.data(), int(png.size()), &w, &h, &channels, 4);
+                    ASSERT_NE(back, nullptr) << stbi_failure_reason();
+                    EXPECT_EQ(channels, image.alpha ? 4 : 3);
+                    EXPECT_EQ(std::uint32_t(w), image.width);
+                    EXPECT_EQ(std::uint32_t(h), image.height);
+                    EXPECT_TRUE(std::equal(rgba.begin(), rgba.end(), back));
+                    stbi_image_free(back);
+                }
+            }
+        }
+    }
+    Bytes png;
+    EXPECT_FALSE(encode_png(Bytes(15), 2, 2, true, png)) << "too few bytes for 2 x 2";
+    EXPECT_FALSE(encode_png(Bytes(), 0, 0, true, png));
 }

@@ -17,7 +17,7 @@ share/bash-completion/completions/vorlund-obj
 share/doc/vorlund-obj/LICENCES.txt
 share/doc/vorlund-obj/README.md
 share/doc/vorlund-obj/gcc-runtime-library-exception.txt
-share/doc/vorlund-obj/stb_image_write.txt
+share/doc/vorlund-obj/stb_image.txt
 share/man/man1/vorlund-obj.1"
 docs=$(cd "$source/docs" && find . -maxdepth 1 -type f \( -name '*.md' -o -name '*.png' \) -printf 'share/doc/vorlund-obj/docs/%P\n')
 [ -n "$docs" ] || fail "no pages in $source/docs"
