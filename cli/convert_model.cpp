@@ -141,8 +141,12 @@ struct ButtonRun {
     int used() const { return order[tried < order.size() ? tried : order.size() - 1]; }
 };
 
+// The run's vehicle setup, set once before the models are converted.
+const VehicleSetup* run_vehicles = nullptr;
+
 StructureRequest structure_request(const ModelJob& job) {
     StructureRequest request;
+    request.vehicle = run_vehicles;
     request.local = job.local;
     request.night = job.night;
     request.collision = job.collision;
@@ -316,6 +320,8 @@ Kept keep_gltf(const ModelJob& job, ButtonRun& run, int used) {
 // without them the line comes before the textures' lines, as it always has.
 ModelOutcome keep(const ModelJob& job, ButtonRun& run, int used, const std::string& line, bool tell,
                   ModelOutcome outcome) {
+    if (used == id_structure)
+        for (const std::string& note : run.structure.vehicle_notes) say(job.model_path + ": " + note);
     if (used != id_structure || !job.formats.any_gltf()) {
         const Kept kept = keep_gltf(job, run, used);
         if (!kept.why.empty()) return model_failed(job.model_path, kept.why);
@@ -376,6 +382,8 @@ ModelOutcome finish(const ModelJob& job, ButtonRun run) {
 }
 
 }  // namespace
+
+void set_vehicle_setup(const VehicleSetup* setup) { run_vehicles = setup; }
 
 ModelOutcome model_failed(const std::string& model_path, const std::string& why) {
     say(model_path + ": not converted: " + why);

@@ -54,5 +54,9 @@ struct ModelJob {
 // file (unless job.textures is false). Tells the result on stderr.
 ModelOutcome convert_model(const ModelJob& job);
 
+// What structure makes of the vehicles it converts from now on; null: models as stored.
+struct VehicleSetup;
+void set_vehicle_setup(const VehicleSetup* setup);
+
 // Tells that the model was not converted, and why; the outcome is a failure.
 ModelOutcome model_failed(const std::string& model_path, const std::string& why);

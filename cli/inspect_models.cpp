@@ -16,9 +16,11 @@
 #include "control/collision_conversion.h"
 #include "control/model_check.h"
 #include "control/texture_export.h"
+#include "control/vehicle.h"
 #include "engine/conversion_state.h"
 #include "model/dictionary_inspection.h"
 #include "model/model_inspection.h"
+#include "model/structure_reader.h"
 
 namespace {
 
@@ -88,7 +90,7 @@ void print_inspection(const std::string& path, const std::string& text) {
     std::fflush(stdout);
 }
 
-void inspect_one(const ModelEntry& m, InspectTally& tally) {
+void inspect_one(const ModelEntry& m, InspectTally& tally, const VehicleSetup* vehicles) {
     const std::string& path = m.path;
     std::vector<std::uint8_t> bytes;
     if (is_collision_path(m.in_archive() ? m.entry_name : path)) {
@@ -123,14 +125,20 @@ void inspect_one(const ModelEntry& m, InspectTally& tally) {
         ++tally.unread;
         return;
     }
-    const std::string text = inspect_model(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    std::string text = inspect_model(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     print_inspection(path, text);
+    if (vehicles) {
+        const std::string name = std::filesystem::path(m.in_archive() ? m.entry_name : path).stem().string();
+        const std::string vehicle = vehicle_inspection_text(
+            ::read_model(bytes.data(), static_cast<std::uint32_t>(bytes.size())), name, *vehicles);
+        std::fwrite(vehicle.data(), 1, vehicle.size(), stdout);
+    }
     ++(well_formed(text) ? tally.well_formed : tally.damaged);
 }
 
 }  // namespace
 
-int inspect_models(const std::vector<ModelEntry>& entries, bool quiet) {
+int inspect_models(const std::vector<ModelEntry>& entries, bool quiet, const VehicleSetup* vehicles) {
 #ifdef _WIN32
     // The same bytes as everywhere else: no CR before each LF.
     _setmode(_fileno(stdout), _O_BINARY);
@@ -156,7 +164,7 @@ int inspect_models(const std::vector<ModelEntry>& entries, bool quiet) {
                 ++tally.unread;
             }
         } else {
-            inspect_one(m, tally);
+            inspect_one(m, tally, vehicles);
         }
     }
     say(tally.summary());

@@ -13,4 +13,6 @@
 // cannot be read, folders without models and skipped files are told on stderr
 // as a conversion tells them, then a summary. Returns the exit status: 0 when
 // every model and dictionary is well-formed.
-int inspect_models(const std::vector<ModelEntry>& entries, bool quiet);
+struct VehicleSetup;
+// With vehicles, a vehicle's wheels, parts and markers follow its chunk tree.
+int inspect_models(const std::vector<ModelEntry>& entries, bool quiet, const VehicleSetup* vehicles = nullptr);

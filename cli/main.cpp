@@ -1,6 +1,7 @@
 // vorlund-obj: converts models from the command line with the window's commands.
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "control/animation_source.h"
 #include "control/collision_catalog.h"
 #include "control/game_catalog.h"
+#include "control/vehicle_files.h"
 #include "control/version.h"
 
 namespace {
@@ -54,7 +56,30 @@ CatalogRequest catalog_request(const Options& options, CatalogRequest::Command c
     request.maps = options.maps;
     request.game_dir = options.game_dir;
     request.output_dir = options.output_dir;
+    request.car_colours = options.carcols_file;
+    request.wheels = options.wheels_file;
     return request;
+}
+
+int usage_error(const std::string& error) {
+    say(error);
+    say("try 'vorlund-obj --help'");
+    return exit_usage;
+}
+
+// What vehicles are made into, with the files the catalog found; false with a usage error.
+bool vehicle_setup(const Options& options, const GameCatalog& catalog, std::unique_ptr<VehicleFiles>& files,
+                   VehicleSetup& setup, std::vector<std::string>& messages, std::string& error) {
+    files = read_vehicle_files(catalog, messages);
+    VehicleChoice& choice = setup.choice;
+    choice.parts = options.parts == "damaged" ? VehicleParts::damaged
+                   : options.parts == "far"   ? VehicleParts::far
+                   : options.parts == "all"   ? VehicleParts::all
+                                              : VehicleParts::near;
+    choice.extras = options.extras;
+    choice.paint = options.paint;
+    setup.files = files.get();
+    return check_paint(choice, *files, error);
 }
 
 }  // namespace
@@ -65,11 +90,8 @@ int main(int argc, char** argv) {
     std::vector<char*> args;  // argv without the jobs options
     std::string error;
     if (!take_jobs_options(argc, argv, jobs, args, error) ||
-        !parse_options(static_cast<int>(args.size()) - 1, args.data(), options, error)) {
-        say(error);
-        say("try 'vorlund-obj --help'");
-        return exit_usage;
-    }
+        !parse_options(static_cast<int>(args.size()) - 1, args.data(), options, error))
+        return usage_error(error);
     if (options.help) {
         std::fputs(help_text, stdout);
         return exit_clean;
@@ -88,6 +110,9 @@ int main(int argc, char** argv) {
         return extract_dictionaries(options, catalog, jobs.jobs, {own_executable(argv[0]), {args.begin() + 1, args.end() - 1}});
     }
     if (!options.maps.empty()) return convert_map(options, build_catalog(catalog_request(options, Command::map)));
+    std::unique_ptr<VehicleFiles> vehicle_files;
+    VehicleSetup vehicles;
+    std::vector<std::string> vehicle_messages;
     if (options.inspect) {
         // Named .ifp files are animation files; the rest are inspected as models.
         std::vector<std::string> animation_paths, model_paths;
@@ -101,7 +126,11 @@ int main(int argc, char** argv) {
         if (model_paths.empty() && options.game_dir.empty()) return animations_status;
         options.paths = model_paths;
         options.first_literal_path = literal;
-        const int models_status = inspect_models(build_catalog(catalog_request(options, Command::inspect)).models, quiet);
+        const GameCatalog catalog = build_catalog(catalog_request(options, Command::inspect));
+        if (!vehicle_setup(options, catalog, vehicle_files, vehicles, vehicle_messages, error)) return usage_error(error);
+        for (const std::string& m : catalog.messages) say(m);
+        for (const std::string& m : vehicle_messages) say(m);
+        const int models_status = inspect_models(catalog.models, quiet, &vehicles);
         return std::max(animations_status, models_status);
     }
 
@@ -114,9 +143,12 @@ int main(int argc, char** argv) {
     const bool animations_read = load_animations(options.animations, catalog, animations, animation_messages);
     if (options.collision) set_collision_sources(catalog.sources(SourceKind::collision));
     set_effect_catalog(catalog.effects);
+    if (!vehicle_setup(options, catalog, vehicle_files, vehicles, vehicle_messages, error)) return usage_error(error);
+    set_vehicle_setup(&vehicles);
     if (jobs.worker) return run_worker(options, animations);
     for (const std::string& m : catalog.messages) say(m);
     for (const std::string& m : animation_messages) say(m);
+    for (const std::string& m : vehicle_messages) say(m);
     const std::vector<ModelEntry>& models = catalog.models;
     std::vector<PlannedModel> planned = plan_models(models, options);
     if (!animations.empty())

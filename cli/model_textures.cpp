@@ -7,6 +7,7 @@
 #include "control/structure_conversion.h"
 #include "control/texture_export.h"
 #include "control/texture_order.h"
+#include "control/vehicle_files.h"
 
 namespace fs = std::filesystem;
 
@@ -37,7 +38,8 @@ void set_texture_catalog(const TextureCatalog& catalog) { run_catalog = &catalog
 void write_model_textures(const ModelJob& job, StructureResult& result) {
     const std::vector<std::string>& names = result.texture_names;
     if (names.empty()) return;
-    const TextureOrder order = order_for(job);
+    TextureOrder order = order_for(job);
+    if (result.vehicle_game >= 3) vehicle_dictionary_first(order.dictionaries);
     const fs::path folder = fs::path(output_file_path()).parent_path();
     std::vector<std::string> messages;
     std::map<std::string, fs::path> placed;

@@ -68,6 +68,16 @@ const char help_text[] =
     "      --ide FILE         read item definitions: each model's dictionary and each\n"
     "                           dictionary's parent, looked up first (repeatable);\n"
     "                           with --map also which model each placed id stands for\n"
+    "      --parts WHICH      a vehicle's parts: near (default: intact, as seen close\n"
+    "                           by, a wheel at every wheel dummy), damaged (the _dam\n"
+    "                           parts instead of their _ok twins), far (the far-view\n"
+    "                           parts) or all (every part as stored, no wheels added)\n"
+    "      --extras N,...     a vehicle's extras shown (1 to 6; none by default)\n"
+    "      --paint I,J[,K,L]  a vehicle's colours: indices into carcols.dat's table\n"
+    "                           (default the car's first combination there; grey\n"
+    "                           without carcols.dat)\n"
+    "      --carcols FILE     the vehicles' colour file (carcols.dat)\n"
+    "      --wheels FILE      the generic wheels (wheels.dff) the older games' cars use\n"
     "      --game DIR         convert every model of the game in DIR, as its\n"
     "                           data/gta.dat and data/default.dat name them; needs -o\n"
     "      --animations FILE  glb, gltf: the animations of this animation file (.ifp,\n"
@@ -264,6 +274,54 @@ bool set_effects(Options& o, const char* value, std::string& error) {
     return true;
 }
 
+bool set_parts(Options& o, const char* value, std::string& error) {
+    for (const char* known : {"near", "damaged", "far", "all"})
+        if (std::strcmp(value, known) == 0) {
+            o.parts = value;
+            return true;
+        }
+    error = std::string("option '--parts' needs near, damaged, far or all, not '") + value + "'";
+    return false;
+}
+
+// A list of small numbers: "1,3" gives 1 and 3, each from 0 to most.
+bool number_list(const char* value, int most, std::vector<int>& out) {
+    out.clear();
+    const char* p = value;
+    do {
+        char* end = nullptr;
+        const long n = std::strtol(p, &end, 10);
+        if (end == p || n < 0 || n > most || (*end != ',' && *end != '\0')) return false;
+        out.push_back(static_cast<int>(n));
+        p = *end == ',' ? end + 1 : end;
+    } while (*p != '\0');
+    return true;
+}
+
+bool set_extras(Options& o, const char* value, std::string& error) {
+    bool ok = number_list(value, 6, o.extras);
+    for (int n : o.extras) ok = ok && n >= 1;
+    if (!ok) error = std::string("option '--extras' needs extras from 1 to 6, as 1,3, not '") + value + "'";
+    return ok;
+}
+
+bool set_paint(Options& o, const char* value, std::string& error) {
+    if (!number_list(value, 255, o.paint) || (o.paint.size() != 2 && o.paint.size() != 4)) {
+        error = std::string("option '--paint' needs two or four colour indices, as 1,0, not '") + value + "'";
+        return false;
+    }
+    return true;
+}
+
+bool set_file(std::string& field, const char* option, const char* value, std::string& error) {
+    if (value[0] == '\0') {
+        error = std::string("option '--") + option + "' needs a file";
+        return false;
+    }
+    field = value;
+    return true;
+}
+
 const OptionRow option_table[] = {
     {'b', "button", "a button (structure, go1, go2, go3, go4 or auto)", set_button},
     {'f', "format", "a list of formats (obj, glb, gltf)", set_formats},
@@ -296,6 +354,13 @@ const OptionRow option_table[] = {
     {0, "animations", "an animation file",
      [](Options& o, const char* v, std::string& e) { return add_named_file(o.animations, "animations", v, e); }},
     {0, "animation-names", "a list of animation names", add_animation_names},
+    {0, "parts", "near, damaged, far or all", set_parts},
+    {0, "extras", "a list of extras (1 to 6)", set_extras},
+    {0, "paint", "colour indices (I,J or I,J,K,L)", set_paint},
+    {0, "carcols", "a vehicle colour file",
+     [](Options& o, const char* v, std::string& e) { return set_file(o.carcols_file, "carcols", v, e); }},
+    {0, "wheels", "a model file of wheels",
+     [](Options& o, const char* v, std::string& e) { return set_file(o.wheels_file, "wheels", v, e); }},
 };
 
 const OptionRow* row_for_long(const std::string& name) {
@@ -433,7 +498,9 @@ std::string mode_conflict(const Options& o) {
         {o.night, "--night", false},               {o.collision, "--collision", false},
         {o.effects_given, "--effects", false},
         {o.exact_text, "--exact-text", false},       {!o.output_dir.empty(), "--output-dir", true},
-        {!o.item_definitions.empty() && o.maps.empty(), "--ide", false},
+        {!o.item_definitions.empty() && o.maps.empty() && o.extract, "--ide", false},
+        {!o.parts.empty(), "--parts", false},       {!o.extras.empty(), "--extras", false},
+        {!o.paint.empty(), "--paint", false},
         {!o.game_dir.empty() && o.maps.empty(), "--game", true},
         {!o.animations.empty(), "--animations", false},
     };
@@ -455,6 +522,9 @@ std::string map_conflict(const Options& o) {
                        {o.hour >= 0, "--hour"}},
       model_options[] = {{o.extract, "--extract"},   {o.local, "--local"}, {!o.animations.empty(), "--animations"},
                          {o.exact_text, "--exact-text"}, {o.night, "--night"},
+                         {!o.parts.empty(), "--parts"}, {!o.extras.empty(), "--extras"},
+                         {!o.paint.empty(), "--paint"}, {!o.carcols_file.empty(), "--carcols"},
+                         {!o.wheels_file.empty(), "--wheels"},
                          {o.button_given && o.button_id != 0 && o.button_id != id_structure, "--button"}};
     if (!map) {
         for (const auto& m : map_options)

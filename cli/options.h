@@ -35,6 +35,12 @@ struct Options {
     std::vector<std::string> animations;       // --animations: animation files (or archive entries), in order
     std::vector<std::string> animation_names;  // --animation-names: keep only these animations
     std::string game_dir;            // --game: the game's folder, whose data files name everything to convert
+    // Vehicles: which parts (--parts near|damaged|far|all, "" for near), the
+    // extras shown (--extras), the paint's colour indices (--paint), and the
+    // game files named by hand (--carcols, --wheels).
+    std::string parts;
+    std::vector<int> extras, paint;
+    std::string carcols_file, wheels_file;
     std::vector<std::string> paths;  // models, folders and archives, as named
     // paths[i] with i >= this index came after "--": taken as models whatever their name.
     std::size_t first_literal_path = static_cast<std::size_t>(-1);

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "game/item_definitions.h"
+#include "game/game_paths.h"
 #include "game/text_lines.h"
 
 namespace fs = std::filesystem;
@@ -45,6 +46,9 @@ public:
             case Command::worker: return for_models();
             case Command::inspect:
                 catalog_.models = list_models(request_.paths, request_.recursive, request_.first_literal_path);
+                // A vehicle's inspection tells the wheel its cars line names.
+                for (const std::string& file : request_.item_definitions) add_item_definitions(file, false);
+                add_vehicle_files();
                 return;
             case Command::map: return for_map();
             case Command::extract: return for_extract();
@@ -119,6 +123,21 @@ private:
         return true;
     }
 
+    // The vehicles' colour file and wheels, named or where the game keeps them
+    // (wheels.dff is also a model file the older games' data files name).
+    void add_vehicle_files() {
+        if (!request_.car_colours.empty())
+            catalog_.add(SourceKind::car_colours, "carcols", file_source(request_.car_colours));
+        if (!request_.wheels.empty()) catalog_.add(SourceKind::wheels, "wheels", file_source(request_.wheels));
+        if (!catalog_.game.read) return;
+        if (const fs::path file = resolve_game_path(catalog_.game.root, "data/carcols.dat"); !file.empty())
+            catalog_.add(SourceKind::car_colours, "carcols", file_source(file));
+        if (const FileSource* model = catalog_.find(SourceKind::model, "wheels"))
+            catalog_.add(SourceKind::wheels, "wheels", *model);
+        else if (const fs::path file = resolve_game_path(catalog_.game.root, "models/generic/wheels.dff"); !file.empty())
+            catalog_.add(SourceKind::wheels, "wheels", file_source(file));
+    }
+
     // --- convert: the models in the game's order, then the paths' ---
 
     void for_models() {
@@ -138,6 +157,7 @@ private:
         for (const ModelEntry& m : named)
             if (m.kind == ModelEntry::Kind::model && m.error.empty() && !m.in_archive() && is_collision_path(m.path))
                 catalog_.add(SourceKind::collision, fs::path(m.path).stem().string(), file_source(m.path));
+        add_vehicle_files();
         if (request_.command == Command::worker) return;
         catalog_.models = std::move(game_models);
         catalog_.models.insert(catalog_.models.end(), std::make_move_iterator(named.begin()),

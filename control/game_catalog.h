@@ -29,7 +29,8 @@
 #include "game/game_files.h"
 #include "game/map_items.h"
 
-enum class SourceKind { model, dictionary, item_definitions, placement, animation, collision, count };
+// car_colours: carcols.dat; wheels: the older games' generic wheels (wheels.dff).
+enum class SourceKind { model, dictionary, item_definitions, placement, animation, collision, car_colours, wheels, count };
 
 // What the user named, as the command line gives it.
 struct CatalogRequest {
@@ -44,6 +45,7 @@ struct CatalogRequest {
     std::vector<std::string> maps;              // --map values
     std::string game_dir;                       // --game
     std::string output_dir;                     // -o; empty: beside what is named
+    std::string car_colours, wheels;            // --carcols, --wheels
 };
 
 // A dictionary --extract writes, or a line to tell in its place.

@@ -44,6 +44,14 @@ bool write_text_file(const std::string& name, const std::string& text) {
     return ok;
 }
 
+// "cars/MyCar.dff" gives "MyCar", the name a cars line gives it.
+std::string model_base_name(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
 // The record the loaded model embeds, else the one found by its name.
 void find_collision(const char* source_path, const StructureRequest& request, std::uint32_t size,
                     StructureResult& result) {
@@ -64,10 +72,7 @@ void find_collision(const char* source_path, const StructureRequest& request, st
     result.collision_third_game = request.third_game;
     if (result.collision.empty()) {
         // The game's collision model of the model's name: its file's name without the extension.
-        std::string name = source_path;
-        name = name.substr(name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
-        if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
-        if (const CollisionModel* m = collision_by_name(name)) result.collision.push_back(*m);
+        if (const CollisionModel* m = collision_by_name(model_base_name(source_path))) result.collision.push_back(*m);
     }
 }
 
@@ -80,6 +85,11 @@ void run_structure(const char* source_path, const StructureRequest& request, Str
     if (loaded == 0) return;
     const auto size = static_cast<std::uint32_t>(loaded);
     result.model = std::make_unique<Model>(read_model(conversion_state.source_buffer, size));
+    if (request.vehicle) {
+        VehicleReport report = assemble_vehicle(*result.model, model_base_name(source_path), *request.vehicle);
+        result.vehicle_notes = std::move(report.notes);
+        result.vehicle_game = report.vehicle ? report.game : 0;
+    }
     const Model& model = *result.model;
     if (conversion_state.source_buffer[0] != model_type_mark && model.clumps.empty()) {
         show_error_box_after_text(text_not_a_model);

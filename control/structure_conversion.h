@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "control/vehicle.h"
 #include "export/gltf_writer.h"
 #include "game/collision_file.h"
 
@@ -27,6 +28,8 @@ struct StructureRequest {
     bool third_game = false;  // the surfaces of version-1 records found by name: the third game's
     bool effects = true; // glTF: the 2D effects as nodes and lights (the command line's --effects)
     std::vector<Effect> item_effects;  // glTF: the item definitions' effects of the model's id
+    // A vehicle is made into what the game draws when set; null: every model as stored.
+    const VehicleSetup* vehicle = nullptr;
 };
 
 struct StructureResult {
@@ -43,6 +46,8 @@ struct StructureResult {
     bool collision_third_game = false;      // its version-1 surfaces are the third game's
     std::string collision_note;             // an embedded record that could not be read, and why
     std::shared_ptr<const void> collision_bytes;  // what the plan's collision meshes are made from
+    int vehicle_game = 0;                    // a vehicle's game (1 to 3); 0: no vehicle
+    std::vector<std::string> vehicle_notes;  // what a vehicle's assembly could not do, one line each
 };
 
 // Loads the model and converts it as request asks, inside the gathered output;

@@ -64,6 +64,32 @@ bool read_placement_fields(const std::vector<std::string_view>& f, ItemDefinitio
     return true;
 }
 
+// Types whose wheel field names a wheel: a plane's names its far model, a
+// bike's is its steer angle, boats and trains stop before it.
+bool has_wheels(std::string_view type) {
+    for (const char* known : {"car", "mtruck", "quad", "trailer"})
+        if (type == known) return true;
+    return false;
+}
+
+// The cars line's wheel fields, by the form the line is in: field 8 a number
+// is the first game's; else 14 fields or more the third's.
+bool read_vehicle_fields(const std::vector<std::string_view>& f, ItemDefinition& item) {
+    ItemDefinition::Vehicle& v = item.vehicle;
+    if (f.size() > 3) v.type = lower_name(f[3]);
+    float number = 0;
+    v.game = f.size() > 7 && parse_float(f[7], number) ? 1 : f.size() >= 14 ? 3 : 2;
+    const std::size_t wheel = v.game == 1 ? 10 : 11;
+    if (!has_wheels(v.type) || f.size() <= wheel) return true;
+    if (!parse_number(f[wheel], v.wheel_id)) return false;
+    if (v.game == 3) {
+        v.sizes = f.size() > wheel + 2;
+        return !v.sizes || (parse_float(f[wheel + 1], v.front_size) && parse_float(f[wheel + 2], v.rear_size) &&
+                            v.front_size > 0 && v.rear_size > 0);
+    }
+    return f.size() <= wheel + 1 || (parse_float(f[wheel + 1], v.wheel_scale) && v.wheel_scale > 0);
+}
+
 void read_item_line(const std::vector<std::string_view>& f, std::string_view section, std::size_t line,
                     std::string_view file_name, ItemDefinitionFile& out) {
     if (f.size() < 3) {
@@ -86,6 +112,11 @@ void read_item_line(const std::vector<std::string_view>& f, std::string_view sec
         item.draw_distances.clear();
         item.flags = 0;
         item.time_on = item.time_off = -1;
+    }
+    if (section == "cars" && !read_vehicle_fields(f, item)) {
+        // Still a vehicle by its name; only its wheels are unknown.
+        out.skipped.push_back({line, "wheel fields that are not numbers: read without wheels"});
+        item.vehicle = ItemDefinition::Vehicle{item.vehicle.type, item.vehicle.game};
     }
     out.items.push_back(std::move(item));
 }

@@ -17,6 +17,16 @@ struct ItemDefinition {
     std::vector<float> draw_distances;  // objs/tobj/anim: one per level of detail
     std::uint32_t flags = 0;
     std::int32_t time_on = -1, time_off = -1;  // tobj only: shown from on to off
+    // cars only: what the vehicle's wheels are, by the line's form (the
+    // games differ, see the vehicles note). wheel_id -1: none named.
+    struct Vehicle {
+        std::string type;          // lower case: "car", "bike", "boat", "plane", ...
+        int game = 0;              // 1, 2 or 3: the line form it was read as
+        std::int32_t wheel_id = -1;
+        float wheel_scale = 1;     // first, second game: uniform
+        float front_size = 1, rear_size = 1;  // third game: the wheels' sizes
+        bool sizes = false;        // front and rear sizes were given
+    } vehicle;
     std::string file;          // where it was defined, for messages
     std::size_t line = 0;
 };

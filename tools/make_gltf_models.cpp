@@ -1,5 +1,7 @@
 // make_gltf_models: writes the small models of the glTF tests into a folder,
-// each with its texture dictionary where it has one, for the validator's check.
+// each with its texture dictionary where it has one, for the validator's check;
+// and the generated vehicles with the wheels.dff and item definitions
+// (vehicles.ide) the older games' car takes its wheels by.
 // Usage: make_gltf_models FOLDER
 
 #include <cstdio>
@@ -7,6 +9,7 @@
 #include <fstream>
 
 #include "support/gltf_test_models.h"
+#include "support/vehicle_layouts.h"
 
 namespace {
 
@@ -29,5 +32,11 @@ int main(int argc, char** argv) {
         if (!write(folder / (m.name + ".dff"), build_model(m.model))) return 1;
         if (!m.textures.empty() && !write(folder / (m.name + ".txd"), build_dictionary(m.textures))) return 1;
     }
+    const std::string items = vehicle_items;
+    if (!write(folder / "own.dff", build_model(own_wheel_car())) ||
+        !write(folder / "mycar.dff", build_model(generic_wheel_car())) ||
+        !write(folder / "wheels.dff", build_model(wheels_file())) ||
+        !write(folder / "vehicles.ide", std::vector<std::uint8_t>(items.begin(), items.end())))
+        return 1;
     return 0;
 }

@@ -1,14 +1,15 @@
 // libFuzzer target: arbitrary bytes read as an animation file (its
 // animations written as glTF channels on a small skeleton), as an archive of either version
-// (each whole entry read back by offset), as item definitions and as a data
-// file, as a texture dictionary with every
+// (each whole entry read back by offset), as item definitions (vehicles'
+// lines too), as a vehicle colour file and as a data file, as a texture dictionary with every
 // texture decoded in memory, read by the structure reader, inspected and
 // written as OBJ text (skins posed, and as stored with night colours) and as
 // a glb file (skins and all, into the scratch folder; again with every
 // texture found, for the UV animations, and the bytes' 2dfx lines), then
 // converted by each of the four strategies into a null stream; the same bytes
 // are also read as a placement file and an item definition file, and the
-// model is written as a scene placed by their records. Any crash, sanitizer
+// model is written as a scene placed by their records, and assembled as a
+// vehicle (the same bytes as its wheels, cars lines and colours). Any crash, sanitizer
 // report or leak is a finding.
 #include <cstdint>
 #include <cstdio>
@@ -21,8 +22,10 @@
 
 #include "engine/conversion_state.h"
 #include "control/platform.h"
+#include "control/vehicle.h"
 #include "engine/strategies.h"
 #include "game/archive.h"
+#include "game/car_colours.h"
 #include "game/game_data_file.h"
 #include "game/item_definitions.h"
 #include "game/item_effects.h"
@@ -90,6 +93,7 @@ void read_game_files(const std::uint8_t* data, std::size_t size) {
     (void)read_item_definitions(text, "fuzz.ide");
     std::vector<SkippedLine> skipped;
     (void)read_item_effects(text, skipped);
+    (void)car_colour_notes_text(read_car_colours(text), "fuzz.dat");
     (void)read_game_data_file(text);
     for (const ArchiveDirectory& d : {parse_version1(data, size, size), parse_version2(data, size, size)})
         (void)archive_directory_text(d);
@@ -105,6 +109,30 @@ void read_game_files(const std::uint8_t* data, std::size_t size) {
         // A whole entry lies inside the file: reading it must succeed.
         if (!read_archive_entry(d.data_file, e.start, e.length, bytes).empty()) std::abort();
         (void)entry_content_length(bytes.data(), bytes.size());
+    }
+}
+
+// The bytes as a vehicle, its own wheels.dff, cars lines and colour file all
+// made of the same bytes, each part choice, written as OBJ text.
+void assemble_as_vehicle(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    ItemIndex items;
+    items.add(read_item_definitions(text, "fuzz.ide"));
+    VehicleFiles files;
+    files.items = &items;
+    files.colours = std::make_unique<CarColourFile>(read_car_colours(text));
+    files.wheels = std::make_unique<Model>(read_model(data, static_cast<std::uint32_t>(size)));
+    for (VehicleParts parts : {VehicleParts::near, VehicleParts::damaged, VehicleParts::far}) {
+        Model model = read_model(data, static_cast<std::uint32_t>(size));
+        VehicleSetup setup;
+        setup.choice.parts = parts;
+        setup.choice.extras = {1, 2};
+        setup.files = &files;
+        (void)vehicle_inspection_text(model, "fuzz", setup);
+        assemble_vehicle(model, "fuzz", setup);
+        ObjWriteOptions options;
+        options.max_obj_bytes = 1 << 20;
+        write_obj(model, options);
     }
 }
 
@@ -158,6 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     local_night.local = local_night.night = true;
     write_obj(model, local_night);
     place_model(data, size, model);
+    if (size <= 0xFFFFFFFFu) assemble_as_vehicle(data, size);
 
     static bool ready = (set_up(), true);
     (void)ready;
