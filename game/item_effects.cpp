@@ -29,7 +29,7 @@ const LineKind* kind_of(int type) {
     return type >= 0 && type < 5 ? &kinds[type] : nullptr;
 }
 
-std::size_t width_of(std::string_view spec) { return spec.back() == '3' ? 3 : 1; }
+std::size_t width_of(std::string_view layout) { return layout.back() == '3' ? 3 : 1; }
 
 std::string_view unquoted(std::string_view f) {
     if (f.size() >= 2 && f.front() == '"' && f.back() == '"') return f.substr(1, f.size() - 2);
@@ -39,17 +39,17 @@ std::string_view unquoted(std::string_view f) {
 // The type's fields from f[at...]; false with why when one does not read.
 bool read_fields(const std::vector<std::string_view>& f, const LineKind& kind, Effect& e, std::string& why) {
     std::size_t at = common;
-    for (std::string_view spec : kind.fields) {
+    for (std::string_view layout : kind.fields) {
         EffectField field;
-        if (spec.front() == '$') {
-            field.name = std::string(spec.substr(1));
+        if (layout.front() == '$') {
+            field.name = std::string(layout.substr(1));
             field.text = std::string(unquoted(f[at++]));
             for (char& c : field.text)
                 if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
         } else {
-            field.integers = spec.front() == '#';
-            const std::size_t width = width_of(spec);
-            field.name = std::string(spec.substr(field.integers ? 1 : 0, spec.size() - (field.integers ? 1 : 0) -
+            field.integers = layout.front() == '#';
+            const std::size_t width = width_of(layout);
+            field.name = std::string(layout.substr(field.integers ? 1 : 0, layout.size() - (field.integers ? 1 : 0) -
                                                                              (width == 3 ? 1 : 0)));
             for (std::size_t i = 0; i < width; ++i, ++at) {
                 float v = 0;
@@ -67,7 +67,7 @@ bool read_fields(const std::vector<std::string_view>& f, const LineKind& kind, E
 
 std::size_t field_count(const LineKind& kind) {
     std::size_t n = common;
-    for (std::string_view spec : kind.fields) n += spec.front() == '$' ? 1 : width_of(spec);
+    for (std::string_view layout : kind.fields) n += layout.front() == '$' ? 1 : width_of(layout);
     return n;
 }
 
