@@ -35,6 +35,21 @@ int look_up_source_file(const char* path, SourceFileInfo& info, unsigned& error)
     return 1;
 }
 
+namespace {
+
+// Worker processes of one run may read the same file at once (two links to
+// one model): each holds the lock only while it reads, so a lock held by
+// another is waited for a moment (2 s at most) before the file is refused.
+bool lock_alone(int fd) {
+    for (int waited_ms = 0;; waited_ms += 10) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
+        if (waited_ms >= 2000) return false;
+        usleep(10 * 1000);
+    }
+}
+
+}  // namespace
+
 int open_source_file(const SourceFileInfo& info, SourceFileHandle& file) {
     // Non-blocking, so that a named pipe cannot stall the open; it is refused below.
     int fd = open(info.found_name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -43,7 +58,7 @@ int open_source_file(const SourceFileInfo& info, SourceFileHandle& file) {
     int usable = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     // The nearest POSIX has to opening without sharing: an exclusive lock that
     // fails while another program holds one. Where locks are unsupported, go on.
-    if (usable && flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) usable = 0;
+    if (usable && !lock_alone(fd)) usable = 0;
     if (!usable) {
         close(fd);
         return 0;

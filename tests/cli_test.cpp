@@ -7,7 +7,12 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "control/commands.h"
 #include "engine/conversion_state.h"
@@ -441,6 +446,22 @@ TEST_F(Cli, ObjFileIsBesideTheModelNamedAfterItsWholeNameAndLinksAreKept) {
     EXPECT_FALSE(fs::exists(folder.path / "models/linked.dff.obj"));
     EXPECT_EQ(lines_of(read_file(folder.path / "elsewhere/linked.dff.obj")).at(0),
               "# " + at("elsewhere/linked.dff"));
+}
+
+// Worker processes may read one model through two links at once: a reader's
+// lock is waited for, not taken as a refusal.
+TEST_F(Cli, AModelAnotherReaderHoldsForAMomentIsWaitedFor) {
+    const fs::path model = copy_sample("crate.dff");
+    const int fd = open(model.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    std::thread reader([fd] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        close(fd);
+    });
+    ProgramRun run = cli({"-j", "1", "crate.dff"});
+    reader.join();
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(folder.path / "crate.dff.obj"));
 }
 
 // --- failures ----------------------------------------------------------------
