@@ -29,6 +29,13 @@ const UvAnimation* find_animation(const std::vector<UvAnimation>& animations, co
     return nullptr;
 }
 
+bool finite(const UvTransformKey& t) {
+    const double all[] = {t.time, t.rotation, t.scale[0], t.scale[1], t.offset[0], t.offset[1]};
+    for (double v : all)
+        if (!std::isfinite(v) || std::fabs(v) > 3.4e38) return false;  // and still a float
+    return true;
+}
+
 // As float, and 0 rather than -0.
 float value(double v) { return v == 0 ? 0.0f : static_cast<float>(v); }
 
@@ -90,24 +97,27 @@ std::vector<UvTransformKey> uv_transform_keys(const UvAnimation& a, std::vector<
         return keys;
     }
     double largest_skew = 0;
-    std::uint32_t repeated = 0;
+    std::uint32_t repeated = 0, unusable = 0;
     for (std::size_t k = 0; k < a.keys.size(); ++k) {
         if (a.key_node[k] != base) continue;
         double skew = 0;
         UvTransformKey t = uv_transform_of(a.keys[k], a.interpolator, skew);
+        if (!finite(t)) {  // JSON has no infinity or NaN
+            ++unusable;
+            continue;
+        }
         largest_skew = std::max(largest_skew, std::fabs(skew));
         if (!keys.empty() && !(t.time > keys.back().time)) {
             ++repeated;
             continue;
         }
-        // The game turns the short way between keys.
-        if (!keys.empty()) {
-            const double before = keys.back().rotation;
-            while (t.rotation - before > pi) t.rotation -= 2 * pi;
-            while (t.rotation - before < -pi) t.rotation += 2 * pi;
-        }
+        // The game turns the short way between keys; a stored angle may be any size.
+        const double before = keys.empty() ? 0.0 : keys.back().rotation;
+        t.rotation = before + std::remainder(t.rotation - before, 2 * pi);
         keys.push_back(t);
     }
+    if (unusable)
+        notes.push_back(what + ": " + std::to_string(unusable) + " keys with numbers that are not finite: left out");
     if (largest_skew > skew_tolerance)
         notes.push_back(what + ": skew (up to " + std::to_string(largest_skew) + ") has no glTF counterpart: dropped");
     if (repeated)

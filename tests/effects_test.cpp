@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <cmath>
 #include <optional>
 #include <map>
@@ -238,6 +239,39 @@ TEST(UvTransform, GltfsTransformGivesTheGamesUvs) {
     EXPECT_NEAR(skew, 0.5, 1e-6);
     uv_transform_of({0, {2, 1, 3, 0.25f, 0, 0}, 0}, 0x1C1, skew);
     EXPECT_EQ(skew, 0.25);
+}
+
+TEST(UvTransform, KeysOfAnySizeStayShortAndFinite) {
+    // Stored angles of any size turn the short way from the key before; keys glTF cannot hold are left out.
+    const float huge = 1e30f, inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        std::vector<std::array<float, 2>> keys;  // time, angle
+        std::vector<double> rotations;
+        const char* note;
+    } rows[] = {
+        {{{0, 0}, {1, huge}, {2, -huge}}, {}, ""},
+        {{{0, 7}, {1, 0.5f}, {2, 6.5f}}, {7 - 2 * 3.14159265358979, 0.5, 6.5 - 2 * 3.14159265358979}, ""},
+        {{{0, 0}, {1, inf}, {2, nan}, {nan, 1}, {3, 1}}, {0, 1}, "3 keys with numbers that are not finite"},
+    };
+    for (const auto& r : rows) {
+        UvAnimation a;
+        a.name = "a";
+        a.interpolator = 0x1C1;
+        a.node_count = 1;
+        for (const auto& k : r.keys) {
+            a.keys.push_back({k[0], {k[1], 1, 1, 0, 0, 0}, -1});
+            a.key_node.push_back(0);
+        }
+        std::vector<std::string> notes;
+        const std::vector<UvTransformKey> keys = uv_transform_keys(a, notes);
+        if (!r.rotations.empty()) ASSERT_EQ(keys.size(), r.rotations.size());
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            if (k) EXPECT_LE(std::fabs(keys[k].rotation - keys[k - 1].rotation), 3.1415927);
+            if (!r.rotations.empty()) EXPECT_NEAR(keys[k].rotation, r.rotations[k], 1e-5);
+        }
+        const std::string all = notes.empty() ? "" : notes.back();
+        EXPECT_NE(all.find(r.note), std::string::npos) << all;
+    }
 }
 
 TEST(ItemEffects, TwoDfxLinesOfBothOlderGames) {
