@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "cli/console_session.h"
+#include "cli/exit_status.h"
 #include "control/collision_catalog.h"
 #include "control/game_catalog.h"
 #include "control/map_run.h"
@@ -16,8 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int exit_clean = 0, exit_not_clean = 1;
 
 MapRequest base_request(const Options& options, const GameCatalog& catalog) {
     MapRequest request;

@@ -49,7 +49,10 @@ std::string encode_share(const std::vector<ShareEntry>& entries, std::size_t fir
     for (std::size_t i = first; i < entries.size(); ++i) {
         const ShareEntry& e = entries[i];
         bytes += std::to_string(e.index) + " " + std::to_string(e.entry.start) + " " + std::to_string(e.entry.length);
-        for (const std::string* text : texts_of(e)) bytes += " " + std::to_string(text->size());
+        for (const std::string* text : texts_of(e)) {
+            bytes += ' ';
+            bytes += std::to_string(text->size());
+        }
         bytes += "\n";
         for (const std::string* text : texts_of(e)) bytes += *text;
     }

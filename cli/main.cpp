@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/console_session.h"
+#include "cli/exit_status.h"
 #include "cli/convert_in_order.h"
 #include "cli/convert_map.h"
 #include "cli/convert_model.h"
@@ -24,8 +25,6 @@
 #include "control/version.h"
 
 namespace {
-
-constexpr int exit_clean = 0, exit_not_clean = 1, exit_usage = 2;
 
 // --inspect of animation files only: each one's animations on stdout.
 int inspect_animations(const std::vector<std::string>& paths) {

@@ -24,7 +24,7 @@ bool make_pipe(int fds[2]) {
     return true;
 }
 
-void close_fd(int& fd) {
+void close_pipe_end(int& fd) {
     if (fd >= 0) close(fd);
     fd = -1;
 }
@@ -99,7 +99,7 @@ bool send_and_close(WorkerProcess& worker, const std::string& bytes) {
         ok = n > 0;
         if (ok) done += static_cast<std::size_t>(n);
     }
-    close_fd(worker.to);
+    close_pipe_end(worker.to);
     return ok;
 }
 
@@ -113,8 +113,8 @@ std::size_t receive(WorkerProcess& worker, char* buffer, std::size_t capacity) {
 }
 
 std::string finish_worker(WorkerProcess& worker) {
-    close_fd(worker.to);
-    close_fd(worker.from);
+    close_pipe_end(worker.to);
+    close_pipe_end(worker.from);
     if (worker.pid < 0) return "not started";
     int status = 0;
     pid_t waited;

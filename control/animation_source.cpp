@@ -65,7 +65,7 @@ std::string load_animation_file(const std::string& named, NamedAnimations& out) 
 
 namespace {
 
-std::string load_source(const FileSource& source, NamedAnimations& out) {
+std::string load_animation_file(const FileSource& source, NamedAnimations& out) {
     out.name = source.shown;
     std::vector<std::uint8_t> bytes;
     if (const SourceFailure failure = read_source(source, largest_file, bytes); failure)
@@ -90,7 +90,7 @@ bool load_animations(const std::vector<std::string>& named, const GameCatalog& c
         if (name == "all") {
             if (catalog.sources(SourceKind::animation).empty()) failed(name, "no animation file found in the game");
             for (const FileSource& s : catalog.sources(SourceKind::animation)) {
-                if (std::string why = load_source(s, loaded); !why.empty()) failed(s.shown, why);
+                if (std::string why = load_animation_file(s, loaded); !why.empty()) failed(s.shown, why);
                 else out.push_back(std::move(loaded));
             }
             continue;
@@ -101,7 +101,7 @@ bool load_animations(const std::vector<std::string>& named, const GameCatalog& c
             why = load_animation_file(absolute_path(name), loaded);
             loaded.name = name;
         } else {
-            why = load_source(*held, loaded);
+            why = load_animation_file(*held, loaded);
         }
         if (!why.empty()) failed(name, why);
         else out.push_back(std::move(loaded));

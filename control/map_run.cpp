@@ -25,8 +25,6 @@ constexpr std::uint64_t largest_model = std::uint64_t(256) << 20;
 // As a model alone may write 64 times its bytes of text (and 64 MB in any
 // case), a scene may for each instance of a model, up to 64 instances of it:
 // a model placed a million times does not raise the bound past 64 copies.
-constexpr std::uint64_t text_bytes_floor = std::uint64_t(64) << 20;
-constexpr std::uint64_t text_bytes_per_model_byte = 64;
 constexpr std::uint64_t instances_counted = 64;
 constexpr std::size_t bad_records_told = 10;
 constexpr std::size_t unresolved_told = 10;

@@ -22,11 +22,6 @@ namespace {
 constexpr unsigned char model_type_mark = 16;
 const char text_not_a_model[] = "This doesn't seem to be a dff file!";
 
-// Atomics may place one geometry many times; a small hostile file must not
-// make endless text. Real models make a few times their size.
-constexpr std::uint64_t text_bytes_per_model_byte = 64;
-constexpr std::uint64_t text_bytes_floor = 64u << 20;
-
 // Written under a temporary name first: a half-written MTL file never stands
 // under the name the OBJ file reads.
 bool write_text_file(const std::string& name, const std::string& text) {

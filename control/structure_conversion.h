@@ -15,6 +15,11 @@
 #include "export/gltf_writer.h"
 #include "game/collision_file.h"
 
+// Atomics may place one geometry many times; a small hostile file must not
+// make endless text. Real models make a few times their size.
+constexpr std::uint64_t text_bytes_per_model_byte = 64;
+constexpr std::uint64_t text_bytes_floor = std::uint64_t(64) << 20;
+
 struct StructureRequest {
     bool local = false;  // every part stays in its own frame's space (the command line's --local)
     bool night = false;  // night vertex colours instead of the day ones (the command line's --night)

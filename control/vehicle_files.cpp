@@ -22,6 +22,8 @@ bool read_bytes(const FileSource& source, std::uint64_t limit, std::vector<std::
         case Reason::too_large: why = "larger than " + std::to_string(limit >> 20) + " MB"; break;
         case Reason::unreadable: why = source.in_archive ? failure.detail : "cannot be read"; break;
         case Reason::damaged: why = failure.detail; break;
+        case Reason::unopenable: why = "cannot be opened"; break;
+        case Reason::changed: why = "changed while it was read"; break;
     }
     return false;
 }

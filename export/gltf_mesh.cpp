@@ -11,30 +11,13 @@
 #include <unordered_set>
 
 #include "export/gltf_nodes.h"
+#include "export/trouble_tally.h"
 
 namespace {
 
-// Lines a kind of trouble may take in one mesh before the rest are only counted.
-constexpr std::size_t told_at_most = 16;
-
-class Trouble {
-public:
-    Trouble(GltfMeshResult& result, const std::string& mesh, const char* kind)
-        : result_(result), mesh_(mesh), kind_(kind) {}
-    void tell(const std::string& what) {
-        if (told_++ < told_at_most) result_.doubts.push_back(mesh_ + ": " + what);
-    }
-    ~Trouble() {
-        if (told_ > told_at_most)
-            result_.doubts.push_back(mesh_ + ": " + std::to_string(told_ - told_at_most) + " more " + kind_);
-    }
-
-private:
-    GltfMeshResult& result_;
-    const std::string& mesh_;
-    const char* kind_;
-    std::size_t told_ = 0;
-};
+TroubleTally trouble_of(GltfMeshResult& result, const std::string& mesh, const char* kind) {
+    return TroubleTally([&result](const std::string& line) { result.doubts.push_back(line); }, mesh, kind);
+}
 
 bool whole(const ByteView& v, std::uint32_t vertices) { return v.data && v.count >= vertices; }
 
@@ -106,7 +89,7 @@ void position_of(const std::uint8_t* p, const Rest& rest, float out[3]) {
 
 // Positions (and their bounds, as the floats written), zeroing what is not finite.
 int add_positions(GltfDocument& d, const std::uint8_t* data, std::uint32_t n, const Copies& copies, const Rest& rest,
-                  Trouble& trouble) {
+                  TroubleTally& trouble) {
     std::array<float, 3> low{}, high{};
     for (std::uint32_t i = 0; i < n; ++i) {
         bool bad = false;
@@ -149,7 +132,7 @@ void unit_normal(const std::uint8_t* p, const Rest& rest, float out[3]) {
 }
 
 int add_normals(GltfDocument& d, const std::uint8_t* data, std::uint32_t n, const Copies& copies, const Rest& rest,
-                Trouble& trouble) {
+                TroubleTally& trouble) {
     for (std::uint32_t i = 0; i < n; ++i)
         for (int k = 0; k < 3; ++k)
             if (!std::isfinite(read_f32(data + 12 * std::size_t(i) + 4 * k))) {
@@ -167,7 +150,7 @@ int add_normals(GltfDocument& d, const std::uint8_t* data, std::uint32_t n, cons
 }
 
 // Both conventions run V down the image: stored as they are.
-int add_uvs(GltfDocument& d, const std::uint8_t* data, std::uint32_t n, const Copies& copies, Trouble& trouble) {
+int add_uvs(GltfDocument& d, const std::uint8_t* data, std::uint32_t n, const Copies& copies, TroubleTally& trouble) {
     for (std::uint32_t i = 0; i < n; ++i)
         for (int k = 0; k < 2; ++k)
             if (!std::isfinite(read_f32(data + 8 * std::size_t(i) + 4 * k))) {
@@ -359,17 +342,17 @@ std::vector<std::string> add_gltf_primitives(GltfDocument& d, const GltfMeshInpu
     const Copies copies = copied_to ? Copies(copy_list) : nullptr;
     nlohmann::json attributes = nlohmann::json::object();
     {
-        Trouble trouble(result, input.name, "vertices with numbers that are not finite, written as 0");
+        TroubleTally trouble = trouble_of(result, input.name, "vertices with numbers that are not finite, written as 0");
         attributes["POSITION"] = add_positions(d, g.positions.data, n, copies, rest, trouble);
     }
     if (whole(g.normals, n)) {
-        Trouble trouble(result, input.name, "normals that are not finite");
+        TroubleTally trouble = trouble_of(result, input.name, "normals that are not finite");
         attributes["NORMAL"] = add_normals(d, g.normals.data, n, copies, rest, trouble);
     }
     int set = 0;
     for (const ByteView* uvs : {&g.uvs, &g.uvs2}) {
         if (!whole(*uvs, n)) break;
-        Trouble trouble(result, input.name, "texture coordinates that are not finite, written as 0");
+        TroubleTally trouble = trouble_of(result, input.name, "texture coordinates that are not finite, written as 0");
         attributes["TEXCOORD_" + std::to_string(set++)] = add_uvs(d, uvs->data, n, copies, trouble);
     }
     // The other set of colours has no standard attribute: an application's own (leading '_').
@@ -396,7 +379,7 @@ std::vector<std::string> add_gltf_primitives(GltfDocument& d, const GltfMeshInpu
     std::map<int, Group> by_material;
     const auto material_count = static_cast<std::uint32_t>(input.materials.size());
     {
-        Trouble trouble(result, input.name, "triangles with a vertex index past the vertex count, left out");
+        TroubleTally trouble = trouble_of(result, input.name, "triangles with a vertex index past the vertex count, left out");
         for (std::size_t t = 0; t < g.triangles.size(); ++t) {
             const Triangle& tri = g.triangles[t];
             if (tri.a >= n || tri.b >= n || tri.c >= n) {

@@ -25,7 +25,7 @@ bool identity(const InstanceTransform& t) {
     return true;
 }
 
-struct PreparedModel {
+struct PreparedGltfModel {
     bool prepared = false;
     int mesh = -1;  // -1: nothing to draw
     std::uint32_t instances = 0;
@@ -104,7 +104,7 @@ private:
         return default_material_;
     }
 
-    void prepare(const SceneModel& model, PreparedModel& p) {
+    void prepare(const SceneModel& model, PreparedGltfModel& p) {
         p.prepared = true;
         if (!model.model) return;
         const std::string folder = options_.texture_folder ? options_.texture_folder(model.dictionary) : "";
@@ -127,7 +127,7 @@ private:
         if (!primitives.empty()) p.mesh = d_.add("meshes", {{"name", model.name}, {"primitives", std::move(primitives)}});
     }
 
-    void add_instance(const SceneModel& model, PreparedModel& p, const SceneInstance& instance) {
+    void add_instance(const SceneModel& model, PreparedGltfModel& p, const SceneInstance& instance) {
         if (!p.prepared) prepare(model, p);
         if (p.mesh < 0) return;
         json n = {{"name", names_.take(model.name + "_" + std::to_string(++p.instances))}, {"mesh", p.mesh}};
@@ -145,7 +145,7 @@ private:
     MtlWriter mtl_;  // names the materials as the scene's MTL file does
     UniqueNames names_;
     GltfEffects effects_{d_};
-    std::vector<PreparedModel> prepared_;
+    std::vector<PreparedGltfModel> prepared_;
     std::vector<int> group_nodes_;
     std::unordered_map<std::string, int> materials_;
     std::unordered_set<std::string> textures_seen_;

@@ -19,12 +19,6 @@ namespace {
 
 using nlohmann::json;
 
-std::string hex(std::uint32_t n) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", n);
-    return text;
-}
-
 Placement placement_of_frame(const Frame& f) {
     Placement p;
     const float* axes[3] = {f.right, f.up, f.at};

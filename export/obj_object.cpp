@@ -6,33 +6,17 @@
 #include "export/mtl_writer.h"
 #include "export/obj_numbers.h"
 #include "export/skin_pose.h"
+#include "export/trouble_tally.h"
 
 namespace {
 
-// Comment lines a kind of trouble may take in one object before the rest are only counted.
-constexpr std::uint32_t told_at_most = 16;
-
-// Tells of trouble with single vertices or triangles, a line each up to a
-// limit: a damaged geometry must not bury the text in comments.
-class TroubleLog {
-public:
-    TroubleLog(ObjTextOut& out, const std::string& object, const char* kind)
-        : out_(out), object_(object), kind_(kind) {}
-    void tell(const std::string& what) {
-        if (told_++ < told_at_most) out_.doubt(object_ + ": " + what);
-        out_.doubtful = true;
-    }
-    ~TroubleLog() {
-        if (told_ > told_at_most)
-            out_.doubt(object_ + ": " + std::to_string(told_ - told_at_most) + " more " + kind_);
-    }
-
-private:
-    ObjTextOut& out_;
-    const std::string& object_;
-    const char* kind_;
-    std::uint32_t told_ = 0;
-};
+// A line per damaged vertex or triangle, up to the tally's limit; the object is doubtful from the first.
+TroubleTally trouble_log(ObjTextOut& out, const std::string& object, const char* kind) {
+    return TroubleTally([&out](const std::string& line) {
+        out.doubt(line);
+        out.doubtful = true;
+    }, object, kind);
+}
 
 // A coordinate as the float it rounds to; what is no finite float becomes 0.
 char* put_coordinate(char* at, double value, bool& bad) {
@@ -80,7 +64,7 @@ void place(const ObjObject& object, std::uint32_t vertex, const double in[3], do
 }
 
 void write_positions(const ObjObject& object, const Arrays& a, ObjTextOut& out) {
-    TroubleLog log(out, object.name, "vertices with numbers that are not finite, written as 0");
+    TroubleTally log = trouble_log(out, object.name, "vertices with numbers that are not finite, written as 0");
     char line[192];
     for (std::uint32_t i = 0; i < a.vertices; ++i) {
         double local[3], world[3];
@@ -99,7 +83,7 @@ void write_positions(const ObjObject& object, const Arrays& a, ObjTextOut& out) 
 }
 
 void write_uvs(const ObjObject& object, const Arrays& a, ObjTextOut& out) {
-    TroubleLog log(out, object.name, "texture coordinates that are not finite, written as 0");
+    TroubleTally log = trouble_log(out, object.name, "texture coordinates that are not finite, written as 0");
     char line[64];
     for (std::uint32_t i = 0; i < a.vertices; ++i) {
         const std::uint8_t* uv = a.uvs + 8 * std::size_t(i);
@@ -114,7 +98,7 @@ void write_uvs(const ObjObject& object, const Arrays& a, ObjTextOut& out) {
 }
 
 void write_normals(const ObjObject& object, const Arrays& a, ObjTextOut& out) {
-    TroubleLog log(out, object.name, "normals that are not finite, written as 0");
+    TroubleTally log = trouble_log(out, object.name, "normals that are not finite, written as 0");
     char line[96];
     for (std::uint32_t i = 0; i < a.vertices; ++i) {
         double stored[3], turned[3];
@@ -145,7 +129,7 @@ char* put_corner(char* p, std::uint32_t index, const Arrays& a, const ObjIndexBa
 
 void write_faces(const ObjObject& object, const Arrays& a, MtlWriter& mtl, ObjTextOut& out,
                  const ObjIndexBase& base) {
-    TroubleLog log(out, object.name, "triangles with a vertex index past the vertex count, left out");
+    TroubleTally log = trouble_log(out, object.name, "triangles with a vertex index past the vertex count, left out");
     const std::vector<std::string>& names = *object.material_names;
     const std::string* current = nullptr;
     char line[3 * (3 * number_room + 4) + 8];

@@ -9,7 +9,7 @@
 
 namespace {
 
-struct PreparedModel {
+struct PreparedObjModel {
     bool prepared = false;
     std::vector<ScenePart> parts;
     std::vector<std::vector<std::string>> material_names;  // one list a part
@@ -43,7 +43,7 @@ public:
     }
 
 private:
-    void prepare(const SceneModel& model, PreparedModel& p) {
+    void prepare(const SceneModel& model, PreparedObjModel& p) {
         p.prepared = true;
         if (!model.model) return;
         p.parts = scene_parts(*model.model).parts;
@@ -59,7 +59,7 @@ private:
         }
     }
 
-    void write_instance(const SceneModel& model, PreparedModel& p, const InstanceTransform& t) {
+    void write_instance(const SceneModel& model, PreparedObjModel& p, const InstanceTransform& t) {
         if (!p.prepared) prepare(model, p);
         if (p.parts.empty()) return;
         Placement points, normals;
@@ -84,7 +84,7 @@ private:
     MtlWriter mtl_;
     UniqueNames objects_;
     ObjIndexBase base_;
-    std::vector<PreparedModel> prepared_;
+    std::vector<PreparedObjModel> prepared_;
     std::unordered_set<std::string> textures_seen_;
 };
 

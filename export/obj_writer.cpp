@@ -10,12 +10,6 @@
 
 namespace {
 
-std::string hex(std::uint32_t n) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", n);
-    return text;
-}
-
 std::string count_of(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }

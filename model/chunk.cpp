@@ -45,3 +45,9 @@ const char* version_text(std::uint32_t version, char (&text)[16]) {
                   (version >> 8) & 0xF, version & 0xFF);
     return text;
 }
+
+std::string hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+    return text;
+}

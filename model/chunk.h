@@ -3,6 +3,7 @@
 // a file is a 12-byte header (id, body size, library stamp) and a body.
 
 #include <cstdint>
+#include <string>
 
 struct Chunk {
     std::uint32_t id = 0;
@@ -28,3 +29,6 @@ bool find_child(const std::uint8_t* bytes, const Chunk& parent, std::uint32_t id
 
 // "3.6.0.3" for 0x36003.
 const char* version_text(std::uint32_t version, char (&text)[16]);
+
+// "0x1A4", for messages naming an offset or an id.
+std::string hex(std::uint32_t value);

@@ -6,10 +6,10 @@
 
 namespace {
 
-constexpr std::uint32_t struct_id = 0x01, string_id = 0x02;
+constexpr std::uint32_t raster_struct_id = 0x01, raster_string_id = 0x02;
 constexpr std::uint32_t raster_header_bytes = 64;
 constexpr std::uint32_t packet_bytes = 0x50;  // the upload's GIF packet before each level and the palette
-constexpr std::uint32_t largest_side = 4096;
+constexpr std::uint32_t largest_raster_side = 4096;
 
 // Format word bits.
 constexpr std::uint32_t palette8_bit = 0x2000, palette4_bit = 0x4000, mipmap_bit = 0x8000;
@@ -194,21 +194,21 @@ bool read_ps2_texture(const std::uint8_t* bytes, const Chunk& texture, const Chu
                       Finding& problem) {
     std::uint32_t at = first.end();
     Chunk name, mask, raster, header, data;
-    if (!next_child(bytes, at, texture, string_id, name)) return fail(problem, at, "no name string after the Struct");
+    if (!next_child(bytes, at, texture, raster_string_id, name)) return fail(problem, at, "no name string after the Struct");
     t.name = chunk_string(bytes, name);
-    if (!next_child(bytes, at, texture, string_id, mask)) return fail(problem, at, "no mask string after the name");
+    if (!next_child(bytes, at, texture, raster_string_id, mask)) return fail(problem, at, "no mask string after the name");
     t.mask = chunk_string(bytes, mask);
-    if (!next_child(bytes, at, texture, struct_id, raster))
+    if (!next_child(bytes, at, texture, raster_struct_id, raster))
         return fail(problem, at, "no raster Struct after the names");
     at = raster.body();
-    if (!next_child(bytes, at, raster, struct_id, header) || header.size < raster_header_bytes)
+    if (!next_child(bytes, at, raster, raster_struct_id, header) || header.size < raster_header_bytes)
         return fail(problem, raster.body(), "the raster has no whole header Struct of 64 bytes");
-    if (!next_child(bytes, at, raster, struct_id, data)) return fail(problem, at, "the raster has no data Struct");
+    if (!next_child(bytes, at, raster, raster_struct_id, data)) return fail(problem, at, "the raster has no data Struct");
 
     const std::uint8_t* h = bytes + header.body();
     const std::uint32_t width = read_u32(h), height = read_u32(h + 4), depth = read_u32(h + 8);
     t.raster_format = read_u32(h + 12);
-    if (width == 0 || height == 0 || width > largest_side || height > largest_side)
+    if (width == 0 || height == 0 || width > largest_raster_side || height > largest_raster_side)
         return fail(problem, header.body(), text_of("size %u x %u is outside 1 to 4096", width, height));
     t.width = static_cast<std::uint16_t>(width), t.height = static_cast<std::uint16_t>(height);
     t.depth = static_cast<std::uint8_t>(depth > 255 ? 255 : depth);

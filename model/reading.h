@@ -19,9 +19,6 @@ struct Reading {
     void note(std::uint32_t offset, std::string text) { findings.push_back({offset, std::move(text), false}); }
 };
 
-// "0x1A4", for messages.
-std::string hex(std::uint32_t value);
-
 // The children of a container in order. A child that runs past the container
 // is reported and kept, cut at the container's end; stray bytes too few for
 // a header are reported.

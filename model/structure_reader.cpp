@@ -4,12 +4,6 @@
 
 #include "model/reading.h"
 
-std::string hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
-    return text;
-}
-
 namespace {
 
 std::string past_end_text(const Reading& r, const Chunk& chunk, const char* parent) {

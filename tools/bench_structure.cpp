@@ -140,7 +140,10 @@ int main(int argc, char** argv) {
         write_times.push_back(seconds_of([&] { text = write_obj(m, options); }));
         geometries = text.geometries_written;
         glb_times.push_back(seconds_of([&] {
-            GltfModel plan = plan_gltf(m, GltfWriteOptions{false, false, model.string(), "bench"});
+            GltfWriteOptions gltf_options;
+            gltf_options.model_path = model.string();
+            gltf_options.program_name_version = "bench";
+            GltfModel plan = plan_gltf(m, gltf_options);
             std::string why;
             if (!finish_gltf(std::move(plan), [](const std::string&, GltfImage&) { return false; }).write_glb(glb.string(), why))
                 std::fprintf(stderr, "%s\n", why.c_str());
