@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "game/archive.h"
@@ -48,15 +46,18 @@ std::string read_entry(const std::string& named, std::string& bytes) {
 
 std::string load_animation_file(const std::string& named, NamedAnimations& out) {
     out.name = named;
-    std::string bytes;
+    std::vector<std::uint8_t> read;
+    std::string entry;
+    std::string_view bytes;
     std::error_code ec;
     if (fs::is_regular_file(named, ec)) {
-        if (fs::file_size(named, ec) > largest_file) return "larger than any animation file";
-        std::ifstream in(named, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (!in && !in.eof()) return "cannot be read";
-    } else if (std::string why = read_entry(named, bytes); !why.empty()) {
+        if (const SourceFailure failure = read_source(file_source(named), largest_file, read); failure)
+            return failure.reason == SourceFailure::Reason::too_large ? "larger than any animation file" : "cannot be read";
+        bytes = std::string_view(reinterpret_cast<const char*>(read.data()), read.size());
+    } else if (std::string why = read_entry(named, entry); !why.empty()) {
         return why;
+    } else {
+        bytes = entry;
     }
     out.file = read_animation_file(bytes);
     if (out.file.layout == AnimationLayout::unknown) return out.file.stopped;

@@ -1,13 +1,13 @@
 #include "export/gltf_animation.h"
 
 #include <cctype>
+#include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <memory>
 
 namespace {
-
-using nlohmann::json;
 
 std::string trimmed_lower(const std::string& name) {
     std::size_t first = 0, last = name.size();
@@ -40,6 +40,9 @@ Track track_of(const AnimationObject& object, int node) {
     t.translated = object.translated;
     bool started = false;
     float first = 0;
+    t.times.reserve(object.keys.size());
+    t.rotations.reserve(4 * object.keys.size());
+    t.translations.reserve(3 * object.keys.size());
     for (const AnimationKey& key : object.keys) {
         if (!finite_key(key)) continue;
         double q[4], length = 0;
@@ -79,46 +82,105 @@ bool wanted(const std::string& name, const std::vector<std::string>& only) {
     return false;
 }
 
-// Accessors over one animation's floats, each placed after those added before.
+void put_number(std::string& out, double v) {
+    char text[32];
+    out.append(text, std::to_chars(text, text + sizeof text, v).ptr);
+}
+
+void put_number(std::string& out, std::size_t v) {
+    char text[24];
+    out.append(text, std::to_chars(text, text + sizeof text, v).ptr);
+}
+
+// Accessors over one animation's floats in one view, written as JSON text
+// when the view is made: hundreds of animations make tens of thousands.
 class Floats {
 public:
     explicit Floats(GltfDocument& d) : d_(d), data_(std::make_shared<std::vector<float>>()) {}
 
-    // Reserves count items of width floats; filled later by put.
-    int accessor(std::size_t count, const char* type, std::size_t width, const std::vector<float>& values,
-                 bool min_max = false) {
-        json a = {{"componentType", gltf::float_type}, {"count", count}, {"type", type}};
-        a["byteOffset"] = 4 * data_->size();
-        if (min_max) {
-            a["min"] = {values.front()};
-            a["max"] = {values.back()};
-        }
+    // count items of width floats from values; a number local to these
+    // floats, which finish turns into the accessor's index.
+    std::size_t accessor(std::size_t count, const char* type, std::size_t width, const std::vector<float>& values,
+                         bool min_max = false) {
+        pending_.push_back({4 * data_->size(), count, type, min_max, min_max ? values.front() : 0.0f,
+                            min_max ? values[count - 1] : 0.0f});
         data_->insert(data_->end(), values.begin(), values.begin() + static_cast<std::ptrdiff_t>(count * width));
-        accessors_.push_back(d_.add("accessors", std::move(a)));
-        return accessors_.back();
+        return pending_.size() - 1;
     }
 
-    // The one view under the accessors made.
-    void finish() {
-        if (data_->empty()) return;
+    // The view and the accessors; the index of the first accessor.
+    int finish() {
+        if (pending_.empty()) return -1;
         std::shared_ptr<const std::vector<float>> data = data_;
         const int view = d_.add_view(4 * data->size(), [data](std::uint8_t* out) {
             std::memcpy(out, data->data(), 4 * data->size());
         });
-        for (int a : accessors_) d_.json()["accessors"][static_cast<std::size_t>(a)]["bufferView"] = view;
+        int first = -1;
+        std::string text;
+        for (const Pending& p : pending_) {
+            // The members in the order the document's own JSON writes them.
+            text = "{\"bufferView\":";
+            put_number(text, static_cast<std::size_t>(view));
+            text += ",\"byteOffset\":";
+            put_number(text, p.offset);
+            text += ",\"componentType\":5126,\"count\":";
+            put_number(text, p.count);
+            if (p.min_max) {
+                text += ",\"max\":[";
+                put_number(text, double(p.max));
+                text += "],\"min\":[";
+                put_number(text, double(p.min));
+                text += ']';
+            }
+            text += ",\"type\":\"";
+            text += p.type;
+            text += "\"}";
+            const int index = d_.add_text("accessors", text);
+            if (first < 0) first = index;
+        }
+        return first;
     }
 
 private:
+    struct Pending {
+        std::size_t offset, count;
+        const char* type;
+        bool min_max;
+        float min, max;
+    };
     GltfDocument& d_;
     std::shared_ptr<std::vector<float>> data_;
-    std::vector<int> accessors_;
+    std::vector<Pending> pending_;
 };
 
-void add_channel(json& animation, int input, int output, int node, const char* path) {
-    const std::size_t sampler = animation["samplers"].size();
-    animation["samplers"].push_back({{"input", input}, {"output", output}, {"interpolation", "LINEAR"}});
-    animation["channels"].push_back({{"sampler", sampler}, {"target", {{"node", node}, {"path", path}}}});
-}
+// One animation's samplers and channels as JSON text.
+struct AnimationText {
+    std::string samplers, channels;
+    std::size_t count = 0;
+
+    void add(int input, int output, int node, const char* path) {
+        if (count) samplers += ',', channels += ',';
+        samplers += "{\"input\":";
+        put_number(samplers, static_cast<std::size_t>(input));
+        samplers += ",\"interpolation\":\"LINEAR\",\"output\":";
+        put_number(samplers, static_cast<std::size_t>(output));
+        samplers += '}';
+        channels += "{\"sampler\":";
+        put_number(channels, count);
+        channels += ",\"target\":{\"node\":";
+        put_number(channels, static_cast<std::size_t>(node));
+        channels += ",\"path\":\"";
+        channels += path;
+        channels += "\"}}";
+        ++count;
+    }
+
+    std::string whole(const std::string& name) const {
+        return "{\"channels\":[" + channels + "],\"name\":" +
+               nlohmann::json(name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + ",\"samplers\":[" +
+               samplers + "]}";
+    }
+};
 
 }  // namespace
 
@@ -141,8 +203,7 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
         return counts;
     }
     // Constant identity for the nodes above the root, made once for the file.
-    int identity_time = -1, identity_rotation = -1, identity_translation = -1, identity_scale = -1;
-    std::unique_ptr<Floats> identity;
+    int identity_first = -1;
     for (const Animation& animation : file.animations) {
         if (!wanted(animation.name, only)) {
             ++counts.not_named;
@@ -164,45 +225,53 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
             ++counts.without_bones;
             continue;
         }
-        json a = {{"name", animation.name}, {"samplers", json::array()}, {"channels", json::array()}};
         Floats floats(document);
         // Bones keyed at the same times share one input.
-        std::vector<std::pair<const std::vector<float>*, int>> inputs;
+        struct Channel {
+            std::size_t input, output;
+            int node;
+            const char* path;
+        };
+        std::vector<Channel> channels;
+        std::vector<std::pair<const std::vector<float>*, std::size_t>> inputs;
         for (const Track& t : tracks) {
-            int input = -1;
+            std::size_t input = SIZE_MAX;
             for (const auto& [times, accessor] : inputs)
                 if (*times == t.times) input = accessor;
-            if (input < 0) {
+            if (input == SIZE_MAX) {
                 input = floats.accessor(t.times.size(), "SCALAR", 1, t.times, true);
                 inputs.push_back({&t.times, input});
             }
-            add_channel(a, input, floats.accessor(t.times.size(), "VEC4", 4, t.rotations), t.node, "rotation");
+            channels.push_back({input, floats.accessor(t.times.size(), "VEC4", 4, t.rotations), t.node, "rotation"});
             if (t.translated)
-                add_channel(a, input, floats.accessor(t.times.size(), "VEC3", 3, t.translations), t.node, "translation");
+                channels.push_back(
+                    {input, floats.accessor(t.times.size(), "VEC3", 3, t.translations), t.node, "translation"});
         }
-        floats.finish();
-        // The root's keys do the standing: what hangs above it plays as identity.
+        const int first = floats.finish();
+        AnimationText text;
+        for (const Channel& c : channels)
+            text.add(first + static_cast<int>(c.input), first + static_cast<int>(c.output), c.node, c.path);
         // The root's keys do the standing: what hangs above it (and is no identity) plays as identity.
         std::vector<int> above;
         if (root_driven)
             for (int n : skeleton.above_root) {
-                const json& node = document.node(n);
+                const nlohmann::json& node = document.node(n);
                 if (node.contains("translation") || node.contains("rotation") || node.contains("scale")) above.push_back(n);
             }
-        if (!above.empty() && !identity) {
-            identity = std::make_unique<Floats>(document);
-            identity_time = identity->accessor(1, "SCALAR", 1, {0}, true);
-            identity_rotation = identity->accessor(1, "VEC4", 4, {0, 0, 0, 1});
-            identity_translation = identity->accessor(1, "VEC3", 3, {0, 0, 0});
-            identity_scale = identity->accessor(1, "VEC3", 3, {1, 1, 1});
-            identity->finish();
+        if (!above.empty() && identity_first < 0) {
+            Floats identity(document);
+            identity.accessor(1, "SCALAR", 1, {0}, true);
+            identity.accessor(1, "VEC4", 4, {0, 0, 0, 1});
+            identity.accessor(1, "VEC3", 3, {0, 0, 0});
+            identity.accessor(1, "VEC3", 3, {1, 1, 1});
+            identity_first = identity.finish();
         }
         for (int n : above) {
-            add_channel(a, identity_time, identity_rotation, n, "rotation");
-            add_channel(a, identity_time, identity_translation, n, "translation");
-            if (document.node(n).contains("scale")) add_channel(a, identity_time, identity_scale, n, "scale");
+            text.add(identity_first, identity_first + 1, n, "rotation");
+            text.add(identity_first, identity_first + 2, n, "translation");
+            if (document.node(n).contains("scale")) text.add(identity_first, identity_first + 3, n, "scale");
         }
-        document.add("animations", std::move(a));
+        document.add_text("animations", text.whole(animation.name));
         ++counts.added;
     }
     return counts;

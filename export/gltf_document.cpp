@@ -62,9 +62,10 @@ template <class Views>
 void put_buffer(const Views& views, WholeFile& out) {
     std::vector<std::uint8_t> bytes;
     for (const auto& v : views) {
-        bytes.assign(v.length, 0);
+        // A fill writes its whole length: the buffer needs no clearing.
+        if (bytes.size() < v.length) bytes.resize(v.length);
         v.fill(bytes.data());
-        out.put(bytes.data(), bytes.size());
+        out.put(bytes.data(), v.length);
         out.pad(v.length, 0);
     }
 }
@@ -100,10 +101,28 @@ GltfDocument::GltfDocument() {
 }
 
 int GltfDocument::add(const char* array, nlohmann::json item) {
+    // Once an array has text items, later items follow them as text: the order is the index.
+    if (texts_.count(array)) return add_text(array, item.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     nlohmann::json& list = json_[array];
     if (!list.is_array()) list = nlohmann::json::array();
     list.push_back(std::move(item));
     return static_cast<int>(list.size() - 1);
+}
+
+int GltfDocument::add_text(const char* array, const std::string& item) {
+    nlohmann::json& list = json_[array];
+    if (!list.is_array()) list = nlohmann::json::array();
+    TextItems& t = texts_[array];
+    if (t.count) t.joined += ',';
+    t.joined += item;
+    ++t.count;
+    return static_cast<int>(list.size() + t.count - 1);
+}
+
+std::size_t GltfDocument::count(const char* array) const {
+    const auto list = json_.find(array);
+    const auto text = texts_.find(array);
+    return (list != json_.end() && list->is_array() ? list->size() : 0) + (text != texts_.end() ? text->second.count : 0);
 }
 
 void GltfDocument::attach(int parent, int child) {
@@ -144,7 +163,28 @@ std::string GltfDocument::json_text(const std::string& buffer_uri) {
         json_["buffers"] = nlohmann::json::array({buffer});
     }
     // Names come from the file as bytes: whatever is no UTF-8 is replaced, not refused.
-    return json_.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    constexpr auto replace = nlohmann::json::error_handler_t::replace;
+    if (texts_.empty()) return json_.dump(-1, ' ', false, replace);
+    // The members in the order dump() writes them, an array's text items after its JSON ones.
+    std::string text = "{";
+    for (auto member = json_.begin(); member != json_.end(); ++member) {
+        if (member != json_.begin()) text += ',';
+        text += nlohmann::json(member.key()).dump(-1, ' ', false, replace);
+        text += ':';
+        const auto items = texts_.find(member.key());
+        if (items == texts_.end()) {
+            text += member.value().dump(-1, ' ', false, replace);
+            continue;
+        }
+        text += '[';
+        for (const nlohmann::json& item : member.value()) {
+            text += item.dump(-1, ' ', false, replace);
+            text += ',';
+        }
+        text += items->second.joined;
+        text += ']';
+    }
+    return text + '}';
 }
 
 bool GltfDocument::write_glb(const std::string& path, std::string& why) {

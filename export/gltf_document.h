@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -34,6 +35,12 @@ public:
 
     // Appends item to the top-level array named (meshes, nodes, ...); its index.
     int add(const char* array, nlohmann::json item);
+    // The same for an item already written as JSON text (valid, names made
+    // UTF-8): for the tens of thousands of small items of animations, which
+    // would spend most of a character's time as JSON objects.
+    int add_text(const char* array, const std::string& item);
+    // Items in the top-level array named, both kinds.
+    std::size_t count(const char* array) const;
 
     nlohmann::json& node(int index) { return json_["nodes"][static_cast<std::size_t>(index)]; }
     // Makes child one of parent's children, after those it has.
@@ -65,7 +72,14 @@ private:
     // The JSON with its buffer, named by buffer_uri unless that is empty.
     std::string json_text(const std::string& buffer_uri);
 
+    // Items added as text, which follow an array's JSON items.
+    struct TextItems {
+        std::string joined;  // comma-separated
+        std::size_t count = 0;
+    };
+
     nlohmann::json json_;
+    std::map<std::string, TextItems> texts_;
     std::vector<View> views_;
     std::size_t binary_length_ = 0;
 };

@@ -264,10 +264,16 @@ TEST(UvTransform, KeysOfAnySizeStayShortAndFinite) {
         }
         std::vector<std::string> notes;
         const std::vector<UvTransformKey> keys = uv_transform_keys(a, notes);
-        if (!r.rotations.empty()) ASSERT_EQ(keys.size(), r.rotations.size());
+        if (!r.rotations.empty()) {
+            ASSERT_EQ(keys.size(), r.rotations.size());
+        }
         for (std::size_t k = 0; k < keys.size(); ++k) {
-            if (k) EXPECT_LE(std::fabs(keys[k].rotation - keys[k - 1].rotation), 3.1415927);
-            if (!r.rotations.empty()) EXPECT_NEAR(keys[k].rotation, r.rotations[k], 1e-5);
+            if (k) {
+                EXPECT_LE(std::fabs(keys[k].rotation - keys[k - 1].rotation), 3.1415927);
+            }
+            if (!r.rotations.empty()) {
+                EXPECT_NEAR(keys[k].rotation, r.rotations[k], 1e-5);
+            }
         }
         const std::string all = notes.empty() ? "" : notes.back();
         EXPECT_NE(all.find(r.note), std::string::npos) << all;
