@@ -5,6 +5,7 @@
 // Usage: make_gltf_models FOLDER
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -35,8 +36,11 @@ int main(int argc, char** argv) {
     const std::string items = vehicle_items;
     if (!write(folder / "own.dff", build_model(own_wheel_car())) ||
         !write(folder / "mycar.dff", build_model(generic_wheel_car())) ||
+        !write(folder / "showcar.dff", build_model(showcase_car())) ||
+        !write(folder / "street-lamp.dff", build_model(street_lamp().model)) ||
         !write(folder / "wheels.dff", build_model(wheels_file())) ||
-        !write(folder / "vehicles.ide", std::vector<std::uint8_t>(items.begin(), items.end())))
+        !write(folder / "vehicles.ide", std::vector<std::uint8_t>(items.begin(), items.end())) ||
+        !write(folder / "carcols.dat", std::vector<std::uint8_t>(vehicle_colours, vehicle_colours + std::strlen(vehicle_colours))))
         return 1;
     return 0;
 }

@@ -193,6 +193,25 @@ GltfTestModel lamp_post() {
     return m;
 }
 
+GltfTestModel street_lamp() {
+    GltfTestModel m{"street-lamp", {}, {}};
+    ClumpLayout c;
+    c.frames = {frame("street-lamp", -1, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0})};
+    GeometryLayout g;
+    g.materials = {MaterialLayout{{110, 110, 115, 255}}, MaterialLayout{{40, 45, 50, 255}}, MaterialLayout{{255, 230, 170, 255}}};
+    add_box(g, {-4, -4, -0.1}, {4, 4, 0}, 0);        // the pavement
+    add_box(g, {-0.1, -0.1, 0}, {0.1, 0.1, 5}, 1);     // the post
+    add_box(g, {-0.05, 0, 4.8}, {0.05, 1.5, 4.9}, 1);  // the arm
+    add_box(g, {-0.25, 1.2, 4.6}, {0.25, 1.8, 4.8}, 1);  // the head
+    add_box(g, {-0.2, 1.25, 4.58}, {0.2, 1.75, 4.6}, 2);  // its glass
+    std::vector<std::uint8_t> light = effect_body(0);
+    g.plugins.push_back(effects_plugin({{{0, 1.5f, 4.4f}, 0, light}}));
+    c.geometries = {g};
+    c.atomics = {{0, 0}};
+    m.model.clumps = {c};
+    return m;
+}
+
 std::vector<GltfTestModel> gltf_test_models() {
     GltfTestModel character{"character", character_model({}).model, {}};
     return {hierarchy(),      two_uv_sets(),   several_clumps(),      unused_geometry(), broken_chains(),

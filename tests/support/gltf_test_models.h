@@ -22,3 +22,7 @@ std::vector<GltfTestModel> gltf_test_models();
 // lamp head on two turned arms with its light, and UV animations (both
 // interpolators, with skew, a second-pass node, an unused one) on its materials.
 GltfTestModel lamp_post();
+
+// A street lamp that looks like one, on a patch of ground, its light under
+// the head: for the README's picture at night. Written as street-lamp.dff.
+GltfTestModel street_lamp();

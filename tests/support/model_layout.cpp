@@ -211,3 +211,24 @@ GeometryLayout quad_geometry() {
     g.materials = {MaterialLayout{}};
     return g;
 }
+
+// A box from low to high in material m, four corners a face so that each face is flat.
+void add_box(GeometryLayout& g, std::array<double, 3> low, std::array<double, 3> high, std::uint16_t m) {
+    for (int axis = 0; axis < 3; ++axis)
+        for (int side = 0; side < 2; ++side) {
+            const int u = (axis + 1) % 3, v = (axis + 2) % 3;
+            const auto first = static_cast<std::uint16_t>(g.positions.size() / 3);
+            for (int corner = 0; corner < 4; ++corner) {
+                std::array<double, 3> p;
+                p[axis] = side ? high[axis] : low[axis];
+                p[u] = (corner == 1 || corner == 2) ? high[u] : low[u];
+                p[v] = corner >= 2 ? high[v] : low[v];
+                for (double c : p) g.positions.push_back(static_cast<float>(c));
+            }
+            // Facing out on either side.
+            if (side) g.triangles.insert(g.triangles.end(), {{first, std::uint16_t(first + 1), std::uint16_t(first + 2), m},
+                                                               {first, std::uint16_t(first + 2), std::uint16_t(first + 3), m}});
+            else g.triangles.insert(g.triangles.end(), {{first, std::uint16_t(first + 2), std::uint16_t(first + 1), m},
+                                                          {first, std::uint16_t(first + 3), std::uint16_t(first + 2), m}});
+        }
+}

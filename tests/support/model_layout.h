@@ -95,6 +95,9 @@ std::vector<chunks::Node> model_nodes(const ModelLayout& m);
 std::vector<std::uint8_t> model_bytes(const std::vector<chunks::Node>& nodes, std::uint32_t pad_to = 0);
 std::vector<std::uint8_t> build_model(const ModelLayout& m);
 
+// Adds a box from low to high in material m, four corners a face so that each face is flat.
+void add_box(GeometryLayout& g, std::array<double, 3> low, std::array<double, 3> high, std::uint16_t m);
+
 // A single-clump model: one frame, one atomic on one geometry.
 ModelLayout single_geometry_model(GeometryLayout g, std::uint32_t stamp = chunks::stamp_3_6_0_3);
 // A quad of two triangles with positions, normals and one UV set.
