@@ -16,13 +16,13 @@ struct FrameLayout {
     std::array<float, 12> matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};  // right, up, at, position
     std::int32_t parent = -1;
     std::string name;  // in a frame-name plug-in, when not empty
-    std::vector<chunks::Node> plugins;  // further plug-ins of the frame's Extension, after the name
+    std::vector<chunks::Node> plugins{};  // further plug-ins of the frame's Extension, after the name
 };
 
 struct MaterialLayout {
     std::array<std::uint8_t, 4> color = {255, 255, 255, 255};
-    std::string texture;  // textured when not empty
-    std::string mask;
+    std::string texture{};  // textured when not empty
+    std::string mask{};
     std::uint32_t sampling = 0x1106;  // the texture's filter mode and addressing
     std::vector<chunks::Node> plugins{};  // plug-ins of the material's Extension
 };
