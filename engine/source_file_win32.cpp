@@ -22,10 +22,26 @@ int look_up_source_file(const char* path, SourceFileInfo& info, unsigned& error)
     return 1;
 }
 
+namespace {
+
+// Share mode 0: the open fails while any other program holds the file. Worker
+// processes of one run may read the same file at once (two links to one
+// model), each only while it reads, so a sharing refusal is tried again for a
+// moment (2 s at most) before the file is refused, as the POSIX half waits
+// for its lock.
+HANDLE open_alone(const SourceFileInfo& info) {
+    for (int waited_ms = 0;; waited_ms += 10) {
+        HANDLE handle = CreateFileA(info.found_name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, info.attributes, nullptr);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || waited_ms >= 2000)
+            return handle;
+        Sleep(10);
+    }
+}
+
+}  // namespace
+
 int open_source_file(const SourceFileInfo& info, SourceFileHandle& file) {
-    // Share mode 0: the open fails while any other program holds the file.
-    HANDLE handle = CreateFileA(info.found_name, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                info.attributes, nullptr);
+    HANDLE handle = open_alone(info);
     if (handle == INVALID_HANDLE_VALUE) return 0;
     file = reinterpret_cast<SourceFileHandle>(handle);
     return 1;
