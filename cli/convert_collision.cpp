@@ -20,6 +20,7 @@ ModelOutcome convert_collision_job(const ModelJob& job) {
     CollisionRequest request;
     request.obj = job.formats.obj;
     request.glb = job.formats.glb;
+    request.third_game = job.third_game;
     request.gltf = job.formats.gltf;
     request.source_name = job.model_path;
     request.program_name_version = PROGRAM_NAME " " PROGRAM_VERSION;

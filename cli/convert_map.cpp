@@ -31,6 +31,7 @@ MapRequest base_request(const Options& options, const GameCatalog& catalog) {
     request.glb = options.formats.glb;
     request.gltf = options.formats.gltf;
     request.collision = options.collision;
+    request.third_game = catalog.game.third_game;
     if (options.collision) set_collision_sources(catalog.sources(SourceKind::collision));
     request.effects = options.effects;
     request.item_effects = &catalog.effects;

@@ -150,6 +150,7 @@ StructureRequest structure_request(const ModelJob& job) {
     request.local = job.local;
     request.night = job.night;
     request.collision = job.collision;
+    request.third_game = job.third_game;
     request.obj = job.formats.obj;
     request.gltf = job.formats.any_gltf();
     request.effects = job.effects;

@@ -32,6 +32,7 @@ struct ModelJob {
     bool local = false;         // structure: every part in its own frame's space
     bool night = false;         // structure: night vertex colours instead of the day ones
     bool collision = false;     // structure: the model's collision beside it (--collision)
+    bool third_game = false;    // --game is the third game: version-1 collision read with its surfaces
     bool effects = true;        // glTF: the 2D effects, the model's and its id's 2dfx lines
     bool verbose = false;       // tell what the glTF leaves out, a line each
     EntrySource entry;

@@ -108,7 +108,7 @@ bool stops_at(const std::string& path) {
 
 }  // namespace
 
-int run_worker(const Options& options, const std::vector<NamedAnimations>& animations) {
+int run_worker(const Options& options, const std::vector<NamedAnimations>& animations, bool third_game) {
     std::string input;
     std::vector<ShareEntry> share;
     if (!read_whole_input(input) || !decode_share(input, share)) return 3;
@@ -120,6 +120,7 @@ int run_worker(const Options& options, const std::vector<NamedAnimations>& anima
         ModelJob job = job_for(options, e.path, e.output_folder, e.obj_path);
         job.entry = e.entry;
         job.texture_root = e.texture_root;
+        job.third_game = third_game;
         if (!animations.empty()) job.animations = &animations;
         record.outcome = convert_model(job);
         record.text = take_caught_errors();

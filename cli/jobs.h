@@ -32,4 +32,4 @@ Tally convert_with_workers(const std::vector<ModelEntry>& entries, const std::ve
 
 // The worker's side: converts the share sent on standard input as the
 // options say, one record a model on standard output. Returns the exit status.
-int run_worker(const Options& options, const std::vector<NamedAnimations>& animations);
+int run_worker(const Options& options, const std::vector<NamedAnimations>& animations, bool third_game);

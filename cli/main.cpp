@@ -144,14 +144,16 @@ int main(int argc, char** argv) {
     set_effect_catalog(catalog.effects);
     if (!vehicle_setup(options, catalog, vehicle_files, vehicles, vehicle_messages, error)) return usage_error(error);
     set_vehicle_setup(&vehicles);
-    if (jobs.worker) return run_worker(options, animations);
+    if (jobs.worker) return run_worker(options, animations, catalog.game.third_game);
     for (const std::string& m : catalog.messages) say(m);
     for (const std::string& m : animation_messages) say(m);
     for (const std::string& m : vehicle_messages) say(m);
     const std::vector<ModelEntry>& models = catalog.models;
     std::vector<PlannedModel> planned = plan_models(models, options);
-    if (!animations.empty())
-        for (PlannedModel& p : planned) p.job.animations = &animations;
+    for (PlannedModel& p : planned) {
+        if (!animations.empty()) p.job.animations = &animations;
+        p.job.third_game = catalog.game.third_game;
+    }
     Tally tally;
     if (std::size_t workers = worker_count(jobs.jobs, planned); workers > 1) {
         WorkerCommand command{own_executable(argv[0]), {args.begin() + 1, args.end() - 1}};

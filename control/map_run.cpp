@@ -295,7 +295,7 @@ MapOutcome write_map_scene(const MapRequest& request, const MapSources& sources)
     GltfScene scene;
     if (request.glb || request.gltf) {
         scene = plan_map_gltf(plan, request, text);
-        if (request.collision) add_map_collision_gltf(plan, collision, scene);
+        if (request.collision) add_map_collision_gltf(plan, request.third_game, collision, scene);
     }
     // The PNG files first: the MTL file and the glTF images name each where it went.
     std::vector<std::string> texture_lines;

@@ -45,6 +45,7 @@ struct MapRequest {
     // see collision_catalog.h) placed as the instance, as map.col.obj beside
     // map.obj and as a node "collision" in the glTF scene.
     bool collision = false;
+    bool third_game = false;  // --game is the third game: version-1 records read with its surfaces
     bool effects = true;                             // glTF: the models' 2D effects on every instance
     const ItemEffectCatalog* item_effects = nullptr; // the 2dfx lines by model, when read
 };

@@ -29,7 +29,7 @@ bool write_map_collision_obj(const MapScenePlan& plan, const MapRequest& request
     for (const auto& [c, i] : collision.placed) {
         Placement points, normals;
         instance_placements(i->transform, points, normals);
-        writer.add(*c, false, &points, plan.models[i->model].name);
+        writer.add(*c, request.third_game, &points, plan.models[i->model].name);
     }
     const CollisionObjText text = writer.finish();
     for (const auto& [path, body] : {std::pair{obj_file, &text.obj}, std::pair{mtl_file, &text.mtl}}) {
@@ -45,13 +45,13 @@ bool write_map_collision_obj(const MapScenePlan& plan, const MapRequest& request
     return true;
 }
 
-void add_map_collision_gltf(const MapScenePlan& plan, MapCollision& collision, GltfScene& scene) {
+void add_map_collision_gltf(const MapScenePlan& plan, bool third_game, MapCollision& collision, GltfScene& scene) {
     // Under the z-up root beside the placement files' nodes: hidden or removed in one step.
     const int root = scene.document.json()["scenes"][0]["nodes"][0].get<int>();
     const int group = scene.document.add("nodes", {{"name", "collision"}, {"extras", {{"collision", true}}}});
     scene.document.attach(root, group);
     CollisionGltfBuilder builder(scene.document, scene.materials);
     for (const auto& [c, i] : collision.placed)
-        builder.add_placed(*c, false, group, plan.models[i->model].name, instance_node(i->transform));
+        builder.add_placed(*c, third_game, group, plan.models[i->model].name, instance_node(i->transform));
     collision.gltf_bytes = builder.vertex_bytes();
 }

@@ -56,4 +56,4 @@ MapCollision collect_map_collision(const MapScenePlan& plan);
 bool write_map_collision_obj(const MapScenePlan& plan, const MapRequest& request, MapCollision& collision,
                              std::vector<std::string>& lines);
 // A "collision" node beside the placement files' nodes, under the z-up root.
-void add_map_collision_gltf(const MapScenePlan& plan, MapCollision& collision, GltfScene& scene);
+void add_map_collision_gltf(const MapScenePlan& plan, bool third_game, MapCollision& collision, GltfScene& scene);

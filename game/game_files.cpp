@@ -1,5 +1,6 @@
 #include "game/game_files.h"
 
+#include <fstream>
 #include <set>
 #include <utility>
 
@@ -29,6 +30,13 @@ struct Finder {
             list.push_back({found, named.path});
     }
 };
+
+// An archive that starts "VER2": the third game's kind, with its directory inside.
+bool starts_version2(const fs::path& file) {
+    char magic[4] = {};
+    std::ifstream in(file, std::ios::binary);
+    return in.read(magic, sizeof magic) && std::string(magic, sizeof magic) == "VER2";
+}
 
 }  // namespace
 
@@ -60,5 +68,8 @@ GameFiles find_game_files(const std::string& folder, bool placements) {
     if (placements)
         for (auto& [file, d] : data)
             for (const GamePath& p : d.placements) finder.add("IPL", file, p, game.placements);
+    game.third_game = !resolve_game_path(game.root, "data/surfinfo.dat").empty();
+    for (std::size_t i = 0; i < game.archives.size() && !game.third_game; ++i)
+        game.third_game = starts_version2(game.archives[i].file);
     return game;
 }

@@ -19,6 +19,11 @@ struct GameFiles {
     bool read = false;           // one of its data files was read
     std::vector<GameFile> item_definitions, archives, shared_dictionaries, model_files, placements;
     std::vector<GameFile> collision_files;  // COLFILE
+    // The third game: its version-1 collision records are read with its own
+    // surface table. Told by data/surfinfo.dat (where it names its surfaces)
+    // or a version-2 archive ("VER2"), which only it has: a name looked up and
+    // four bytes an archive; either will do, as a trimmed copy may lack one.
+    bool third_game = false;
     std::vector<std::string> messages;  // each path that is not there, with its data file and line
 };
 

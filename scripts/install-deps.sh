@@ -9,6 +9,8 @@ core=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader
 # The glTF validator the tests run is an npm package: node and npm, unless a
 # node with its npm is there already (a Debian npm would not go with it).
 command -v npm >/dev/null || core+=(nodejs npm)
+# assimp, the second importer the tests run on the collision files.
+core+=(assimp-utils)
 # Making and checking the packages: dpkg-shlibdeps for the .deb's dependencies,
 # man for the installed manual page, unzip for the Windows package.
 packages=(dpkg-dev man-db unzip)

@@ -405,19 +405,46 @@ TEST_F(CliCollision, MapsAndGamesFindCollisionByName) {
     for (const json& n : glb.doc["nodes"]) collision_nodes += n.value("extras", json::object()).value("collision", false);
     EXPECT_GT(collision_nodes, 1u);
 
-    // A game: its COLFILE line names the file that holds the loose model's collision.
-    std::filesystem::create_directories(folder.path / "Game/data");
-    std::filesystem::create_directories(folder.path / "Game/models");
-    const std::string gta = "COLFILE 0 DATA\\BOXES.COL\r\nMODELFILE MODELS\\box.dff\r\n";
-    folder.write("Game/data/gta.dat", std::vector<std::uint8_t>(gta.begin(), gta.end()));
-    folder.write("Game/data/boxes.col", colw::file({colw::sample(1, "other"), colw::sample(2, "BOX")}));
-    folder.write("Game/models/box.dff", build_model(single_geometry_model(quad_geometry())));
-    const ProgramRun game = cli({"--collision", "--game", "Game", "-o", "game-out", "-j", "1"});
-    EXPECT_NE(game.err.find("box.dff.col.obj"), std::string::npos) << game.err;
-    bool written = false;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder.path / "game-out"))
-        written = written || e.path().filename() == "box.dff.col.obj";
-    EXPECT_TRUE(written);
+    // A game: its COLFILE line names the file that holds the loose model's
+    // collision. A version-1 record's surfaces are the older games' unless the
+    // folder is the third game's (surfinfo.dat, or a "VER2" archive, whose
+    // collision entries convert with the same table).
+    struct GameCase {
+        std::string folder, third_file;  // third_file: what makes it the third game
+        const char* surface;             // surface 9 as named, and the other table's
+        const char* not_surface;
+    };
+    const std::vector<GameCase> games = {
+        {"Game", "", "col_9_garage_door", "col_9_grass_1"},
+        {"Game3", "data/surfinfo.dat", "col_9_grass_1", "col_9_garage_door"},
+        {"GameV2", "models/gta3.img", "col_9_grass_1", "col_9_garage_door"},
+    };
+    ArchiveLayout with_collision;
+    with_collision.entries = {{"ROAD.COL", colw::file({colw::sample(1, "road")})}};
+    const std::vector<std::uint8_t> version2 = build_version2(with_collision);
+    for (const GameCase& g : games) {
+        SCOPED_TRACE(g.folder);
+        std::filesystem::create_directories(folder.path / g.folder / "data");
+        std::filesystem::create_directories(folder.path / g.folder / "models");
+        const std::string gta = "COLFILE 0 DATA\\BOXES.COL\r\nMODELFILE MODELS\\box.dff\r\n";
+        folder.write(g.folder + "/data/gta.dat", std::vector<std::uint8_t>(gta.begin(), gta.end()));
+        folder.write(g.folder + "/data/boxes.col", colw::file({colw::sample(2, "other"), colw::sample(1, "BOX")}));
+        folder.write(g.folder + "/models/box.dff", build_model(single_geometry_model(quad_geometry())));
+        if (!g.third_file.empty()) folder.write(g.folder + "/" + g.third_file, version2);
+        const std::string out = g.folder + "-out";
+        // -j 2: GameV2's two files go to workers, which read the game themselves.
+        const ProgramRun game = cli({"--collision", "--game", g.folder, "-o", out, "-j", "2"});
+        EXPECT_NE(game.err.find("box.dff.col.obj"), std::string::npos) << game.err;
+        std::string written;  // every collision OBJ of the run
+        for (const auto& e : std::filesystem::recursive_directory_iterator(folder.path / out))
+            if (e.path().extension() == ".obj" && e.path().stem().extension() != ".dff") written += read_file(e.path());
+        EXPECT_NE(written.find(g.surface), std::string::npos) << written.substr(0, 400);
+        EXPECT_EQ(written.find(g.not_surface), std::string::npos);
+        if (g.folder == "GameV2") { EXPECT_NE(written.find("\no road\n"), std::string::npos); }
+    }
+    // Without --game, the same record named by path is the older games'.
+    const ProgramRun loose = cli({"-o", "loose-out", "Game3/data/boxes.col"});
+    EXPECT_NE(read_file(folder.path / "loose-out/boxes.col.obj").find("col_9_garage_door"), std::string::npos) << loose.err;
 }
 
 #endif
