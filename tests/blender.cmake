@@ -14,10 +14,14 @@ if(TARGET vorlund-obj)
     LABELS blender SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
 # The glTF tests' generated models, through the same check: materials from
-# the draw lists, sheared and mirrored frames, faces drawn from both sides.
+# the draw lists, sheared and mirrored frames, faces drawn from both sides;
+# and the vehicles once more as the game draws them, the older games' car with
+# its item definitions, generic wheels and colours, the show car painted.
 if(TARGET vorlund-obj AND TARGET make_gltf_models)
   add_test(NAME blender_imports_generated_models
-    COMMAND bash -c "\"$1\" \"$2/models\" >/dev/null && bash \"$3\" \"$4\" \"$2/run\" \"$2\"/models/*.dff"
+    COMMAND bash -c "\"$1\" \"$2/models\" >/dev/null && m=\"$2/models\" && bash \"$3\" \"$4\" \"$2/run\" \"$m\"/*.dff \
+--ide=\"$m/vehicles.ide\" --wheels=\"$m/wheels.dff\" --carcols=\"$m/carcols.dat\" \"$m/mycar.dff\" \
+--carcols=\"$m/carcols.dat\" \"$m/showcar.dff\""
             import-generated $<TARGET_FILE:make_gltf_models> ${CMAKE_BINARY_DIR}/blender-generated
             ${CMAKE_CURRENT_SOURCE_DIR}/blender/import_models_test.sh $<TARGET_FILE:vorlund-obj>)
   set_tests_properties(blender_imports_generated_models PROPERTIES

@@ -89,6 +89,21 @@ std::vector<std::array<double, 3>> mtl_colours(const std::string& text) {
     return out;
 }
 
+// The materials' base colours, back from linear to the 0..1 of an OBJ Kd.
+std::vector<std::array<double, 3>> glb_colours(const Gltf& g) {
+    std::vector<std::array<double, 3>> out;
+    for (const json& m : g.doc.value("materials", json::array())) {
+        const json factor = m.value("pbrMetallicRoughness", json::object()).value("baseColorFactor", json::array({1, 1, 1, 1}));
+        std::array<double, 3> c{};
+        for (int k = 0; k < 3; ++k) {
+            const double v = factor[k].get<double>();
+            c[k] = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
 bool near(const std::array<double, 3>& a, const std::array<double, 3>& b, double within = 0.002) {
     for (int k = 0; k < 3; ++k)
         if (std::fabs(a[k] - b[k]) > within) return false;
@@ -101,12 +116,69 @@ bool has_colour(const std::vector<std::array<double, 3>>& list, const std::array
     return false;
 }
 
+// Faces drawn in a material of colour c: the OBJ's by usemtl and its MTL's Kd,
+// the glb's by primitive and its base colour.
+int obj_faces_in(const std::string& obj, const std::string& mtl, const std::array<double, 3>& c) {
+    std::map<std::string, std::array<double, 3>> kd;
+    std::string name;
+    std::istringstream materials(mtl);
+    for (std::string line; std::getline(materials, line);) {
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        if (word == "newmtl") words >> name;
+        if (word == "Kd") words >> kd[name][0] >> kd[name][1] >> kd[name][2];
+    }
+    int faces = 0;
+    bool in_c = false;
+    std::istringstream in(obj);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("usemtl ", 0) == 0) in_c = kd.count(line.substr(7)) && near(kd[line.substr(7)], c);
+        if (line.rfind("f ", 0) == 0 && in_c) ++faces;
+    }
+    return faces;
+}
+
+int glb_faces_in(const Gltf& g, const std::array<double, 3>& c) {
+    const auto colours = glb_colours(g);
+    int faces = 0;
+    for (const json& mesh : g.doc.value("meshes", json::array()))
+        for (const json& p : mesh["primitives"])
+            if (p.contains("material") && p.contains("indices") && near(colours[p["material"].get<std::size_t>()], c))
+                faces += static_cast<int>(numbers(g, p["indices"].get<int>()).size() / 3);
+    return faces;
+}
+
+// A body whose triangle records all say material 0, and whose draw lists put
+// its second triangle on a primary marker material: the paint follows the lists.
+ModelLayout painted_by_draw_lists() {
+    GeometryLayout g;
+    g.positions = {-1, -2, 0, 1, -2, 0, 1, 2, 0, -1, 2, 0};
+    g.triangles = {{0, 1, 2, 0}, {0, 2, 3, 0}};
+    MaterialLayout plain, marker;
+    marker.color = {60, 255, 0, 255};
+    g.materials = {plain, marker};
+    g.bin_mesh = BinMeshLayout{0, {{0, {0, 1, 2}}, {1, {0, 2, 3}}}};
+    ClumpLayout c;
+    c.frames.resize(3);
+    c.frames[1].name = "chassis_dummy";
+    c.frames[1].parent = 0;
+    c.frames[2].name = "chassis";
+    c.frames[2].parent = 1;
+    c.geometries = {g};
+    c.atomics = {{2, 0}};
+    ModelLayout m;
+    m.clumps = {c};
+    return m;
+}
+
 class Vehicles : public CliFolder {};
 
 TEST_F(Vehicles, PartsWheelsAndPaintAsTheGameDrawsThemInObjAndGlb) {
     folder.write("own.dff", build_model(own_wheel_car()));
     folder.write("mycar.dff", build_model(generic_wheel_car()));
     folder.write("wheels.dff", build_model(wheels_file()));
+    folder.write("drawlist.dff", build_model(painted_by_draw_lists()));
     folder.write("cars.ide", std::vector<std::uint8_t>(vehicle_items, vehicle_items + std::strlen(vehicle_items)));
     folder.write("carcols.dat", std::vector<std::uint8_t>(vehicle_colours, vehicle_colours + std::strlen(vehicle_colours)));
     const std::vector<std::string> by_hand = {"--ide", "cars.ide", "--wheels", "wheels.dff"};
@@ -119,6 +191,7 @@ TEST_F(Vehicles, PartsWheelsAndPaintAsTheGameDrawsThemInObjAndGlb) {
         std::map<std::string, Point> first_vertex;     // of these objects
         std::vector<std::array<double, 3>> colours;    // among the materials' (OBJ Kd; glb by the same numbers)
         const char* told = "";                         // a line stderr holds
+        int faces_in_first_colour = -1;                // when not -1: faces drawn in colours[0]
     } rows[] = {
         // The third game's worked example: no cars line, wheel_lb_dummy at (-0.9, -1.4, -0.3).
         {"own", {},
@@ -146,6 +219,8 @@ TEST_F(Vehicles, PartsWheelsAndPaintAsTheGameDrawsThemInObjAndGlb) {
          "converted without wheels: no cars line names this model"},
         {"mycar", {"--ide", "cars.ide"}, {"chassis", "bonnet_hi_ok"}, {}, {},
          "no wheels.dff was given"},
+        // A marker only the draw lists name is painted too.
+        {"drawlist", {"--carcols", "carcols.dat", "--paint", "1,0"}, {"chassis"}, {}, {red}, "", 1},
     };
     for (const Row& row : rows) {
         std::vector<std::string> args = {"-f", "obj,glb", "-o", "out"};
@@ -177,8 +252,19 @@ TEST_F(Vehicles, PartsWheelsAndPaintAsTheGameDrawsThemInObjAndGlb) {
             if (n.value("name", "").rfind("wheel_", 0) == 0 && n.contains("mesh")) wheel_meshes.insert(n["mesh"].get<int>());
         EXPECT_LE(wheel_meshes.size(), 1u) << what;
         const auto kd = mtl_colours(read_file(at("out/" + std::string(row.model) + ".dff.mtl")));
-        EXPECT_FALSE(has_colour(kd, lime)) << what << ": a marker left unpainted";
-        for (const auto& c : row.colours) EXPECT_TRUE(has_colour(kd, c)) << what << ": " << c[0] << " " << c[1] << " " << c[2];
+        const auto base = glb_colours(g);
+        if (row.faces_in_first_colour >= 0) {
+            const std::string obj_text = read_file(at("out/" + std::string(row.model) + ".dff.obj"));
+            const std::string mtl_text = read_file(at("out/" + std::string(row.model) + ".dff.mtl"));
+            EXPECT_EQ(obj_faces_in(obj_text, mtl_text, row.colours[0]), row.faces_in_first_colour) << what << " (OBJ)";
+            EXPECT_EQ(glb_faces_in(g, row.colours[0]), row.faces_in_first_colour) << what << " (glb)";
+        }
+        for (const auto* found : {&kd, &base}) {
+            const char* format = found == &kd ? " (OBJ)" : " (glb)";
+            EXPECT_FALSE(has_colour(*found, lime)) << what << format << ": a marker left unpainted";
+            for (const auto& c : row.colours)
+                EXPECT_TRUE(has_colour(*found, c)) << what << format << ": " << c[0] << " " << c[1] << " " << c[2];
+        }
     }
 }
 

@@ -4,7 +4,9 @@
 # vertices, as many as the file has f and v lines; for structure also one mesh
 # an object, the materials its faces use and every texture at its size, and
 # the same again from the glb file that structure writes beside it.
-# Usage: import_models_test.sh CLI SCRATCH MODEL...
+# Options written as --name=value before a model are given with that model
+# only (a vehicle's item definitions, wheels and colours).
+# Usage: import_models_test.sh CLI SCRATCH [--OPTION=VALUE...] MODEL...
 set -euo pipefail
 cli=$1 scratch=$2
 shift 2
@@ -20,7 +22,11 @@ png_size() {
 }
 
 i=0
+options=()
 for model in "$@"; do
+  case $model in
+    --*) options+=("$model"); continue ;;
+  esac
   i=$((i + 1))
   for conversion in structure go1 go2 go3 go4; do
     work=$scratch/$i-$conversion
@@ -34,7 +40,7 @@ for model in "$@"; do
     code=0
     formats=obj
     if [ "$conversion" = structure ]; then formats=obj,glb; fi
-    "$cli" -j 1 --button "$conversion" -f "$formats" "$work/$(basename "$model")" 2>"$work/stderr" || code=$?
+    "$cli" -j 1 --button "$conversion" -f "$formats" ${options[@]+"${options[@]}"} "$work/$(basename "$model")" 2>"$work/stderr" || code=$?
     case $code in
       0) ;;
       1) continue ;;  # doubtful: not a model anyone would import
@@ -78,6 +84,7 @@ for model in "$@"; do
     printf '%s\n' "$line" >>"$manifest"
     if [ "$conversion" = structure ]; then printf '%s\n' "$glb_line" >>"$manifest"; fi
   done
+  options=()
 done
 if [ ! -s "$manifest" ]; then
   echo "FAIL: no model converts clean with any button"

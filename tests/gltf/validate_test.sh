@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The glTF files of the command line checked by the Khronos validator: every
 # sample (with its own dictionary), every public corpus model and the small
-# generated models of the glTF tests and vehicles (with their item definitions
-# and wheels), as .glb and as .gltf, and a generated
+# generated models of the glTF tests and vehicles (with their item definitions,
+# wheels and colours), as .glb and as .gltf, and a generated
 # city's map scene (--map) as both, with 0 errors and 0 warnings. The
 # validator (npm package gltf-validator) is installed under NODE_PREFIX when
 # missing; without node and npm the test is skipped.
@@ -38,9 +38,9 @@ for model in "$@" "$scratch"/generated/*.dff; do
     [ -f "$txd" ] && ln -s "$(readlink -f "$txd")" "$work/$(basename "$txd")"
   done
   code=0
-  # The generated vehicles' item definitions and wheels: the older games' car gets its wheels.
+  # The generated vehicles' item definitions, wheels and colours: each car as the game draws it.
   "$cli" -j 1 -q --button structure -f glb,gltf --ide "$scratch/generated/vehicles.ide" \
-    --wheels "$scratch/generated/wheels.dff" "$work/$(basename "$model")" 2>"$work/stderr" || code=$?
+    --wheels "$scratch/generated/wheels.dff" --carcols "$scratch/generated/carcols.dat" "$work/$(basename "$model")" 2>"$work/stderr" || code=$?
   # Doubtful models are checked too: what they write must be valid.
   if [ "$code" -gt 1 ]; then
     echo "FAIL: $model: exit status $code"
