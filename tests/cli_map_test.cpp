@@ -316,22 +316,20 @@ TEST_F(CliMap, ALampPostPlacedTwiceCarriesItsEffectsOnEachInstanceAndItsUvAnimat
         const fs::path file = folder.path / c.file;
         const Gltf g = file.extension() == ".glb" ? read_glb(file) : read_gltf(file);
         const nlohmann::json& nodes = g.doc["nodes"];
-        const nlohmann::json none = nlohmann::json::object();
-        const std::size_t lights = g.doc.value("extensions", none).value("KHR_lights_punctual", none).value("lights", none).size();
-        EXPECT_EQ(lights > 0, c.lights > 0);
+        EXPECT_EQ(g.doc.contains("extensions"), c.lights > 0) << "the lights' list";
         // Each instance its own effect nodes: as many on the second lamp post as on the first, none on plain.
         std::map<std::string, std::array<std::size_t, 2>> fx_of;  // instance -> effect nodes, light nodes
+        int plain_mesh = -1;
         for (const nlohmann::json& n : nodes) {
             const std::string name = n.value("name", "");
+            if (name == "plain_1") plain_mesh = n["mesh"];
             if (name != "lamp-post_1" && name != "lamp-post_2" && name != "plain_1") continue;
             std::array<std::size_t, 2>& fx = fx_of[name];
-            for (int child : n.value("children", nlohmann::json::array())) {
-                if (nodes[child].value("name", "").rfind("fx_", 0) != 0) continue;
-                ++fx[0];
-                if (!nodes[child].contains("extensions")) continue;
-                ++fx[1];
-                EXPECT_LT(nodes[child]["extensions"]["KHR_lights_punctual"]["light"].get<std::size_t>(), lights);
-            }
+            for (int child : n.value("children", nlohmann::json::array()))
+                if (nodes[child].value("name", "").rfind("fx_", 0) == 0) {
+                    ++fx[0];
+                    fx[1] += nodes[child].contains("extensions");
+                }
         }
         EXPECT_EQ(fx_of, (std::map<std::string, std::array<std::size_t, 2>>{
                              {"lamp-post_1", {c.effects, c.lights}},
@@ -357,18 +355,12 @@ TEST_F(CliMap, ALampPostPlacedTwiceCarriesItsEffectsOnEachInstanceAndItsUvAnimat
         }
         EXPECT_EQ(moved, (std::map<std::string, std::set<std::string>>{{"flow", {"water"}}, {"scroll", {"sign"}}}));
         // Plain's water, the same texture of the same dictionary, stays still: a material of its own.
-        int plain_mesh = -1;
-        for (const nlohmann::json& n : nodes)
-            if (n.value("name", "") == "plain_1") plain_mesh = n["mesh"];
         ASSERT_GE(plain_mesh, 0);
         for (const nlohmann::json& p : g.doc["meshes"][plain_mesh]["primitives"]) {
             const int m = p["material"];
             EXPECT_FALSE(moved_materials.count(m));
             EXPECT_FALSE(materials[m]["pbrMetallicRoughness"]["baseColorTexture"].contains("extensions")) << materials[m];
         }
-        for (const char* used : {"KHR_texture_transform", "KHR_animation_pointer"})
-            EXPECT_NE(std::find(g.doc["extensionsUsed"].begin(), g.doc["extensionsUsed"].end(), used),
-                      g.doc["extensionsUsed"].end()) << used;
     }
 }
 
