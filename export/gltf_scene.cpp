@@ -2,12 +2,14 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "export/gltf_effects.h"
 #include "export/gltf_mesh.h"
 #include "export/gltf_nodes.h"
+#include "export/gltf_uv_animation.h"
 #include "export/mtl_writer.h"
 #include "export/texture_file_name.h"
 #include "game/text_lines.h"
@@ -84,11 +86,19 @@ private:
             key += '\0';
             key += "both sides";
         }
+        // Moved by the model's own UV animations: its alone.
+        const bool animated = !m.uv_animations.empty() && !model.model->uv_animations.empty();
+        if (animated) {
+            key += '\0';
+            key += "uv animations of ";
+            key += std::to_string(reinterpret_cast<std::uintptr_t>(model.model));
+        }
         auto [at, fresh] = materials_.try_emplace(key, static_cast<int>(plan_.materials.size()));
         if (fresh) {
             GltfMaterialEntry entry{mtl_.add_shared(key, m, folder), m, model.double_sided, ""};
             if (std::string file = texture_file_name(m.texture); !file.empty()) entry.image_key = folder + file;
             plan_.materials.push_back(std::move(entry));
+            plan_.material_uv_animations.push_back(animated ? &model.model->uv_animations : nullptr);
         }
         for (const std::string* t : {&m.texture, &m.mask})
             if (!t->empty() && textures_seen_.insert(lower_name(model.dictionary) + '\0' + *t).second)
@@ -100,6 +110,7 @@ private:
         if (default_material_ < 0) {
             default_material_ = static_cast<int>(plan_.materials.size());
             plan_.materials.push_back({mtl_.default_material(), Material{}, false, ""});
+            plan_.material_uv_animations.push_back(nullptr);
         }
         return default_material_;
     }
@@ -173,5 +184,25 @@ GltfScene plan_gltf_scene(const std::vector<SceneModel>& models, const std::vect
 GltfDocument finish_gltf_scene(GltfScene plan, const GltfImageLookup& lookup) {
     GltfDocument document = std::move(plan.document);
     add_gltf_materials(document, plan.materials, lookup);
+    // Each animated model's materials in turn, the others' names hidden, so
+    // that an animation's name is looked up in its own model's dictionary.
+    std::vector<const std::vector<UvAnimation>*> sources;
+    std::unordered_map<const std::vector<UvAnimation>*, std::vector<std::size_t>> materials_of;
+    for (std::size_t m = 0; m < plan.material_uv_animations.size() && m < plan.materials.size(); ++m)
+        if (const auto* source = plan.material_uv_animations[m]) {
+            std::vector<std::size_t>& list = materials_of[source];
+            if (list.empty()) sources.push_back(source);
+            list.push_back(m);
+        }
+    if (sources.empty()) return document;
+    std::vector<GltfMaterialEntry> shown = plan.materials;
+    for (GltfMaterialEntry& e : shown) e.material.uv_animations.clear();
+    std::vector<std::string> notes;  // the scene has no place for them yet
+    for (const std::vector<UvAnimation>* source : sources) {
+        const std::vector<std::size_t>& list = materials_of[source];
+        for (std::size_t m : list) shown[m].material.uv_animations = plan.materials[m].material.uv_animations;
+        add_gltf_uv_animations(document, shown, *source, notes);
+        for (std::size_t m : list) shown[m].material.uv_animations.clear();
+    }
     return document;
 }

@@ -5,6 +5,10 @@
 // each placement file hang from a node named after it, and these from a root
 // that turns the z-up world into glTF's y-up one, as a model's glTF does.
 //
+// A model's UV animations move the materials that name them: such a material
+// is the model's own (never shared with another model's), so that each
+// animation is written once, however many instances show it.
+//
 // Planned first, without the materials' images, which are known only once the
 // scene's textures are written; finish_gltf_scene adds them. The models (and
 // their bytes) must outlive the plan: the buffer is made from them while the
@@ -34,6 +38,9 @@ struct GltfSceneOptions {
 struct GltfScene {
     GltfDocument document;                     // without materials yet
     std::vector<GltfMaterialEntry> materials;  // entry i becomes material i
+    // For material i (where present), the UV animations of the model it is
+    // one of, when it names any; null otherwise.
+    std::vector<const std::vector<UvAnimation>*> material_uv_animations;
     bool doubtful = false;
     std::string first_doubt;
     std::vector<std::string> doubts;
@@ -46,8 +53,8 @@ struct GltfScene {
 GltfScene plan_gltf_scene(const std::vector<SceneModel>& models, const std::vector<SceneInstance>& instances,
                           const GltfSceneOptions& options);
 
-// The plan's document with its materials; lookup is asked by each image key,
-// a PNG file's path relative to the scene file.
+// The plan's document with its materials and their UV animations; lookup is
+// asked by each image key, a PNG file's path relative to the scene file.
 GltfDocument finish_gltf_scene(GltfScene plan, const GltfImageLookup& lookup);
 
 // The instance's node: its rotation, scale and position as glTF's translation,

@@ -18,6 +18,7 @@
 #include "support/cli_fixture.h"
 #include "support/dictionary_builder.h"
 #include "support/gltf_reader.h"
+#include "support/gltf_test_models.h"
 #include "support/placement_builder.h"
 
 #ifdef VORLUND_OBJ_PROGRAM
@@ -277,6 +278,88 @@ TEST_F(CliMap, WritesTheTownAsGltfWithEachModelsMeshOnceAndANodeAnInstance) {
                 EXPECT_EQ(uri, (name == "wood" ? "textures/common/" : "textures/town/") + name + ".png");
                 EXPECT_TRUE(fs::is_regular_file(out / uri)) << uri;
             }
+        }
+    }
+}
+
+TEST_F(CliMap, ALampPostPlacedTwiceCarriesItsEffectsOnEachInstanceAndItsUvAnimationsOnce) {
+    // The lamp post's 16 effects (every type, the short light, the head's
+    // light on both arms; not the two of the wrong size), 4 of them lights;
+    // plain names the lamp post's water texture without moving it.
+    const GltfTestModel lamp = lamp_post();
+    folder.write("models/lamp-post.dff", build_model(lamp.model));
+    folder.write("models/lamp-post.txd", build_dictionary(lamp.textures));
+    folder.write("models/plain.dff", build_model(map_object_layout("plain", "water")));
+    write_text("lamps.ide", "objs\n1200, lamp-post, lamp-post, 100, 0\n1201, plain, lamp-post, 100, 0\nend\n");
+    write_text("lamps.ipl",
+               "inst\n"
+               "1200, lamp-post, 0, 10, 0, 0, 0, 0, 0, 1, -1\n"
+               "1201, plain, 0, 0, 0, 0, 0, 0, 0, 1, -1\n"
+               "1200, lamp-post, 0, -10, 5, 0, 0, 0, 0.7071068, 0.7071068, -1\n"
+               "end\n");
+    const struct {
+        std::vector<std::string> options;
+        const char* file;
+        std::size_t effects, lights;  // each lamp post's
+    } cases[] = {
+        {{"-f", "glb"}, "glb/map.glb", 16, 4},
+        {{"-f", "gltf"}, "gltf/map.gltf", 16, 4},
+        {{"-f", "glb", "--effects", "none"}, "none/map.glb", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<std::string> args = {"--map", "lamps.ipl", "--ide", "lamps.ide", "-o",
+                                          fs::path(c.file).parent_path().string(), "models"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const ProgramRun run = cli(args);
+        EXPECT_EQ(run.exit_status, 0) << run.err;
+        const fs::path file = folder.path / c.file;
+        const Gltf g = file.extension() == ".glb" ? read_glb(file) : read_gltf(file);
+        const nlohmann::json& nodes = g.doc["nodes"];
+        EXPECT_EQ(g.doc.contains("extensions"), c.lights > 0) << "the lights' list";
+        // Each instance its own effect nodes: as many on the second lamp post as on the first, none on plain.
+        std::map<std::string, std::array<std::size_t, 2>> fx_of;  // instance -> effect nodes, light nodes
+        int plain_mesh = -1;
+        for (const nlohmann::json& n : nodes) {
+            const std::string name = n.value("name", "");
+            if (name == "plain_1") plain_mesh = n["mesh"];
+            if (name != "lamp-post_1" && name != "lamp-post_2" && name != "plain_1") continue;
+            std::array<std::size_t, 2>& fx = fx_of[name];
+            for (int child : n.value("children", nlohmann::json::array()))
+                if (nodes[child].value("name", "").rfind("fx_", 0) == 0) {
+                    ++fx[0];
+                    fx[1] += nodes[child].contains("extensions");
+                }
+        }
+        EXPECT_EQ(fx_of, (std::map<std::string, std::array<std::size_t, 2>>{
+                             {"lamp-post_1", {c.effects, c.lights}},
+                             {"lamp-post_2", {c.effects, c.lights}},
+                             {"plain_1", {0, 0}}}));
+
+        // The UV animations once for both lamp posts, moving the lamp post's
+        // own materials: flow the water, scroll the sign (glass has no image).
+        const nlohmann::json& materials = g.doc["materials"];
+        std::map<std::string, std::set<std::string>> moved;  // animation -> the images of the materials it moves
+        std::set<int> moved_materials;
+        for (const nlohmann::json& a : g.doc["animations"]) {
+            ASSERT_EQ(a["channels"].size(), 3u) << a;
+            for (const nlohmann::json& channel : a["channels"]) {
+                const std::string pointer = channel["target"]["extensions"]["KHR_animation_pointer"]["pointer"];
+                const int m = std::stoi(pointer.substr(std::string("/materials/").size()));
+                ASSERT_LT(m, static_cast<int>(materials.size()));
+                const nlohmann::json& texture = materials[m]["pbrMetallicRoughness"]["baseColorTexture"];
+                EXPECT_TRUE(texture["extensions"].contains("KHR_texture_transform")) << pointer;
+                moved[a["name"]].insert(g.doc["images"][g.doc["textures"][texture["index"].get<int>()]["source"].get<int>()]["name"].get<std::string>());
+                moved_materials.insert(m);
+            }
+        }
+        EXPECT_EQ(moved, (std::map<std::string, std::set<std::string>>{{"flow", {"water"}}, {"scroll", {"sign"}}}));
+        // Plain's water, the same texture of the same dictionary, stays still: a material of its own.
+        ASSERT_GE(plain_mesh, 0);
+        for (const nlohmann::json& p : g.doc["meshes"][plain_mesh]["primitives"]) {
+            const int m = p["material"];
+            EXPECT_FALSE(moved_materials.count(m));
+            EXPECT_FALSE(materials[m]["pbrMetallicRoughness"]["baseColorTexture"].contains("extensions")) << materials[m];
         }
     }
 }

@@ -2,8 +2,9 @@
 # The glTF files of the command line checked by the Khronos validator: every
 # sample (with its own dictionary), every public corpus model and the small
 # generated models of the glTF tests and vehicles (with their item definitions,
-# wheels and colours), as .glb and as .gltf, and a generated
-# city's map scene (--map) as both, with 0 errors and 0 warnings. The
+# wheels and colours), as .glb and as .gltf, and a generated city's map scene
+# (--map) and the lamp post's (effects, UV animations) as both, with 0 errors
+# and 0 warnings. The
 # validator (npm package gltf-validator) is installed under NODE_PREFIX when
 # missing; without node and npm the test is skipped.
 # A generated character with animations of both layouts is checked too.
@@ -56,6 +57,18 @@ if ! "$cli" -q --map "$scratch"/city/maps/*.ipl --ide "$scratch/city/city.ide" -
   cat "$scratch/city/stderr"
   exit 1
 fi
+# The generated lamp post placed twice: each instance its effects and lights,
+# the scene its UV animations once.
+mkdir -p "$scratch/lamps"
+printf 'objs\n1200, lamp-post, lamp-post, 100, 0\nend\n' >"$scratch/lamps/lamps.ide"
+printf 'inst\n1200, lamp-post, 0, 10, 0, 0, 0, 0, 0, 1, -1\n1200, lamp-post, 0, -10, 5, 0, 0, 0, 0.7071068, 0.7071068, -1\nend\n' \
+  >"$scratch/lamps/lamps.ipl"
+if ! "$cli" -q --map "$scratch/lamps/lamps.ipl" --ide "$scratch/lamps/lamps.ide" -f glb,gltf -o "$scratch/lamps/out" \
+  "$scratch/generated" 2>"$scratch/lamps/stderr"; then
+  echo "FAIL: the lamp posts' map scene"
+  cat "$scratch/lamps/stderr"
+  exit 1
+fi
 # A character with the animations of both layouts.
 "$make_characters" "$scratch/animated" >/dev/null
 if ! "$cli" -j 1 -q --button structure -f glb,gltf --animations "$scratch/animated/walk-anpk.ifp" \
@@ -79,7 +92,8 @@ if [ "$code" -gt 1 ]; then
   cat "$collision/stderr"
   exit 1
 fi
-files=("$scratch"/*/*.glb "$scratch"/*/*.gltf "$scratch"/city/out/map.glb "$scratch"/city/out/map.gltf)
+files=("$scratch"/*/*.glb "$scratch"/*/*.gltf "$scratch"/city/out/map.glb "$scratch"/city/out/map.gltf
+  "$scratch"/lamps/out/map.glb "$scratch"/lamps/out/map.gltf)
 # The city's map scene with each instance's collision beside it.
 if ! "$cli" -q --collision --map "$scratch"/city/maps/*.ipl --ide "$scratch/city/city.ide" -f glb -o "$collision/map" \
   "$scratch/city/models" "$scratch/city/collision" 2>"$collision/map-stderr"; then
