@@ -49,7 +49,8 @@ Track track_of(const AnimationObject& object, int node) {
         for (int k = 0; k < 4; ++k) length += double(key.rotation[k]) * key.rotation[k];
         length = std::sqrt(length);
         if (!(length > 1e-6)) continue;
-        for (int k = 0; k < 4; ++k) q[k] = key.rotation[k] / length;
+        const double unit = 1 / length;  // one division a key, not four
+        for (int k = 0; k < 4; ++k) q[k] = key.rotation[k] * unit;
         // The game counts an object from its first key.
         if (!started) first = key.time, started = true;
         const float time = key.time - first;
