@@ -1,5 +1,6 @@
 #include "export/gltf_document.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,8 @@ public:
     explicit WholeFile(const std::string& path) : path_(path), temporary_(path + ".part") {
         file_ = std::fopen(temporary_.c_str(), "wb");
         if (!file_) why_ = "cannot create " + temporary_ + ": " + std::strerror(errno);
+        // Animations write tens of thousands of small pieces: a few large writes, not one a page.
+        else std::setvbuf(file_, nullptr, _IOFBF, std::size_t(1) << 16);
     }
     ~WholeFile() {
         if (file_) std::fclose(file_);
@@ -57,17 +60,27 @@ private:
     bool done_ = false;
 };
 
-// Every view's bytes in order, each padded to 4.
+// Every view's bytes in order, each padded to 4. Views are made straight into
+// one staging block and leave it a block at a time: hundreds of small
+// animation views cost one copy, not two.
 template <class Views>
 void put_buffer(const Views& views, WholeFile& out) {
+    constexpr std::size_t block = std::size_t(1) << 16;
     std::vector<std::uint8_t> bytes;
+    std::size_t used = 0;
     for (const auto& v : views) {
-        // A fill writes its whole length: the buffer needs no clearing.
-        if (bytes.size() < v.length) bytes.resize(v.length);
-        v.fill(bytes.data());
-        out.put(bytes.data(), v.length);
-        out.pad(v.length, 0);
+        const std::size_t length = padded(v.length);
+        if (used > 0 && used + length > std::max(block, bytes.size())) {
+            out.put(bytes.data(), used);
+            used = 0;
+        }
+        // A fill writes its whole length, and only the padding is cleared.
+        if (bytes.size() < used + length) bytes.resize(std::max(used + length, std::min(block, 2 * bytes.size())));
+        v.fill(bytes.data() + used);
+        std::memset(bytes.data() + used + v.length, 0, length - v.length);
+        used += length;
     }
+    out.put(bytes.data(), used);
 }
 
 std::string file_name_of(const std::string& path) {
@@ -109,14 +122,19 @@ int GltfDocument::add(const char* array, nlohmann::json item) {
     return static_cast<int>(list.size() - 1);
 }
 
-int GltfDocument::add_text(const char* array, const std::string& item) {
+int GltfDocument::add_text(const char* array, std::string_view items, std::size_t count) {
+    const auto [text, first] = text_items(array, count);
+    *text += items;
+    return first;
+}
+
+std::pair<std::string*, int> GltfDocument::text_items(const char* array, std::size_t count) {
     nlohmann::json& list = json_[array];
     if (!list.is_array()) list = nlohmann::json::array();
     TextItems& t = texts_[array];
     if (t.count) t.joined += ',';
-    t.joined += item;
-    ++t.count;
-    return static_cast<int>(list.size() + t.count - 1);
+    t.count += count;
+    return {&t.joined, static_cast<int>(list.size() + t.count - count)};
 }
 
 std::size_t GltfDocument::count(const char* array) const {
@@ -155,7 +173,7 @@ int GltfDocument::add_accessor(int view, int component_type, std::size_t count, 
     return add("accessors", std::move(accessor));
 }
 
-std::string GltfDocument::json_text(const std::string& buffer_uri) {
+GltfDocument::JsonText GltfDocument::json_text(const std::string& buffer_uri) {
     json_.erase("buffers");
     if (binary_length_ > 0) {
         nlohmann::json buffer = {{"byteLength", binary_length_}};
@@ -164,32 +182,46 @@ std::string GltfDocument::json_text(const std::string& buffer_uri) {
     }
     // Names come from the file as bytes: whatever is no UTF-8 is replaced, not refused.
     constexpr auto replace = nlohmann::json::error_handler_t::replace;
-    if (texts_.empty()) return json_.dump(-1, ' ', false, replace);
+    JsonText text;
+    if (texts_.empty()) {
+        text.own(json_.dump(-1, ' ', false, replace));
+        return text;
+    }
     // The members in the order dump() writes them, an array's text items after its JSON ones.
-    std::string text = "{";
+    std::string head = "{";
     for (auto member = json_.begin(); member != json_.end(); ++member) {
-        if (member != json_.begin()) text += ',';
-        text += nlohmann::json(member.key()).dump(-1, ' ', false, replace);
-        text += ':';
+        if (member != json_.begin()) head += ',';
+        head += nlohmann::json(member.key()).dump(-1, ' ', false, replace);
+        head += ':';
         const auto items = texts_.find(member.key());
         if (items == texts_.end()) {
-            text += member.value().dump(-1, ' ', false, replace);
+            head += member.value().dump(-1, ' ', false, replace);
             continue;
         }
-        text += '[';
+        head += '[';
         for (const nlohmann::json& item : member.value()) {
-            text += item.dump(-1, ' ', false, replace);
-            text += ',';
+            head += item.dump(-1, ' ', false, replace);
+            head += ',';
         }
-        text += items->second.joined;
-        text += ']';
+        // The text items are written where they stand, not copied into one string.
+        text.own(std::move(head));
+        text.pieces.push_back(items->second.joined);
+        text.size += items->second.joined.size();
+        head = "]";
     }
-    return text + '}';
+    text.own(head + '}');
+    return text;
+}
+
+void GltfDocument::JsonText::own(std::string piece) {
+    owned.push_back(std::move(piece));
+    pieces.push_back(owned.back());
+    size += owned.back().size();
 }
 
 bool GltfDocument::write_glb(const std::string& path, std::string& why) {
-    const std::string text = json_text("");
-    const std::size_t json_length = padded(text.size());
+    const JsonText text = json_text("");
+    const std::size_t json_length = padded(text.size);
     const std::size_t total = 12 + 8 + json_length + (binary_length_ ? 8 + binary_length_ : 0);
     if (total > 0xFFFFFFFFu) {
         why = "the binary file would pass 4 GB";
@@ -201,8 +233,8 @@ bool GltfDocument::write_glb(const std::string& path, std::string& why) {
     out.put_u32(static_cast<std::uint32_t>(total));
     out.put_u32(static_cast<std::uint32_t>(json_length));
     out.put("JSON", 4);
-    out.put(text.data(), text.size());
-    out.pad(text.size(), ' ');
+    for (std::string_view piece : text.pieces) out.put(piece.data(), piece.size());
+    out.pad(text.size, ' ');
     if (binary_length_) {
         out.put_u32(static_cast<std::uint32_t>(binary_length_));
         out.put("BIN\0", 4);
@@ -217,8 +249,8 @@ bool GltfDocument::write_gltf(const std::string& path, const std::string& bin_pa
         put_buffer(views_, bin);
         if (!bin.finish(why)) return false;
     }
-    const std::string text = json_text(uri_of_file_name(file_name_of(bin_path)));
+    const JsonText text = json_text(uri_of_file_name(file_name_of(bin_path)));
     WholeFile out(path);
-    out.put(text.data(), text.size());
+    for (std::string_view piece : text.pieces) out.put(piece.data(), piece.size());
     return out.finish(why);
 }

@@ -8,9 +8,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -35,10 +39,19 @@ public:
 
     // Appends item to the top-level array named (meshes, nodes, ...); its index.
     int add(const char* array, nlohmann::json item);
-    // The same for an item already written as JSON text (valid, names made
-    // UTF-8): for the tens of thousands of small items of animations, which
-    // would spend most of a character's time as JSON objects.
-    int add_text(const char* array, const std::string& item);
+    // The same for count items already written as JSON text, comma-separated
+    // (valid, names made UTF-8); the index of the first. For the tens of
+    // thousands of small items of animations, which would spend most of a
+    // character's time as JSON objects.
+    int add_text(const char* array, std::string_view items, std::size_t count = 1);
+    // The same, the items written by write(std::string&) straight onto the
+    // array's text: no copy of them is made.
+    template <class Write>
+    int write_text(const char* array, std::size_t count, Write&& write) {
+        const auto [text, first] = text_items(array, count);
+        write(*text);
+        return first;
+    }
     // Items in the top-level array named, both kinds.
     std::size_t count(const char* array) const;
 
@@ -69,14 +82,23 @@ private:
         std::size_t offset, length;
         Fill fill;
     };
+    // The JSON in pieces to write in order: the text items stay where they are.
+    struct JsonText {
+        std::deque<std::string> owned;  // a deque: its strings stay put as it grows
+        std::vector<std::string_view> pieces;
+        std::size_t size = 0;
+        void own(std::string piece);
+    };
     // The JSON with its buffer, named by buffer_uri unless that is empty.
-    std::string json_text(const std::string& buffer_uri);
+    JsonText json_text(const std::string& buffer_uri);
 
     // Items added as text, which follow an array's JSON items.
     struct TextItems {
         std::string joined;  // comma-separated
         std::size_t count = 0;
     };
+    // The array's text, ready for count more items (its comma written), and the index of the first.
+    std::pair<std::string*, int> text_items(const char* array, std::size_t count);
 
     nlohmann::json json_;
     std::map<std::string, TextItems> texts_;
