@@ -1,5 +1,6 @@
 #include "export/gltf_animation.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
@@ -19,7 +20,8 @@ std::string trimmed_lower(const std::string& name) {
 }
 
 // One bone's keys as glTF plays them: times from 0, strictly increasing;
-// unit quaternions that turn the short way between keys.
+// unit quaternions that turn the short way between keys. Reused from object
+// to object: its vectors are cleared, never freed.
 struct Track {
     int node = -1;
     bool translated = false;
@@ -34,45 +36,58 @@ bool finite_key(const AnimationKey& k) {
     return std::isfinite(k.time);
 }
 
-Track track_of(const AnimationObject& object, int node) {
-    Track t;
+// Fills t with object's keys; false when none is left.
+bool clean_keys(const AnimationObject& object, int node, Track& t) {
     t.node = node;
     t.translated = object.translated;
-    bool started = false;
+    const std::size_t most = object.keys.size();
+    t.times.resize(most);
+    t.rotations.resize(4 * most);
+    t.translations.resize(object.translated ? 3 * most : 0);
+    float* times = t.times.data();
+    float* rotations = t.rotations.data();
+    std::size_t count = 0;
     float first = 0;
-    t.times.reserve(object.keys.size());
-    t.rotations.reserve(4 * object.keys.size());
-    t.translations.reserve(3 * object.keys.size());
+    // The last kept key's rotation with its sign, not yet scaled: the sign of
+    // the next key's dot with it is that with the stored unit quaternion, and
+    // the next key need not wait for this one's square root.
+    float last[4] = {0, 0, 0, 1};
     for (const AnimationKey& key : object.keys) {
         if (!finite_key(key)) continue;
-        double q[4], length = 0;
-        for (int k = 0; k < 4; ++k) length += double(key.rotation[k]) * key.rotation[k];
-        length = std::sqrt(length);
-        if (!(length > 1e-6)) continue;
-        const double unit = 1 / length;  // one division a key, not four
-        for (int k = 0; k < 4; ++k) q[k] = key.rotation[k] * unit;
+        // In floats: the keys are floats, and a double's square root and division cost twice a float's.
+        float q[4] = {key.rotation[0], key.rotation[1], key.rotation[2], key.rotation[3]};
+        float length = (q[0] * q[0] + q[1] * q[1]) + (q[2] * q[2] + q[3] * q[3]);
+        if (!std::isfinite(length)) {
+            // Squares past a float's range: scaled down first, which leaves the direction.
+            const float largest = std::max(std::max(std::fabs(q[0]), std::fabs(q[1])), std::max(std::fabs(q[2]), std::fabs(q[3])));
+            for (float& v : q) v /= largest;
+            length = (q[0] * q[0] + q[1] * q[1]) + (q[2] * q[2] + q[3] * q[3]);
+        }
+        if (!(length > 1e-12f)) continue;
         // The game counts an object from its first key.
-        if (!started) first = key.time, started = true;
+        if (count == 0) first = key.time;
         const float time = key.time - first;
-        std::size_t slot = t.times.size();
+        std::size_t slot = count;
         // Keys at one time (or going back): the last of them stands, as the game passes a zero-length step at once.
-        if (slot > 0 && !(time > t.times[slot - 1])) --slot;
-        if (slot > 0) {
-            const float* previous = &t.rotations[4 * (slot - 1)];
-            double dot = 0;
-            for (int k = 0; k < 4; ++k) dot += q[k] * previous[k];
-            if (dot < 0)
-                for (double& v : q) v = -v;
+        if (slot > 0 && !(time > times[slot - 1])) {
+            --slot;
+            if (slot > 0)
+                for (int k = 0; k < 4; ++k) last[k] = rotations[4 * (slot - 1) + k];
         }
-        if (slot == t.times.size()) {
-            t.times.push_back(time);
-            t.rotations.resize(t.rotations.size() + 4);
-            t.translations.resize(t.translations.size() + 3);
-        }
-        for (int k = 0; k < 4; ++k) t.rotations[4 * slot + k] = static_cast<float>(q[k]);
-        for (int k = 0; k < 3; ++k) t.translations[3 * slot + k] = key.translation[k];
+        if (slot > 0 && (q[0] * last[0] + q[1] * last[1]) + (q[2] * last[2] + q[3] * last[3]) < 0)
+            for (float& v : q) v = -v;
+        for (int k = 0; k < 4; ++k) last[k] = q[k];
+        if (slot == count) ++count;
+        times[slot] = time;
+        const float unit = 1 / std::sqrt(length);  // one division a key, not four
+        for (int k = 0; k < 4; ++k) rotations[4 * slot + k] = q[k] * unit;
+        if (t.translated)
+            for (int k = 0; k < 3; ++k) t.translations[3 * slot + k] = key.translation[k];
     }
-    return t;
+    t.times.resize(count);
+    t.rotations.resize(4 * count);
+    if (t.translated) t.translations.resize(3 * count);
+    return count > 0;
 }
 
 bool wanted(const std::string& name, const std::vector<std::string>& only) {
@@ -93,20 +108,37 @@ void put_number(std::string& out, std::size_t v) {
     out.append(text, std::to_chars(text, text + sizeof text, v).ptr);
 }
 
+// A literal's text, its length known where it is written.
+template <std::size_t N>
+void put(std::string& out, const char (&text)[N]) {
+    out.append(text, N - 1);
+}
+
 // Accessors over one animation's floats in one view, written as JSON text
 // when the view is made: hundreds of animations make tens of thousands.
 class Floats {
 public:
-    explicit Floats(GltfDocument& d) : d_(d), data_(std::make_shared<std::vector<float>>()) {}
+    Floats(GltfDocument& d, std::size_t most) : d_(d), data_(std::make_shared<std::vector<float>>()) {
+        data_->reserve(most);
+    }
 
     // count items of width floats from values; a number local to these
     // floats, which finish turns into the accessor's index.
-    std::size_t accessor(std::size_t count, const char* type, std::size_t width, const std::vector<float>& values,
+    std::size_t accessor(std::size_t count, const char* type, std::size_t width, const float* values,
                          bool min_max = false) {
-        pending_.push_back({4 * data_->size(), count, type, min_max, min_max ? values.front() : 0.0f,
-                            min_max ? values[count - 1] : 0.0f});
-        data_->insert(data_->end(), values.begin(), values.begin() + static_cast<std::ptrdiff_t>(count * width));
+        pending_.push_back({4 * data_->size(), count, type, min_max, values[0], values[count * width - 1]});
+        data_->insert(data_->end(), values, values + count * width);
         return pending_.size() - 1;
+    }
+
+    // The local number of an earlier accessor of min_max holding exactly values, if any.
+    std::size_t same_as(std::size_t count, const float* values) const {
+        for (std::size_t a = 0; a < pending_.size(); ++a) {
+            const Pending& p = pending_[a];
+            if (p.min_max && p.count == count && std::memcmp(data_->data() + p.offset / 4, values, 4 * count) == 0)
+                return a;
+        }
+        return SIZE_MAX;
     }
 
     // The view and the accessors; the index of the first accessor.
@@ -116,30 +148,28 @@ public:
         const int view = d_.add_view(4 * data->size(), [data](std::uint8_t* out) {
             std::memcpy(out, data->data(), 4 * data->size());
         });
-        int first = -1;
-        std::string text;
-        for (const Pending& p : pending_) {
-            // The members in the order the document's own JSON writes them.
-            text = "{\"bufferView\":";
-            put_number(text, static_cast<std::size_t>(view));
-            text += ",\"byteOffset\":";
-            put_number(text, p.offset);
-            text += ",\"componentType\":5126,\"count\":";
-            put_number(text, p.count);
-            if (p.min_max) {
-                text += ",\"max\":[";
-                put_number(text, double(p.max));
-                text += "],\"min\":[";
-                put_number(text, double(p.min));
-                text += ']';
+        return d_.write_text("accessors", pending_.size(), [&](std::string& text) {
+            for (const Pending& p : pending_) {
+                // The members in the order the document's own JSON writes them.
+                if (&p != &pending_.front()) text += ',';
+                put(text, "{\"bufferView\":");
+                put_number(text, static_cast<std::size_t>(view));
+                put(text, ",\"byteOffset\":");
+                put_number(text, p.offset);
+                put(text, ",\"componentType\":5126,\"count\":");
+                put_number(text, p.count);
+                if (p.min_max) {
+                    put(text, ",\"max\":[");
+                    put_number(text, double(p.max));
+                    put(text, "],\"min\":[");
+                    put_number(text, double(p.min));
+                    text += ']';
+                }
+                put(text, ",\"type\":\"");
+                text += p.type;
+                put(text, "\"}");
             }
-            text += ",\"type\":\"";
-            text += p.type;
-            text += "\"}";
-            const int index = d_.add_text("accessors", text);
-            if (first < 0) first = index;
-        }
-        return first;
+        });
     }
 
 private:
@@ -154,34 +184,41 @@ private:
     std::vector<Pending> pending_;
 };
 
-// One animation's samplers and channels as JSON text.
-struct AnimationText {
-    std::string samplers, channels;
-    std::size_t count = 0;
-
-    void add(int input, int output, int node, const char* path) {
-        if (count) samplers += ',', channels += ',';
-        samplers += "{\"input\":";
-        put_number(samplers, static_cast<std::size_t>(input));
-        samplers += ",\"interpolation\":\"LINEAR\",\"output\":";
-        put_number(samplers, static_cast<std::size_t>(output));
-        samplers += '}';
-        channels += "{\"sampler\":";
-        put_number(channels, count);
-        channels += ",\"target\":{\"node\":";
-        put_number(channels, static_cast<std::size_t>(node));
-        channels += ",\"path\":\"";
-        channels += path;
-        channels += "\"}}";
-        ++count;
-    }
-
-    std::string whole(const std::string& name) const {
-        return "{\"channels\":[" + channels + "],\"name\":" +
-               nlohmann::json(name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + ",\"samplers\":[" +
-               samplers + "]}";
-    }
+// An animation's channel: its sampler's accessors, and what it drives.
+struct Channel {
+    std::size_t input, output;
+    int node;
+    const char* path;
 };
+
+// One animation as JSON text, a sampler a channel.
+void add_animation_text(GltfDocument& document, const std::string& name, const std::vector<Channel>& channels) {
+    document.write_text("animations", 1, [&](std::string& text) {
+        put(text, "{\"channels\":[");
+        for (std::size_t c = 0; c < channels.size(); ++c) {
+            if (c) text += ',';
+            put(text, "{\"sampler\":");
+            put_number(text, c);
+            put(text, ",\"target\":{\"node\":");
+            put_number(text, static_cast<std::size_t>(channels[c].node));
+            put(text, ",\"path\":\"");
+            text += channels[c].path;
+            put(text, "\"}}");
+        }
+        put(text, "],\"name\":");
+        text += nlohmann::json(name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        put(text, ",\"samplers\":[");
+        for (std::size_t c = 0; c < channels.size(); ++c) {
+            if (c) text += ',';
+            put(text, "{\"input\":");
+            put_number(text, channels[c].input);
+            put(text, ",\"interpolation\":\"LINEAR\",\"output\":");
+            put_number(text, channels[c].output);
+            text += '}';
+        }
+        put(text, "]}");
+    });
+}
 
 }  // namespace
 
@@ -205,53 +242,46 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
     }
     // Constant identity for the nodes above the root, made once for the file.
     int identity_first = -1;
+    std::vector<Track> tracks;  // reused: hundreds of animations, each a handful of bones
+    std::vector<bool> taken;
+    std::vector<Channel> channels;
     for (const Animation& animation : file.animations) {
         if (!wanted(animation.name, only)) {
             ++counts.not_named;
             continue;
         }
-        std::vector<Track> tracks;
-        std::vector<bool> taken(skeleton.bones.size(), false);
+        std::size_t used = 0, most = 0;
+        taken.assign(skeleton.bones.size(), false);
         bool root_driven = false;
         for (const AnimationObject& object : animation.objects) {
             const int bone = driven_bone(skeleton, object);
             if (bone < 0 || taken[static_cast<std::size_t>(bone)]) continue;  // the first object of a bone drives it
-            Track t = track_of(object, skeleton.bones[static_cast<std::size_t>(bone)].node);
-            if (t.times.empty()) continue;
+            if (used == tracks.size()) tracks.emplace_back();
+            Track& t = tracks[used];
+            if (!clean_keys(object, skeleton.bones[static_cast<std::size_t>(bone)].node, t)) continue;
             taken[static_cast<std::size_t>(bone)] = true;
             root_driven = root_driven || bone == 0;
-            tracks.push_back(std::move(t));
+            most += t.times.size() + t.rotations.size() + t.translations.size();
+            ++used;
         }
-        if (tracks.empty()) {
+        if (used == 0) {
             ++counts.without_bones;
             continue;
         }
-        Floats floats(document);
-        // Bones keyed at the same times share one input.
-        struct Channel {
-            std::size_t input, output;
-            int node;
-            const char* path;
-        };
-        std::vector<Channel> channels;
-        std::vector<std::pair<const std::vector<float>*, std::size_t>> inputs;
-        for (const Track& t : tracks) {
-            std::size_t input = SIZE_MAX;
-            for (const auto& [times, accessor] : inputs)
-                if (*times == t.times) input = accessor;
-            if (input == SIZE_MAX) {
-                input = floats.accessor(t.times.size(), "SCALAR", 1, t.times, true);
-                inputs.push_back({&t.times, input});
-            }
-            channels.push_back({input, floats.accessor(t.times.size(), "VEC4", 4, t.rotations), t.node, "rotation"});
+        Floats floats(document, most);
+        channels.clear();
+        for (std::size_t i = 0; i < used; ++i) {
+            const Track& t = tracks[i];
+            const std::size_t keys = t.times.size();
+            // Bones keyed at the same times share one input.
+            std::size_t input = floats.same_as(keys, t.times.data());
+            if (input == SIZE_MAX) input = floats.accessor(keys, "SCALAR", 1, t.times.data(), true);
+            channels.push_back({input, floats.accessor(keys, "VEC4", 4, t.rotations.data()), t.node, "rotation"});
             if (t.translated)
-                channels.push_back(
-                    {input, floats.accessor(t.times.size(), "VEC3", 3, t.translations), t.node, "translation"});
+                channels.push_back({input, floats.accessor(keys, "VEC3", 3, t.translations.data()), t.node, "translation"});
         }
-        const int first = floats.finish();
-        AnimationText text;
-        for (const Channel& c : channels)
-            text.add(first + static_cast<int>(c.input), first + static_cast<int>(c.output), c.node, c.path);
+        const std::size_t first = static_cast<std::size_t>(floats.finish());
+        for (Channel& c : channels) c.input += first, c.output += first;
         // The root's keys do the standing: what hangs above it (and is no identity) plays as identity.
         std::vector<int> above;
         if (root_driven)
@@ -260,19 +290,21 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
                 if (node.contains("translation") || node.contains("rotation") || node.contains("scale")) above.push_back(n);
             }
         if (!above.empty() && identity_first < 0) {
-            Floats identity(document);
-            identity.accessor(1, "SCALAR", 1, {0}, true);
-            identity.accessor(1, "VEC4", 4, {0, 0, 0, 1});
-            identity.accessor(1, "VEC3", 3, {0, 0, 0});
-            identity.accessor(1, "VEC3", 3, {1, 1, 1});
+            static const float zero[1] = {0}, turn[4] = {0, 0, 0, 1}, move[3] = {0, 0, 0}, scale[3] = {1, 1, 1};
+            Floats identity(document, 11);
+            identity.accessor(1, "SCALAR", 1, zero, true);
+            identity.accessor(1, "VEC4", 4, turn);
+            identity.accessor(1, "VEC3", 3, move);
+            identity.accessor(1, "VEC3", 3, scale);
             identity_first = identity.finish();
         }
+        const std::size_t identity = static_cast<std::size_t>(identity_first);
         for (int n : above) {
-            text.add(identity_first, identity_first + 1, n, "rotation");
-            text.add(identity_first, identity_first + 2, n, "translation");
-            if (document.node(n).contains("scale")) text.add(identity_first, identity_first + 3, n, "scale");
+            channels.push_back({identity, identity + 1, n, "rotation"});
+            channels.push_back({identity, identity + 2, n, "translation"});
+            if (document.node(n).contains("scale")) channels.push_back({identity, identity + 3, n, "scale"});
         }
-        document.add_text("animations", text.whole(animation.name));
+        add_animation_text(document, animation.name, channels);
         ++counts.added;
     }
     return counts;
