@@ -34,19 +34,7 @@ public:
         v = static_cast<std::int32_t>(u);
         return true;
     }
-    bool f32(float& v) {
-        std::uint32_t u;
-        if (!u32(u)) return false;
-        std::memcpy(&v, &u, 4);
-        return true;
-    }
-    bool i16(float& v, float scale) {
-        if (left() < 2) return false;
-        const auto* b = reinterpret_cast<const unsigned char*>(bytes_.data() + at_);
-        v = static_cast<float>(static_cast<std::int16_t>(std::uint16_t(b[0] | b[1] << 8))) / scale;
-        at_ += 2;
-        return true;
-    }
+    const unsigned char* here() const { return reinterpret_cast<const unsigned char*>(bytes_.data() + at_); }
     // A fixed field of n bytes holding a zero-ended name.
     bool name(std::size_t n, std::string& out) {
         if (left() < n) return false;
@@ -94,36 +82,49 @@ bool anp3_key_shape(std::uint32_t frame_type, KeyShape& shape) {
     }
 }
 
-// One key of the shape; the cursor has room for it.
-void read_key(Bytes& in, KeyType type, bool anpk, AnimationKey& key) {
+float f32_at(const unsigned char* b) {
+    const std::uint32_t u = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+                            std::uint32_t(b[3]) << 24;
+    float v;
+    std::memcpy(&v, &u, 4);
+    return v;
+}
+
+float i16_at(const unsigned char* b, float scale) {
+    return static_cast<float>(static_cast<std::int16_t>(std::uint16_t(b[0] | b[1] << 8))) / scale;
+}
+
+// One key of the shape from its bytes, all of them present.
+void read_key(const unsigned char* b, KeyType type, bool anpk, AnimationKey& key) {
     float* q = key.rotation;
     float* t = key.translation;
-    float scale[3];
     switch (type) {
     case KeyType::r:
     case KeyType::rt:
     case KeyType::rts:
-        for (int k = 0; k < 4; ++k) in.f32(q[k]);
+        for (int k = 0; k < 4; ++k) q[k] = f32_at(b + 4 * k);
         if (anpk) {
             // The older layout stores the turn the other way round: its loader negates it.
             for (int k = 0; k < 3; ++k) q[k] = -q[k];
-            if (type != KeyType::r)
-                for (int k = 0; k < 3; ++k) in.f32(t[k]);
-            if (type == KeyType::rts)
-                for (int k = 0; k < 3; ++k) in.f32(scale[k]);  // the game ignores scale
-            in.f32(key.time);
+            const unsigned char* after = b + 16;
+            if (type != KeyType::r) {
+                for (int k = 0; k < 3; ++k) t[k] = f32_at(after + 4 * k);
+                after += 12;
+            }
+            if (type == KeyType::rts) after += 12;  // the game ignores scale
+            key.time = f32_at(after);
         } else {
-            in.f32(key.time);  // ANP3 stores the time before the translation
+            key.time = f32_at(b + 16);  // ANP3 stores the time before the translation
             if (type == KeyType::rt)
-                for (int k = 0; k < 3; ++k) in.f32(t[k]);
+                for (int k = 0; k < 3; ++k) t[k] = f32_at(b + 20 + 4 * k);
         }
         break;
     case KeyType::compressed_r:
     case KeyType::compressed_rt:
-        for (int k = 0; k < 4; ++k) in.i16(q[k], 4096);
-        in.i16(key.time, 60);
+        for (int k = 0; k < 4; ++k) q[k] = i16_at(b + 2 * k, 4096);
+        key.time = i16_at(b + 8, 60);
         if (type == KeyType::compressed_rt)
-            for (int k = 0; k < 3; ++k) in.i16(t[k], 1024);
+            for (int k = 0; k < 3; ++k) t[k] = i16_at(b + 10 + 2 * k, 1024);
         break;
     }
 }
@@ -143,7 +144,13 @@ bool read_keys(Bytes& in, std::int64_t count, const KeyShape& shape, bool anpk, 
     object.type = shape.type;
     object.translated = shape.translated;
     object.keys.resize(static_cast<std::size_t>(count));
-    for (AnimationKey& key : object.keys) read_key(in, shape.type, anpk, key);
+    // The count was checked against the bytes left: the keys are read without a test each.
+    const unsigned char* b = in.here();
+    for (AnimationKey& key : object.keys) {
+        read_key(b, shape.type, anpk, key);
+        b += shape.bytes;
+    }
+    in.skip(static_cast<std::size_t>(count) * shape.bytes);
     return true;
 }
 
