@@ -157,11 +157,21 @@ int GltfDocument::add_z_up_root(const std::string& name) {
 }
 
 int GltfDocument::add_view(std::size_t length, Fill fill, int target) {
-    nlohmann::json view = {{"buffer", 0}, {"byteOffset", binary_length_}, {"byteLength", length}};
-    if (target) view["target"] = target;
-    views_.push_back({binary_length_, length, std::move(fill)});
+    const std::size_t offset = binary_length_;
+    views_.push_back({offset, length, std::move(fill)});
     binary_length_ += padded(length);
-    return add("bufferViews", std::move(view));
+    // As text, members in the order dump() writes them: a character's animations add hundreds of views.
+    return write_text("bufferViews", 1, [&](std::string& text) {
+        text += "{\"buffer\":0,\"byteLength\":";
+        text += std::to_string(length);
+        text += ",\"byteOffset\":";
+        text += std::to_string(offset);
+        if (target) {
+            text += ",\"target\":";
+            text += std::to_string(target);
+        }
+        text += '}';
+    });
 }
 
 int GltfDocument::add_accessor(int view, int component_type, std::size_t count, const char* type, bool normalized,
