@@ -74,12 +74,13 @@ bool clean_keys(const AnimationObject& object, int node, Track& t) {
             if (slot > 0)
                 for (int k = 0; k < 4; ++k) last[k] = rotations[4 * (slot - 1) + k];
         }
-        if (slot > 0 && (q[0] * last[0] + q[1] * last[1]) + (q[2] * last[2] + q[3] * last[3]) < 0)
-            for (float& v : q) v = -v;
-        for (int k = 0; k < 4; ++k) last[k] = q[k];
+        // A select, not a branch: turns may flip sign at any key.
+        const float sign =
+            slot > 0 && (q[0] * last[0] + q[1] * last[1]) + (q[2] * last[2] + q[3] * last[3]) < 0 ? -1.0f : 1.0f;
+        for (int k = 0; k < 4; ++k) last[k] = sign * q[k];
         if (slot == count) ++count;
         times[slot] = time;
-        const float unit = 1 / std::sqrt(length);  // one division a key, not four
+        const float unit = sign / std::sqrt(length);  // one division a key, not four
         for (int k = 0; k < 4; ++k) rotations[4 * slot + k] = q[k] * unit;
         if (t.translated)
             for (int k = 0; k < 3; ++k) t.translations[3 * slot + k] = key.translation[k];
@@ -118,8 +119,10 @@ void put(std::string& out, const char (&text)[N]) {
 // when the view is made: hundreds of animations make tens of thousands.
 class Floats {
 public:
-    Floats(GltfDocument& d, std::size_t most) : d_(d), data_(std::make_shared<std::vector<float>>()) {
+    Floats(GltfDocument& d, std::size_t most, std::size_t accessors)
+        : d_(d), data_(std::make_shared<std::vector<float>>()) {
         data_->reserve(most);
+        pending_.reserve(accessors);
     }
 
     // count items of width floats from values; a number local to these
@@ -268,7 +271,7 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
             ++counts.without_bones;
             continue;
         }
-        Floats floats(document, most);
+        Floats floats(document, most, 3 * used);
         channels.clear();
         for (std::size_t i = 0; i < used; ++i) {
             const Track& t = tracks[i];
@@ -291,7 +294,7 @@ AnimationCounts add_gltf_animations(GltfDocument& document, const GltfSkeletonNo
             }
         if (!above.empty() && identity_first < 0) {
             static const float zero[1] = {0}, turn[4] = {0, 0, 0, 1}, move[3] = {0, 0, 0}, scale[3] = {1, 1, 1};
-            Floats identity(document, 11);
+            Floats identity(document, 11, 4);
             identity.accessor(1, "SCALAR", 1, zero, true);
             identity.accessor(1, "VEC4", 4, turn);
             identity.accessor(1, "VEC3", 3, move);
