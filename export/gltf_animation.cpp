@@ -99,21 +99,41 @@ bool wanted(const std::string& name, const std::vector<std::string>& only) {
     return false;
 }
 
-void put_number(std::string& out, double v) {
-    char text[32];
-    out.append(text, std::to_chars(text, text + sizeof text, v).ptr);
-}
+// Writes into room made at the end of a string beforehand, through a
+// pointer: tens of thousands of small items, each a dozen pieces, would
+// otherwise test the string's capacity at every piece. The string is cut to
+// what was written when the writer goes.
+class TextOut {
+public:
+    TextOut(std::string& text, std::size_t room) : text_(text), start_(text.size()) {
+        text_.resize(start_ + room);
+        at_ = text_.data() + start_;
+    }
+    ~TextOut() { text_.resize(static_cast<std::size_t>(at_ - text_.data())); }
+    TextOut(const TextOut&) = delete;
+    TextOut& operator=(const TextOut&) = delete;
 
-void put_number(std::string& out, std::size_t v) {
-    char text[24];
-    out.append(text, std::to_chars(text, text + sizeof text, v).ptr);
-}
+    template <std::size_t N>
+    void put(const char (&literal)[N]) {
+        std::memcpy(at_, literal, N - 1);
+        at_ += N - 1;
+    }
+    void put(std::string_view piece) {
+        std::memcpy(at_, piece.data(), piece.size());
+        at_ += piece.size();
+    }
+    void put(char c) { *at_++ = c; }
+    void number(std::size_t v) { at_ = std::to_chars(at_, at_ + 20, v).ptr; }
+    void number(double v) { at_ = std::to_chars(at_, at_ + 32, v).ptr; }
 
-// A literal's text, its length known where it is written.
-template <std::size_t N>
-void put(std::string& out, const char (&text)[N]) {
-    out.append(text, N - 1);
-}
+private:
+    std::string& text_;
+    std::size_t start_;
+    char* at_;
+};
+
+// The most an accessor's or a channel and its sampler's text takes, numbers at their longest.
+constexpr std::size_t accessor_room = 256, channel_room = 192;
 
 // Accessors over one animation's floats in one view, written as JSON text
 // when the view is made: hundreds of animations make tens of thousands.
@@ -152,25 +172,26 @@ public:
             std::memcpy(out, data->data(), 4 * data->size());
         });
         return d_.write_text("accessors", pending_.size(), [&](std::string& text) {
+            TextOut out(text, accessor_room * pending_.size());
             for (const Pending& p : pending_) {
                 // The members in the order the document's own JSON writes them.
-                if (&p != &pending_.front()) text += ',';
-                put(text, "{\"bufferView\":");
-                put_number(text, static_cast<std::size_t>(view));
-                put(text, ",\"byteOffset\":");
-                put_number(text, p.offset);
-                put(text, ",\"componentType\":5126,\"count\":");
-                put_number(text, p.count);
+                if (&p != &pending_.front()) out.put(',');
+                out.put("{\"bufferView\":");
+                out.number(static_cast<std::size_t>(view));
+                out.put(",\"byteOffset\":");
+                out.number(p.offset);
+                out.put(",\"componentType\":5126,\"count\":");
+                out.number(p.count);
                 if (p.min_max) {
-                    put(text, ",\"max\":[");
-                    put_number(text, double(p.max));
-                    put(text, "],\"min\":[");
-                    put_number(text, double(p.min));
-                    text += ']';
+                    out.put(",\"max\":[");
+                    out.number(double(p.max));
+                    out.put("],\"min\":[");
+                    out.number(double(p.min));
+                    out.put(']');
                 }
-                put(text, ",\"type\":\"");
-                text += p.type;
-                put(text, "\"}");
+                out.put(",\"type\":\"");
+                out.put(p.type);
+                out.put("\"}");
             }
         });
     }
@@ -196,30 +217,32 @@ struct Channel {
 
 // One animation as JSON text, a sampler a channel.
 void add_animation_text(GltfDocument& document, const std::string& name, const std::vector<Channel>& channels) {
+    const std::string quoted = nlohmann::json(name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     document.write_text("animations", 1, [&](std::string& text) {
-        put(text, "{\"channels\":[");
+        TextOut out(text, 64 + quoted.size() + channel_room * channels.size());
+        out.put("{\"channels\":[");
         for (std::size_t c = 0; c < channels.size(); ++c) {
-            if (c) text += ',';
-            put(text, "{\"sampler\":");
-            put_number(text, c);
-            put(text, ",\"target\":{\"node\":");
-            put_number(text, static_cast<std::size_t>(channels[c].node));
-            put(text, ",\"path\":\"");
-            text += channels[c].path;
-            put(text, "\"}}");
+            if (c) out.put(',');
+            out.put("{\"sampler\":");
+            out.number(c);
+            out.put(",\"target\":{\"node\":");
+            out.number(static_cast<std::size_t>(channels[c].node));
+            out.put(",\"path\":\"");
+            out.put(channels[c].path);
+            out.put("\"}}");
         }
-        put(text, "],\"name\":");
-        text += nlohmann::json(name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-        put(text, ",\"samplers\":[");
+        out.put("],\"name\":");
+        out.put(quoted);
+        out.put(",\"samplers\":[");
         for (std::size_t c = 0; c < channels.size(); ++c) {
-            if (c) text += ',';
-            put(text, "{\"input\":");
-            put_number(text, channels[c].input);
-            put(text, ",\"interpolation\":\"LINEAR\",\"output\":");
-            put_number(text, channels[c].output);
-            text += '}';
+            if (c) out.put(',');
+            out.put("{\"input\":");
+            out.number(channels[c].input);
+            out.put(",\"interpolation\":\"LINEAR\",\"output\":");
+            out.number(channels[c].output);
+            out.put('}');
         }
-        put(text, "]}");
+        out.put("]}");
     });
 }
 
