@@ -68,7 +68,8 @@ bool clean_keys(const AnimationObject& object, int node, Track& t) {
         if (count == 0) first = key.time;
         const float time = key.time - first;
         std::size_t slot = count;
-        // Keys at one time (or going back): the last of them stands, as the game passes a zero-length step at once.
+        // Keys at one time (or going back): the last of them stands, as the game passes a step of no
+        // length (or less) at once.
         if (slot > 0 && !(time > times[slot - 1])) {
             --slot;
             if (slot > 0)
@@ -78,8 +79,8 @@ bool clean_keys(const AnimationObject& object, int node, Track& t) {
         const float sign =
             slot > 0 && (q[0] * last[0] + q[1] * last[1]) + (q[2] * last[2] + q[3] * last[3]) < 0 ? -1.0f : 1.0f;
         for (int k = 0; k < 4; ++k) last[k] = sign * q[k];
-        if (slot == count) ++count;
-        times[slot] = time;
+        // A key going back keeps the time it replaces: times must only rise.
+        if (slot == count) times[count++] = time;
         const float unit = sign / std::sqrt(length);  // one division a key, not four
         for (int k = 0; k < 4; ++k) rotations[4 * slot + k] = q[k] * unit;
         if (t.translated)

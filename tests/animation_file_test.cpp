@@ -1,12 +1,17 @@
 // The animation file reader: the worked keys of both layouts, every key type
-// written and read back, and damaged files.
+// written and read back, and damaged files; and the keys as a glb plays them.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "export/gltf_animation.h"
 #include "game/animation_file.h"
 #include "support/animation_layout.h"
+#include "support/gltf_reader.h"
+#include "support/model_builder.h"
 
 namespace {
 
@@ -185,6 +190,64 @@ TEST(AnimationFile, DamagedFilesSkipTheBadAnimationsOnly) {
         }
         if (row.stopped.empty()) EXPECT_TRUE(file.stopped.empty()) << file.stopped;
         else EXPECT_NE(file.stopped.find(row.stopped), std::string::npos) << file.stopped;
+    }
+}
+
+// One bone's keys as they come out of a glb: times from 0 and strictly
+// increasing, unit quaternions the short way round; keys glTF cannot hold left out.
+TEST(AnimationKeys, ComeOutAsTheGltfPlaysThem) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), s = std::sqrt(0.5f);
+    struct Key {
+        float x, y, z, w, time;
+    };
+    const struct Row {
+        const char* what;
+        std::vector<Key> in;
+        std::vector<double> times, rotations;  // none: the animation is left out
+    } rows[] = {
+        {"counted from the first key", {{0, 0, 0, 1, -0.5f}, {0, 0, s, s, 0.25f}}, {0, 0.75}, {0, 0, 0, 1, 0, 0, s, s}},
+        {"made unit", {{0, 0, 0, 2, 0}, {0, 3, 0, 4, 1}}, {0, 1}, {0, 0, 0, 1, 0, 0.6, 0, 0.8}},
+        {"squares past a float, made unit", {{0, 0, 1e20f, 1e20f, 0}}, {0}, {0, 0, s, s}},
+        {"the short way round", {{0, 0, 0, 1, 0}, {0, 0, -s, -s, 1}}, {0, 1}, {0, 0, 0, 1, 0, 0, s, s}},
+        {"the last of keys at one time, the short way from the one before",
+         {{0, 0, 0, 1, 0}, {1, 0, 0, 0, 1}, {-s, 0, 0, -s, 1}}, {0, 1}, {0, 0, 0, 1, s, 0, 0, s}},
+        {"a key going back takes the turn of the one before, not its time",
+         {{0, 0, 0, 1, 0}, {1, 0, 0, 0, 1}, {0, 0, 1, 0, 2}, {0, 1, 0, 0, 0.5f}}, {0, 1, 2},
+         {0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 0}},
+        {"no turn and no number left out", {{0, 0, 0, 0, 0}, {nan, 0, 0, 1, 1}, {0, 0, 0, 1, 2}, {0, 0, 0, 1, INFINITY}},
+         {0}, {0, 0, 0, 1}},
+        {"nothing left", {{0, 0, 0, 0, 0}, {0, 0, 0, nan, 1}}, {}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        AnimationObject object;
+        object.bone_id = 7;
+        for (const Key& k : row.in) {
+            AnimationKey key;
+            key.rotation[0] = k.x, key.rotation[1] = k.y, key.rotation[2] = k.z, key.rotation[3] = k.w;
+            key.time = k.time;
+            object.keys.push_back(key);
+        }
+        AnimationFile file;
+        file.animations.push_back({"turn", {object}});
+        GltfDocument document;
+        GltfSkeletonNodes skeleton;
+        skeleton.bones.push_back({7, "Root", document.add("nodes", {{"name", "Root"}})});
+        const AnimationCounts counts = add_gltf_animations(document, skeleton, file, {});
+        EXPECT_EQ(counts.added + counts.without_bones, 1u);
+        ASSERT_EQ(counts.added, row.times.empty() ? 0u : 1u);
+        if (row.times.empty()) continue;
+        TempFolder folder;
+        std::string why;
+        ASSERT_TRUE(document.write_glb((folder.path / "turn.glb").string(), why)) << why;
+        const Gltf g = read_glb(folder.path / "turn.glb");
+        const nlohmann::json& sampler = g.doc["animations"][0]["samplers"][0];
+        const std::vector<double> times = numbers(g, sampler["input"].get<int>()),
+                                  rotations = numbers(g, sampler["output"].get<int>());
+        ASSERT_EQ(times.size(), row.times.size());
+        ASSERT_EQ(rotations.size(), row.rotations.size());
+        for (std::size_t i = 0; i < times.size(); ++i) EXPECT_NEAR(times[i], row.times[i], 1e-6) << i;
+        for (std::size_t i = 0; i < rotations.size(); ++i) EXPECT_NEAR(rotations[i], row.rotations[i], 1e-6) << i;
     }
 }
 
