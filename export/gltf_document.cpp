@@ -1,6 +1,5 @@
 #include "export/gltf_document.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,14 +10,16 @@ namespace {
 std::size_t padded(std::size_t n) { return (n + 3) & ~std::size_t(3); }
 
 // A file written under a temporary name beside its target, renamed over it
-// once whole: no reader sees half a file.
+// once whole: no reader sees half a file. Its bytes gather in a block of its
+// own and leave it a block at a time; views are made straight into the
+// block: the tens of thousands of small pieces of a character's animations
+// cost one copy on their way out, not two.
 class WholeFile {
 public:
     explicit WholeFile(const std::string& path) : path_(path), temporary_(path + ".part") {
         file_ = std::fopen(temporary_.c_str(), "wb");
         if (!file_) why_ = "cannot create " + temporary_ + ": " + std::strerror(errno);
-        // Animations write tens of thousands of small pieces: a few large writes, not one a page.
-        else std::setvbuf(file_, nullptr, _IOFBF, std::size_t(1) << 16);
+        else std::setvbuf(file_, nullptr, _IONBF, 0);  // the block is the buffer
     }
     ~WholeFile() {
         if (file_) std::fclose(file_);
@@ -28,9 +29,25 @@ public:
     WholeFile& operator=(const WholeFile&) = delete;
 
     void put(const void* bytes, std::size_t n) {
-        if (file_ && why_.empty() && std::fwrite(bytes, 1, n, file_) != n)
-            why_ = "cannot write " + temporary_ + ": " + std::strerror(errno);
+        if (std::uint8_t* at = room(n)) {
+            std::memcpy(at, bytes, n);
+            used_ += n;
+        } else {
+            write_out(bytes, n);
+        }
     }
+    // Room for n bytes at the block's end, the block sent first if it lacks
+    // it; null for more than a block, which is written straight out.
+    std::uint8_t* room(std::size_t n) {
+        if (n > block_.size()) {
+            flush();
+            return nullptr;
+        }
+        if (n > block_.size() - used_) flush();
+        return block_.data() + used_;
+    }
+    // n bytes written into the room.
+    void fill(std::size_t n) { used_ += n; }
     void put_u32(std::uint32_t v) {
         const std::uint8_t b[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
                                    static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
@@ -41,6 +58,7 @@ public:
         put(with == ' ' ? spaces : zeros, padded(n) - n);
     }
     bool finish(std::string& why) {
+        flush();
         if (file_ && std::fclose(file_) != 0 && why_.empty()) why_ = "cannot write " + temporary_;
         file_ = nullptr;
 #ifdef _WIN32
@@ -55,32 +73,41 @@ public:
     }
 
 private:
+    void flush() {
+        if (used_) write_out(block_.data(), used_);
+        used_ = 0;
+    }
+    void write_out(const void* bytes, std::size_t n) {
+        if (file_ && why_.empty() && std::fwrite(bytes, 1, n, file_) != n)
+            why_ = "cannot write " + temporary_ + ": " + std::strerror(errno);
+    }
+
     std::string path_, temporary_, why_;
     std::FILE* file_ = nullptr;
+    std::vector<std::uint8_t> block_ = std::vector<std::uint8_t>(std::size_t(1) << 16);
+    std::size_t used_ = 0;
     bool done_ = false;
 };
 
-// Every view's bytes in order, each padded to 4. Views are made straight into
-// one staging block and leave it a block at a time: hundreds of small
-// animation views cost one copy, not two.
+// Every view's bytes in order, each padded to 4: made in the file's block
+// where they fit, else in a buffer of their own.
 template <class Views>
 void put_buffer(const Views& views, WholeFile& out) {
-    constexpr std::size_t block = std::size_t(1) << 16;
-    std::vector<std::uint8_t> bytes;
-    std::size_t used = 0;
+    std::vector<std::uint8_t> large;
     for (const auto& v : views) {
         const std::size_t length = padded(v.length);
-        if (used > 0 && used + length > std::max(block, bytes.size())) {
-            out.put(bytes.data(), used);
-            used = 0;
-        }
         // A fill writes its whole length, and only the padding is cleared.
-        if (bytes.size() < used + length) bytes.resize(std::max(used + length, std::min(block, 2 * bytes.size())));
-        v.fill(bytes.data() + used);
-        std::memset(bytes.data() + used + v.length, 0, length - v.length);
-        used += length;
+        if (std::uint8_t* at = out.room(length)) {
+            v.fill(at);
+            std::memset(at + v.length, 0, length - v.length);
+            out.fill(length);
+            continue;
+        }
+        if (large.size() < v.length) large.resize(v.length);
+        v.fill(large.data());
+        out.put(large.data(), v.length);
+        out.pad(v.length, 0);
     }
-    out.put(bytes.data(), used);
 }
 
 std::string file_name_of(const std::string& path) {
