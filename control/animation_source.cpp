@@ -135,7 +135,7 @@ bool inspect_animation_file(const NamedAnimations& f, std::string& text) {
         std::size_t keys = 0;
         std::string bones;
         for (const AnimationObject& o : a.objects) {
-            keys += o.keys.size();
+            keys += o.key_count();
             bones += (bones.empty() ? "" : " ") + (o.bone_id == -1 ? "\"" + o.name + "\"" : std::to_string(o.bone_id));
         }
         std::snprintf(number, sizeof number, "%.3f", static_cast<double>(a.duration()));

@@ -28,22 +28,24 @@ struct Track {
     std::vector<float> times, rotations, translations;
 };
 
-bool finite_key(const AnimationKey& k) {
-    for (float v : k.rotation)
-        if (!std::isfinite(v)) return false;
-    for (float v : k.translation)
-        if (!std::isfinite(v)) return false;
-    return std::isfinite(k.time);
+bool finite_key(const float* q, const float* t, float time) {
+    for (int k = 0; k < 4; ++k)
+        if (!std::isfinite(q[k])) return false;
+    if (t)
+        for (int k = 0; k < 3; ++k)
+            if (!std::isfinite(t[k])) return false;
+    return std::isfinite(time);
 }
 
 // Fills t with object's keys; false when none is left.
 bool clean_keys(const AnimationObject& object, int node, Track& t) {
     t.node = node;
-    t.translated = object.translated;
-    const std::size_t most = object.keys.size();
+    // Translations only where every key has one.
+    t.translated = object.translated && object.translations.size() == 3 * object.key_count();
+    const std::size_t most = std::min(object.key_count(), object.rotations.size() / 4);
     t.times.resize(most);
     t.rotations.resize(4 * most);
-    t.translations.resize(object.translated ? 3 * most : 0);
+    t.translations.resize(t.translated ? 3 * most : 0);
     float* times = t.times.data();
     float* rotations = t.rotations.data();
     std::size_t count = 0;
@@ -52,10 +54,13 @@ bool clean_keys(const AnimationObject& object, int node, Track& t) {
     // the next key's dot with it is that with the stored unit quaternion, and
     // the next key need not wait for this one's square root.
     float last[4] = {0, 0, 0, 1};
-    for (const AnimationKey& key : object.keys) {
-        if (!finite_key(key)) continue;
+    for (std::size_t key = 0; key < most; ++key) {
+        const float* stored = &object.rotations[4 * key];
+        const float* moved = t.translated ? &object.translations[3 * key] : nullptr;
+        const float key_time = object.times[key];
+        if (!finite_key(stored, moved, key_time)) continue;
         // In floats: the keys are floats, and a double's square root and division cost twice a float's.
-        float q[4] = {key.rotation[0], key.rotation[1], key.rotation[2], key.rotation[3]};
+        float q[4] = {stored[0], stored[1], stored[2], stored[3]};
         float length = (q[0] * q[0] + q[1] * q[1]) + (q[2] * q[2] + q[3] * q[3]);
         if (!std::isfinite(length)) {
             // Squares past a float's range: scaled down first, which leaves the direction.
@@ -65,8 +70,8 @@ bool clean_keys(const AnimationObject& object, int node, Track& t) {
         }
         if (!(length > 1e-12f)) continue;
         // The game counts an object from its first key.
-        if (count == 0) first = key.time;
-        const float time = key.time - first;
+        if (count == 0) first = key_time;
+        const float time = key_time - first;
         std::size_t slot = count;
         // Keys at one time (or going back): the last of them stands, as the game passes a step of no
         // length (or less) at once.
@@ -83,8 +88,8 @@ bool clean_keys(const AnimationObject& object, int node, Track& t) {
         if (slot == count) times[count++] = time;
         const float unit = sign / std::sqrt(length);  // one division a key, not four
         for (int k = 0; k < 4; ++k) rotations[4 * slot + k] = q[k] * unit;
-        if (t.translated)
-            for (int k = 0; k < 3; ++k) t.translations[3 * slot + k] = key.translation[k];
+        if (moved)
+            for (int k = 0; k < 3; ++k) t.translations[3 * slot + k] = moved[k];
     }
     t.times.resize(count);
     t.rotations.resize(4 * count);

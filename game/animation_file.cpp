@@ -94,10 +94,9 @@ float i16_at(const unsigned char* b, float scale) {
     return static_cast<float>(static_cast<std::int16_t>(std::uint16_t(b[0] | b[1] << 8))) / scale;
 }
 
-// One key of the shape from its bytes, all of them present.
-void read_key(const unsigned char* b, KeyType type, bool anpk, AnimationKey& key) {
-    float* q = key.rotation;
-    float* t = key.translation;
+// One key of the shape from its bytes, all of them present, into its place:
+// four numbers of q, three of t (when the shape has them) and one of time.
+void read_key(const unsigned char* b, KeyType type, bool anpk, float* q, float* t, float& time) {
     switch (type) {
     case KeyType::r:
     case KeyType::rt:
@@ -112,9 +111,9 @@ void read_key(const unsigned char* b, KeyType type, bool anpk, AnimationKey& key
                 after += 12;
             }
             if (type == KeyType::rts) after += 12;  // the game ignores scale
-            key.time = f32_at(after);
+            time = f32_at(after);
         } else {
-            key.time = f32_at(b + 16);  // ANP3 stores the time before the translation
+            time = f32_at(b + 16);  // ANP3 stores the time before the translation
             if (type == KeyType::rt)
                 for (int k = 0; k < 3; ++k) t[k] = f32_at(b + 20 + 4 * k);
         }
@@ -122,7 +121,7 @@ void read_key(const unsigned char* b, KeyType type, bool anpk, AnimationKey& key
     case KeyType::compressed_r:
     case KeyType::compressed_rt:
         for (int k = 0; k < 4; ++k) q[k] = i16_at(b + 2 * k, 4096);
-        key.time = i16_at(b + 8, 60);
+        time = i16_at(b + 8, 60);
         if (type == KeyType::compressed_rt)
             for (int k = 0; k < 3; ++k) t[k] = i16_at(b + 10 + 2 * k, 1024);
         break;
@@ -143,13 +142,16 @@ bool read_keys(Bytes& in, std::int64_t count, const KeyShape& shape, bool anpk, 
     }
     object.type = shape.type;
     object.translated = shape.translated;
-    object.keys.resize(static_cast<std::size_t>(count));
+    const std::size_t keys = static_cast<std::size_t>(count);
+    object.times.resize(keys);
+    object.rotations.resize(4 * keys);
+    object.translations.resize(shape.translated ? 3 * keys : 0);
     // The count was checked against the bytes left: the keys are read without a test each.
     const unsigned char* b = in.here();
-    for (AnimationKey& key : object.keys) {
-        read_key(b, shape.type, anpk, key);
-        b += shape.bytes;
-    }
+    float unused[3];
+    for (std::size_t k = 0; k < keys; ++k, b += shape.bytes)
+        read_key(b, shape.type, anpk, &object.rotations[4 * k], shape.translated ? &object.translations[3 * k] : unused,
+                 object.times[k]);
     in.skip(static_cast<std::size_t>(count) * shape.bytes);
     return true;
 }
@@ -298,7 +300,7 @@ void read_anp3(Bytes& in, AnimationFile& file) {
 float Animation::duration() const {
     float longest = 0;
     for (const AnimationObject& o : objects)
-        for (const AnimationKey& k : o.keys) longest = std::max(longest, k.time);
+        for (float time : o.times) longest = std::max(longest, time);
     return longest;
 }
 

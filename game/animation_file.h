@@ -16,24 +16,23 @@
 
 enum class AnimationLayout { unknown, anpk, anp3 };
 
-// A key as the game applies it: the rotation already in the game's sign
-// (ANPK's loader negates x, y and z of the stored one; ANP3's are as stored),
-// compressed numbers scaled to floats. Neither normalised nor cleaned up.
-struct AnimationKey {
-    float rotation[4] = {0, 0, 0, 1};     // x, y, z, w
-    float translation[3] = {0, 0, 0};     // only when the object's keys carry one
-    float time = 0;                       // seconds
-};
-
 // How an object's keys were stored: ANPK's chunk or ANP3's frame type.
 enum class KeyType { r, rt, rts, compressed_r, compressed_rt };
 
+// An object's keys as the game applies them, a key after another in flat
+// arrays (a file holds a hundred thousand keys): the rotation already in the
+// game's sign (ANPK's loader negates x, y and z of the stored one; ANP3's are
+// as stored), compressed numbers scaled to floats; neither normalised nor
+// cleaned up.
 struct AnimationObject {
     std::string name;
     std::int32_t bone_id = -1;  // -1: none stored, match by name
     KeyType type = KeyType::r;
-    bool translated = false;    // the keys carry translations
-    std::vector<AnimationKey> keys;
+    bool translated = false;         // the keys carry translations
+    std::vector<float> times;        // seconds, one a key
+    std::vector<float> rotations;    // x, y, z, w a key
+    std::vector<float> translations; // x, y, z a key; empty unless translated
+    std::size_t key_count() const { return times.size(); }
 };
 
 struct Animation {

@@ -64,10 +64,12 @@ TEST(AnimationFile, WorkedKeysReadAsTheGameAppliesThem) {
         const AnimationObject& o = file.animations[0].objects.at(0);
         EXPECT_EQ(o.type, row.type);
         EXPECT_EQ(o.bone_id, 1);
-        ASSERT_EQ(o.keys.size(), 1u);
-        for (int k = 0; k < 4; ++k) EXPECT_NEAR(o.keys[0].rotation[k], row.rotation[k], 1e-6) << k;
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(o.keys[0].translation[k], row.translation[k], 1e-6) << k;
-        EXPECT_NEAR(o.keys[0].time, row.time, 1e-6);
+        ASSERT_EQ(o.key_count(), 1u);
+        ASSERT_EQ(o.rotations.size(), 4u);
+        ASSERT_EQ(o.translations.size(), o.translated ? 3u : 0u);
+        for (int k = 0; k < 4; ++k) EXPECT_NEAR(o.rotations[k], row.rotation[k], 1e-6) << k;
+        for (std::size_t k = 0; k < o.translations.size(); ++k) EXPECT_NEAR(o.translations[k], row.translation[k], 1e-6) << k;
+        EXPECT_NEAR(o.times[0], row.time, 1e-6);
     }
 }
 
@@ -100,21 +102,23 @@ TEST(AnimationFile, EveryKeyTypeOfBothLayoutsReadsBack) {
         const Animation& anim = file.animations[0];
         EXPECT_EQ(anim.name, "walk_civi");
         ASSERT_EQ(anim.objects.size(), 2u);
-        EXPECT_TRUE(anim.objects[0].keys.empty());
+        EXPECT_EQ(anim.objects[0].key_count(), 0u);
         const AnimationObject& o = anim.objects[1];
         EXPECT_EQ(o.name, "R Thigh");
         EXPECT_EQ(o.bone_id, row.name_only ? -1 : 52);
         const bool translated = row.type != KeyType::r && row.type != KeyType::compressed_r;
         EXPECT_EQ(o.translated, translated);
-        ASSERT_EQ(o.keys.size(), 2u);
+        ASSERT_EQ(o.key_count(), 2u);
+        ASSERT_EQ(o.rotations.size(), 8u);
+        ASSERT_EQ(o.translations.size(), translated ? 6u : 0u);
         const float sign = row.anpk ? -1.0f : 1.0f;
         for (std::size_t k = 0; k < 2; ++k) {
             const KeyRow& want = k ? b : a;
-            for (int i = 0; i < 4; ++i)
-                EXPECT_NEAR(o.keys[k].rotation[i], (i < 3 ? sign : 1.0f) * want.rotation[i], row.tolerance);
-            for (int i = 0; i < 3; ++i)
-                EXPECT_NEAR(o.keys[k].translation[i], translated ? want.translation[i] : 0.0f, row.tolerance);
-            EXPECT_NEAR(o.keys[k].time, want.time, row.tolerance ? 1 / 60.0 : 0);
+            for (std::size_t i = 0; i < 4; ++i)
+                EXPECT_NEAR(o.rotations[4 * k + i], (i < 3 ? sign : 1.0f) * want.rotation[i], row.tolerance);
+            for (std::size_t i = 0; translated && i < 3; ++i)
+                EXPECT_NEAR(o.translations[3 * k + i], want.translation[i], row.tolerance);
+            EXPECT_NEAR(o.times[k], want.time, row.tolerance ? 1 / 60.0 : 0);
         }
         EXPECT_FLOAT_EQ(anim.duration(), row.tolerance ? 90 / 60.0f : 1.5f);
     }
@@ -223,10 +227,8 @@ TEST(AnimationKeys, ComeOutAsTheGltfPlaysThem) {
         AnimationObject object;
         object.bone_id = 7;
         for (const Key& k : row.in) {
-            AnimationKey key;
-            key.rotation[0] = k.x, key.rotation[1] = k.y, key.rotation[2] = k.z, key.rotation[3] = k.w;
-            key.time = k.time;
-            object.keys.push_back(key);
+            object.rotations.insert(object.rotations.end(), {k.x, k.y, k.z, k.w});
+            object.times.push_back(k.time);
         }
         AnimationFile file;
         file.animations.push_back({"turn", {object}});
