@@ -1,7 +1,8 @@
 #include "game/animation_file.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "game/little_endian.h"
 
 namespace {
 
@@ -23,8 +24,7 @@ public:
 
     bool u32(std::uint32_t& v) {
         if (left() < 4) return false;
-        const auto* b = reinterpret_cast<const unsigned char*>(bytes_.data() + at_);
-        v = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+        v = u32_at(here());
         at_ += 4;
         return true;
     }
@@ -82,16 +82,8 @@ bool anp3_key_shape(std::uint32_t frame_type, KeyShape& shape) {
     }
 }
 
-float f32_at(const unsigned char* b) {
-    const std::uint32_t u = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-                            std::uint32_t(b[3]) << 24;
-    float v;
-    std::memcpy(&v, &u, 4);
-    return v;
-}
-
 float i16_at(const unsigned char* b, float scale) {
-    return static_cast<float>(static_cast<std::int16_t>(std::uint16_t(b[0] | b[1] << 8))) / scale;
+    return static_cast<float>(static_cast<std::int16_t>(u16_at(b))) / scale;
 }
 
 // One key of the shape from its bytes, all of them present, into its place:

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "game/little_endian.h"
 #include "game/text_lines.h"
 
 namespace fs = std::filesystem;
@@ -14,12 +15,6 @@ namespace {
 constexpr std::size_t record_bytes = 32;
 // Two million entries; real directories hold some thousands.
 constexpr std::uint64_t largest_directory = std::uint64_t(64) << 20;
-
-std::uint32_t u32_at(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
-std::uint16_t u16_at(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 // Up to the first NUL; a name filling all 24 bytes has none.
 std::string name_at(const std::uint8_t* p) {

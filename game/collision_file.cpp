@@ -1,21 +1,11 @@
 #include "game/collision_file.h"
 
-#include <cstring>
+#include "game/little_endian.h"
 
 namespace {
 
-std::uint32_t u32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-float f32(const std::uint8_t* p) {
-    const std::uint32_t bits = u32(p);
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
 void three(const std::uint8_t* p, float out[3]) {
-    for (int k = 0; k < 3; ++k) out[k] = f32(p + 4 * k);
+    for (int k = 0; k < 3; ++k) out[k] = f32_at(p + 4 * k);
 }
 CollisionSurface surface(const std::uint8_t* p) { return {p[0], p[1], p[2], p[3]}; }
 
@@ -41,14 +31,14 @@ struct Record {
 // Version 1 from the bounds on: lists of a u32 count and items.
 bool read_body_v1(Record& r, std::size_t at, CollisionModel& m) {
     if (!r.holds(at, 1, 40, "bounds")) return false;
-    m.radius = f32(r.bytes + at);
+    m.radius = f32_at(r.bytes + at);
     three(r.bytes + at + 4, m.centre);
     three(r.bytes + at + 16, m.bounds_min);
     three(r.bytes + at + 28, m.bounds_max);
     at += 40;
     auto count = [&](std::size_t item, const char* what, std::uint32_t& n) {
         if (!r.holds(at, 1, 4, (std::string(what) + " count").c_str())) return false;
-        n = u32(r.bytes + at);
+        n = u32_at(r.bytes + at);
         at += 4;
         if (!r.holds(at, n, item, what)) return false;
         return true;
@@ -57,7 +47,7 @@ bool read_body_v1(Record& r, std::size_t at, CollisionModel& m) {
     if (!count(20, "spheres", n)) return false;
     m.spheres.resize(n);
     for (auto& s : m.spheres) {
-        s.radius = f32(r.bytes + at);
+        s.radius = f32_at(r.bytes + at);
         three(r.bytes + at + 4, s.centre);
         s.surface = surface(r.bytes + at + 16);
         at += 20;
@@ -80,9 +70,9 @@ bool read_body_v1(Record& r, std::size_t at, CollisionModel& m) {
     const std::uint32_t vertices = static_cast<std::uint32_t>(m.mesh.vertex_count());
     for (std::uint32_t i = 0; i < n; ++i, at += 16) {
         CollisionFace& f = m.mesh.faces[i];
-        f.a = u32(r.bytes + at);
-        f.b = u32(r.bytes + at + 4);
-        f.c = u32(r.bytes + at + 8);
+        f.a = u32_at(r.bytes + at);
+        f.b = u32_at(r.bytes + at + 4);
+        f.c = u32_at(r.bytes + at + 8);
         f.material = r.bytes[at + 12];
         f.light = r.bytes[at + 15];
         if (f.a >= vertices || f.b >= vertices || f.c >= vertices)
@@ -105,9 +95,9 @@ bool read_compressed_mesh(Record& r, std::uint32_t face_count, std::uint32_t ver
     for (std::uint32_t i = 0; i < face_count; ++i) {
         const std::uint8_t* p = r.bytes + faces_at + 8 * std::size_t(i);
         CollisionFace& f = mesh.faces[i];
-        f.a = u16(p);
-        f.b = u16(p + 2);
-        f.c = u16(p + 4);
+        f.a = u16_at(p);
+        f.b = u16_at(p + 2);
+        f.c = u16_at(p + 4);
         f.material = p[6];
         f.light = p[7];
         for (std::uint32_t v : {f.a, f.b, f.c}) highest = v > highest ? v : highest;
@@ -119,7 +109,7 @@ bool read_compressed_mesh(Record& r, std::uint32_t face_count, std::uint32_t ver
     mesh.vertices.resize(std::size_t(vertices) * 3);
     const std::uint8_t* p = r.bytes + std::size_t(vertex_offset) + 4;
     for (std::size_t i = 0; i < mesh.vertices.size(); ++i)
-        mesh.vertices[i] = static_cast<float>(static_cast<std::int16_t>(u16(p + 2 * i))) / 128.0f;
+        mesh.vertices[i] = static_cast<float>(static_cast<std::int16_t>(u16_at(p + 2 * i))) / 128.0f;
     return true;
 }
 
@@ -133,16 +123,16 @@ bool read_body_v2(Record& r, CollisionModel& m, std::vector<std::string>* warnin
     three(h + 32, m.bounds_min);
     three(h + 44, m.bounds_max);
     three(h + 56, m.centre);
-    m.radius = f32(h + 68);
-    const std::uint16_t spheres = u16(h + 72), boxes = u16(h + 74), faces = u16(h + 76);
-    m.flags = u32(h + 80);
-    const std::uint32_t sphere_offset = u32(h + 84), box_offset = u32(h + 88), vertex_offset = u32(h + 96),
-                        face_offset = u32(h + 100);
+    m.radius = f32_at(h + 68);
+    const std::uint16_t spheres = u16_at(h + 72), boxes = u16_at(h + 74), faces = u16_at(h + 76);
+    m.flags = u32_at(h + 80);
+    const std::uint32_t sphere_offset = u32_at(h + 84), box_offset = u32_at(h + 88), vertex_offset = u32_at(h + 96),
+                        face_offset = u32_at(h + 100);
     std::uint32_t shadow_faces = 0, shadow_vertex_offset = 0, shadow_face_offset = 0;
     if (m.version >= 3) {
-        shadow_faces = u32(h + 108);
-        shadow_vertex_offset = u32(h + 112);
-        shadow_face_offset = u32(h + 116);
+        shadow_faces = u32_at(h + 108);
+        shadow_vertex_offset = u32_at(h + 112);
+        shadow_face_offset = u32_at(h + 116);
     }
     if (!(m.flags & 2) && (spheres || boxes || faces || shadow_faces) && warnings)
         warnings->push_back("'" + m.name + "' has data but its flags (" + std::to_string(m.flags) +
@@ -157,7 +147,7 @@ bool read_body_v2(Record& r, CollisionModel& m, std::vector<std::string>* warnin
     for (std::size_t i = 0; i < spheres; ++i) {
         const std::uint8_t* p = r.bytes + sphere_offset + 4 + 20 * i;
         three(p, m.spheres[i].centre);
-        m.spheres[i].radius = f32(p + 12);
+        m.spheres[i].radius = f32_at(p + 12);
         m.spheres[i].surface = surface(p + 16);
     }
     if (!section(boxes, box_offset, 28, "boxes")) return false;
@@ -173,7 +163,7 @@ bool read_body_v2(Record& r, CollisionModel& m, std::vector<std::string>* warnin
         // The group count sits just before the faces; counted, never converted.
         const std::size_t at = std::size_t(face_offset);
         if (at + 4 <= r.size) {
-            const std::uint32_t groups = u32(r.bytes + at);
+            const std::uint32_t groups = u32_at(r.bytes + at);
             if (std::uint64_t(groups) * 28 <= at) m.face_groups = groups;
             else if (warnings) warnings->push_back("'" + m.name + "': its face group count runs past its start");
         }
@@ -225,12 +215,12 @@ std::string read_collision_record(std::string_view bytes, CollisionModel& model,
         return {};
     }
     if (bytes.size() < 32) return "the record's " + std::to_string(bytes.size()) + " bytes hold no name";
-    const std::uint32_t size = u32(p + 4);
+    const std::uint32_t size = u32_at(p + 4);
     std::size_t length = bytes.size();
     if (size <= bytes.size() - 8) length = std::size_t(size) + 8;
     model.version = version;
     model.name = record_name(p + 8);
-    model.id = u16(p + 30);
+    model.id = u16_at(p + 30);
     Record r{p, length, {}};
     return read_whole(r, model, warnings);
 }
@@ -258,7 +248,7 @@ CollisionFile read_collision_file(std::string_view bytes) {
             file.skipped.push_back({at, "", "the record is cut off in its header"});
             break;
         }
-        const std::uint32_t size = u32(p + at + 4);
+        const std::uint32_t size = u32_at(p + at + 4);
         const std::string name = left >= 30 && size >= 22 ? record_name(p + at + 8) : std::string();
         if (size > left - 8) {
             file.skipped.push_back({at, name,
@@ -274,7 +264,7 @@ CollisionFile read_collision_file(std::string_view bytes) {
             m.offset = at;
             m.version = collision_version(bytes.substr(at, 4));
             m.name = name;
-            m.id = u16(p + at + 30);
+            m.id = u16_at(p + at + 30);
             Record r{p + at, length, {}};
             std::string why = read_whole(r, m, &file.warnings);
             if (why.empty()) file.models.push_back(std::move(m));
@@ -295,8 +285,8 @@ struct ChunkHeader {
 bool chunk_at(std::string_view bytes, std::size_t at, ChunkHeader& c) {
     if (at > bytes.size() || bytes.size() - at < 12) return false;
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data()) + at;
-    c.id = u32(p);
-    c.size = u32(p + 4);
+    c.id = u32_at(p);
+    c.size = u32_at(p + 4);
     c.body = at + 12;
     c.end = c.body + c.size;
     return true;
