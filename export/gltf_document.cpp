@@ -149,10 +149,8 @@ int GltfDocument::add(const char* array, nlohmann::json item) {
     return static_cast<int>(list.size() - 1);
 }
 
-int GltfDocument::add_text(const char* array, std::string_view items, std::size_t count) {
-    const auto [text, first] = text_items(array, count);
-    *text += items;
-    return first;
+int GltfDocument::add_text(const char* array, std::string_view item) {
+    return write_text(array, 1, [&](std::string& text) { text += item; });
 }
 
 std::pair<std::string*, int> GltfDocument::text_items(const char* array, std::size_t count) {

@@ -39,13 +39,12 @@ public:
 
     // Appends item to the top-level array named (meshes, nodes, ...); its index.
     int add(const char* array, nlohmann::json item);
-    // The same for count items already written as JSON text, comma-separated
-    // (valid, names made UTF-8); the index of the first. For the tens of
-    // thousands of small items of animations, which would spend most of a
-    // character's time as JSON objects.
-    int add_text(const char* array, std::string_view items, std::size_t count = 1);
-    // The same, the items written by write(std::string&) straight onto the
-    // array's text: no copy of them is made.
+    // The same for an item already written as JSON text (valid, names made
+    // UTF-8): for the tens of thousands of small items of animations, which
+    // would spend most of a character's time as JSON objects.
+    int add_text(const char* array, std::string_view item);
+    // count such items, comma-separated, written by write(std::string&)
+    // straight onto the array's text; the index of the first.
     template <class Write>
     int write_text(const char* array, std::size_t count, Write&& write) {
         const auto [text, first] = text_items(array, count);
